@@ -1,0 +1,2 @@
+// Placeholder until the driver lands.
+int TarvoMain(int, char**) { return -1; }

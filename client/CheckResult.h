@@ -1,0 +1,8 @@
+// Every library call's result goes through CheckResult at once.
+#pragma once
+
+#include <cstdint>
+
+// True for 0. Otherwise prints "%s - %s.\n" with the step text and the
+// library's text for the code ("<null>" when it gives none) and returns false.
+bool CheckResult(const char* step, int32_t code);

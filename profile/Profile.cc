@@ -1,0 +1,2 @@
+#include "profile/Profile.h"
+// Placeholder until the profile lands.

@@ -1,0 +1,45 @@
+// CProfile: the configuration file in INI form.
+//
+// One CProfile is bound to one file for a whole procedure. Reads and writes
+// work on the current section (SetSection) with the search and rewrite rules
+// of the profile file; the file is read once, on the first access, held as
+// lines with an index, and written back once by Save().
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "profile/Currency.h"
+#include "profile/Text.h"
+
+class CProfile {
+ public:
+  // Does not touch the file. With writable set, a missing file is created on
+  // first access and Save() writes the changes back; without it the file is
+  // only read.
+  CProfile(const char* path, bool writable);
+  ~CProfile();
+  CProfile(const CProfile&) = delete;
+  CProfile& operator=(const CProfile&) = delete;
+
+  void SetSection(const char* name);
+
+  // A missing section or key reads as empty text, 0, 0.
+  int ReadString(const char* key, Text& value);
+  int32_t ReadInt(const char* key);
+  Currency ReadCurrency(const char* key);
+
+  // Replaces the key's line in the current section, or adds the key (and the
+  // section). Returns the value's length, or 0 when the file cannot be used.
+  int WriteString(const char* key, const Text& value);
+
+  // Reads (and, when writable, creates) the file now. False, with a reason
+  // such as "No such file or directory", when it cannot be read, created or
+  // written.
+  bool Open(std::string* error);
+
+  // Writes the changes made since the file was read, replacing the file as a
+  // whole so that it is never left half written. True when there was nothing
+  // to write. False, with a reason, when the file could not be written.
+  bool Save(std::string* error);
+};

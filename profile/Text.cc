@@ -1,0 +1,2 @@
+#include "profile/Text.h"
+// Placeholder until the driver's Text lands.
