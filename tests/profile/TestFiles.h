@@ -17,11 +17,11 @@ class ScratchFolder {
     std::string name = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
     name += "/tarvo-profile-XXXXXX";
     const char* made = mkdtemp(&name[0]);
-    path_ = made != nullptr ? made : "/tmp";
+    if (made != nullptr) path_ = made;
   }
   ~ScratchFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
   }
   std::string Path(const std::string& name) const { return path_ + "/" + name; }
   const std::string& path() const { return path_; }
