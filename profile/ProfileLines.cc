@@ -26,6 +26,19 @@ bool BeginsWith(std::string_view s, size_t at, std::string_view prefix) {
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+// The value after the key on a line's visible text, from `at` (the first
+// character after the leading blanks).
+bool MatchKeyAt(std::string_view v, size_t at, std::string_view key, std::string_view* value) {
+  if (key.empty() || !BeginsWith(v, at, key)) return false;
+  size_t i = SkipBlanks(v, at + key.size());
+  if (i < v.size() && v[i] == '=') ++i;
+  i = SkipBlanks(v, i);
+  size_t end = v.size();
+  while (end > i && (v[end - 1] == ' ' || IsLineEnd(v[end - 1]))) --end;
+  *value = v.substr(i, end - i);
+  return true;
+}
+
 }  // namespace
 
 size_t LineLength(std::string_view bytes, size_t begin) {
@@ -73,33 +86,30 @@ bool HeaderName(std::string_view line, std::string_view* name) {
 }
 
 bool MatchKey(std::string_view line, std::string_view key, std::string_view* value) {
-  if (key.empty()) return false;
   std::string_view v = Visible(line);
-  size_t i = SkipBlanks(v, 0);
-  if (!BeginsWith(v, i, key)) return false;
-  i = SkipBlanks(v, i + key.size());
-  if (i < v.size() && v[i] == '=') ++i;
-  i = SkipBlanks(v, i);
-  size_t end = v.size();
-  while (end > i && (v[end - 1] == ' ' || IsLineEnd(v[end - 1]))) --end;
-  *value = v.substr(i, end - i);
-  return true;
+  return MatchKeyAt(v, SkipBlanks(v, 0), key, value);
 }
 
 KeySearch FindKey(std::string_view body, std::string_view key) {
   KeySearch result;
   size_t pos = 0;
   while (pos < body.size()) {
-    size_t len = LineLength(body, pos);
-    std::string_view line = body.substr(pos, len);
-    if (IsBlankLine(line)) {
+    const size_t len = LineLength(body, pos);
+    const std::string_view line = body.substr(pos, len);
+    // The visible text is looked for only on a match: a NUL before the first
+    // character that is not a blank makes a line that is neither blank nor a
+    // header, and a key (which holds no NUL) never matches across a NUL.
+    const size_t first = SkipBlanks(line, 0);
+    const char c = first < line.size() ? line[first] : '\0';
+    if (IsLineEnd(c)) {
       pos += len;
       continue;
     }
     // A bracket line never stands inside a section's lines; stopping here
     // keeps the search right for any caller that passes more.
-    if (IsBracketLine(line)) break;
-    if (MatchKey(line, key, &result.value)) {
+    if (c == '[') break;
+    if (!key.empty() && BeginsWith(line, first, key) &&
+        MatchKeyAt(Visible(line), first, key, &result.value)) {
       result.found = true;
       result.line_begin = pos;
       result.line_end = pos + len;
