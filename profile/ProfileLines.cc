@@ -26,6 +26,13 @@ bool BeginsWith(std::string_view s, size_t at, std::string_view prefix) {
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+// The part of a line that the rules look at: up to its first NUL.
+std::string_view Visible(std::string_view line) {
+  const void* nul = std::memchr(line.data(), '\0', line.size());
+  if (nul == nullptr) return line;
+  return line.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - line.data()));
+}
+
 // The value after the key on a line's visible text, from `at` (the first
 // character after the leading blanks).
 bool MatchKeyAt(std::string_view v, size_t at, std::string_view key, std::string_view* value) {
@@ -47,22 +54,10 @@ size_t LineLength(std::string_view bytes, size_t begin) {
   return static_cast<size_t>(static_cast<const char*>(lf) - (bytes.data() + begin)) + 1;
 }
 
-std::string_view Visible(std::string_view line) {
-  const void* nul = std::memchr(line.data(), '\0', line.size());
-  if (nul == nullptr) return line;
-  return line.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - line.data()));
-}
-
 bool IsBracketLine(std::string_view line) {
   std::string_view v = Visible(line);
   size_t i = SkipBlanks(v, 0);
   return i < v.size() && v[i] == '[';
-}
-
-bool IsBlankLine(std::string_view line) {
-  std::string_view v = Visible(line);
-  size_t i = SkipBlanks(v, 0);
-  return i < v.size() && IsLineEnd(v[i]);
 }
 
 bool IsHeaderOf(std::string_view line, std::string_view name) {
@@ -83,11 +78,6 @@ bool HeaderName(std::string_view line, std::string_view* name) {
   if (close == std::string_view::npos) return false;
   *name = v.substr(i + 1, close - i - 1);
   return true;
-}
-
-bool MatchKey(std::string_view line, std::string_view key, std::string_view* value) {
-  std::string_view v = Visible(line);
-  return MatchKeyAt(v, SkipBlanks(v, 0), key, value);
 }
 
 KeySearch FindKey(std::string_view body, std::string_view key) {
