@@ -111,27 +111,36 @@ KeySearch FindKey(std::string_view body, std::string_view key) {
   return result;
 }
 
+namespace {
+
+// No CR, LF or NUL: a name that stays on its line and is written whole.
+bool IsOneLine(std::string_view name) {
+  for (char c : name) {
+    if (c == '\r' || c == '\n' || c == '\0') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool IsWritableKey(std::string_view key) {
-  if (key.empty() || key.find_first_of("\r\n", 0, 2) != std::string_view::npos) return false;
-  if (std::memchr(key.data(), '\0', key.size()) != nullptr) return false;
+  if (key.empty() || !IsOneLine(key)) return false;
   size_t i = SkipBlanks(key, 0);
   return i == key.size() || key[i] != '[';
 }
 
-bool IsWritableSection(std::string_view name) {
-  if (name.empty() || name.find_first_of("\r\n", 0, 2) != std::string_view::npos) return false;
-  return std::memchr(name.data(), '\0', name.size()) == nullptr;
-}
+bool IsWritableSection(std::string_view name) { return !name.empty() && IsOneLine(name); }
 
-std::string KeyLine(std::string_view key, std::string_view value) {
+void AppendKeyLine(std::string* out, std::string_view key, std::string_view value) {
   value = Visible(value);
-  std::string line;
-  line.reserve(key.size() + value.size() + 3);
-  line.append(key);
-  line.push_back('=');
-  for (char c : value) line.push_back(IsLineEnd(c) ? ' ' : c);
-  line.append("\r\n");
-  return line;
+  out->append(key);
+  out->push_back('=');
+  const size_t start = out->size();
+  out->append(value);
+  for (size_t i = start; i < out->size(); ++i) {
+    if (IsLineEnd((*out)[i])) (*out)[i] = ' ';
+  }
+  out->append("\r\n", 2);
 }
 
 std::string HeaderLine(std::string_view name) {

@@ -59,9 +59,9 @@ KeySearch FindKey(std::string_view body, std::string_view key);
 bool IsWritableKey(std::string_view key);
 bool IsWritableSection(std::string_view name);
 
-// "key=value" CR LF. The value ends at its first NUL; each CR or LF in it is
-// written as one blank, so a value never starts a line of its own.
-std::string KeyLine(std::string_view key, std::string_view value);
+// Appends "key=value" CR LF. The value ends at its first NUL; each CR or LF
+// in it is written as one blank, so a value never starts a line of its own.
+void AppendKeyLine(std::string* out, std::string_view key, std::string_view value);
 
 // "[name]" CR LF.
 std::string HeaderLine(std::string_view name);

@@ -80,14 +80,14 @@ bool ProfileStore::Read(std::string_view section, std::string_view key,
 
 bool ProfileStore::Write(std::string_view section, std::string_view key, std::string_view value) {
   if (!pl::IsWritableSection(section) || !pl::IsWritableKey(key)) return false;
-  std::string line = pl::KeyLine(key, value);
   size_t s = FindSection(section);
   if (s == 0) {
     // A new section is an empty line, its header and the key line. The CR LF
     // of the empty line also ends an unterminated last line.
     Own(segments_.back()).append("\r\n");
     segments_.emplace_back();
-    segments_.back().own = std::make_unique<std::string>(pl::HeaderLine(section) + line);
+    segments_.back().own = std::make_unique<std::string>(pl::HeaderLine(section));
+    pl::AppendKeyLine(segments_.back().own.get(), key, value);
     Index(segments_.size() - 1);
     last_valid_ = false;
     return true;
@@ -99,15 +99,17 @@ bool ProfileStore::Write(std::string_view section, std::string_view key, std::st
   if (found.found) {
     // Blank lines before the key line go with it.
     size_t from = header + found.rewrite_from;
+    std::string line;
+    pl::AppendKeyLine(&line, key, value);
     bytes.replace(from, header + found.line_end - from, line);
   } else if (s + 1 == segments_.size()) {
     // The section runs to the end of the file: append after any blank lines.
     bytes.append(pl::LineEndNeeded(bytes));
-    bytes.append(line);
+    pl::AppendKeyLine(&bytes, key, value);
   } else {
     // Insert before the next header; the blank lines before it disappear.
     bytes.resize(header + found.rewrite_from);
-    bytes.append(line);
+    pl::AppendKeyLine(&bytes, key, value);
   }
   return true;
 }
