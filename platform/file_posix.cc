@@ -4,7 +4,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include "platform/File.h"
@@ -56,38 +55,37 @@ bool ReadAll(int fd, std::string* bytes) {
   }
 }
 
-// Gathers the pieces into few system calls (a section is a piece).
-bool WriteAll(int fd, const std::vector<std::string_view>& pieces) {
-  std::vector<iovec> batch;
-  size_t next = 0;
-  std::string_view rest;  // what is left of a piece that went out in part
-  while (next < pieces.size() || !rest.empty()) {
-    batch.clear();
-    if (!rest.empty()) batch.push_back({const_cast<char*>(rest.data()), rest.size()});
-    while (next < pieces.size() && batch.size() < 1024) {
-      std::string_view piece = pieces[next++];
-      batch.push_back({const_cast<char*>(piece.data()), piece.size()});
-    }
-    ssize_t n = writev(fd, batch.data(), static_cast<int>(batch.size()));
+bool WriteBytes(int fd, const char* p, size_t left) {
+  while (left > 0) {
+    ssize_t n = write(fd, p, left);
     if (n < 0) {
-      if (errno == EINTR) {
-        next -= batch.size() - (rest.empty() ? 0 : 1);
-        continue;
-      }
+      if (errno == EINTR) continue;
       return false;
     }
-    // Find where the written bytes end; what follows goes first next time.
-    size_t written = static_cast<size_t>(n);
-    size_t i = 0;
-    while (i < batch.size() && written >= batch[i].iov_len) written -= batch[i++].iov_len;
-    rest = std::string_view();
-    if (i < batch.size()) {
-      rest = std::string_view(static_cast<const char*>(batch[i].iov_base) + written,
-                              batch[i].iov_len - written);
-      next -= batch.size() - i - 1;
-    }
+    p += n;
+    left -= static_cast<size_t>(n);
   }
   return true;
+}
+
+// The pieces (a section each) go out gathered into blocks of about a
+// megabyte: few system calls whatever the number of sections.
+bool WriteAll(int fd, const std::vector<std::string_view>& pieces) {
+  constexpr size_t kBlock = 1 << 20;
+  std::string block;
+  for (std::string_view piece : pieces) {
+    if (block.size() + piece.size() > kBlock) {
+      if (!WriteBytes(fd, block.data(), block.size())) return false;
+      block.clear();
+    }
+    if (piece.size() >= kBlock) {
+      if (!WriteBytes(fd, piece.data(), piece.size())) return false;
+    } else {
+      if (block.capacity() < kBlock) block.reserve(kBlock);
+      block.append(piece);
+    }
+  }
+  return WriteBytes(fd, block.data(), block.size());
 }
 
 std::string Folder(const std::string& path) {

@@ -78,19 +78,35 @@ bool ReadAll(int fd, std::string* bytes) {
   }
 }
 
-bool WriteAll(HANDLE file, const std::vector<std::string_view>& pieces) {
-  for (std::string_view piece : pieces) {
-    const char* p = piece.data();
-    size_t left = piece.size();
-    while (left > 0) {
-      DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-      DWORD written = 0;
-      if (!WriteFile(file, p, chunk, &written, nullptr)) return false;
-      p += written;
-      left -= written;
-    }
+bool WriteBytes(HANDLE file, const char* p, size_t left) {
+  while (left > 0) {
+    DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!WriteFile(file, p, chunk, &written, nullptr)) return false;
+    p += written;
+    left -= written;
   }
   return true;
+}
+
+// The pieces (a section each) go out gathered into blocks of about a
+// megabyte: few system calls whatever the number of sections.
+bool WriteAll(HANDLE file, const std::vector<std::string_view>& pieces) {
+  constexpr size_t kBlock = 1 << 20;
+  std::string block;
+  for (std::string_view piece : pieces) {
+    if (block.size() + piece.size() > kBlock) {
+      if (!WriteBytes(file, block.data(), block.size())) return false;
+      block.clear();
+    }
+    if (piece.size() >= kBlock) {
+      if (!WriteBytes(file, piece.data(), piece.size())) return false;
+    } else {
+      if (block.capacity() < kBlock) block.reserve(kBlock);
+      block.append(piece);
+    }
+  }
+  return WriteBytes(file, block.data(), block.size());
 }
 
 std::string Folder(const std::string& path) {
