@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "client/CheckResult.h"
+#include "client/Progress.h"
 #include "client/TarvoClient.h"
 #include "export/ExportConfiguration.h"
 #include "export/ExportSteps.h"
@@ -58,9 +59,12 @@ bool ExportAttendant(ExportContext& ctx, int32_t ordinal) {
 bool ExportAttendants(ExportContext& ctx) {
   int32_t count = 0;
   if (!CheckResult("GetAttendantsCount failed.", GetAttendantsCount(&count))) return false;
+  Progress progress("attendants");
   for (int32_t i = 1; i <= count && !gVersionOnly; ++i) {
+    progress.Show(i, count);
     if (!ExportAttendant(ctx, i)) return false;
   }
+  progress.Clear();
   if (!gVersionOnly && count > 0) std::printf("%3d Attendants exported successfully.\n", count);
   return true;
 }

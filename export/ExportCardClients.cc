@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "client/CheckResult.h"
+#include "client/Progress.h"
 #include "client/TarvoClient.h"
 #include "export/ExportConfiguration.h"
 #include "export/ExportSteps.h"
@@ -43,9 +44,12 @@ bool ExportCardClient(ExportContext& ctx, int32_t ordinal) {
 bool ExportCardClients(ExportContext& ctx) {
   int32_t count = 0;
   if (!CheckResult("GetCardClientsCount failed.", GetCardClientsCount(&count))) return false;
+  Progress progress("clients");
   for (int32_t i = 1; i <= count && !gVersionOnly; ++i) {
+    progress.Show(i, count);
     if (!ExportCardClient(ctx, i)) return false;
   }
+  progress.Clear();
   if (!gVersionOnly && count > 0) std::printf("%3d Clients exported successfully.\n", count);
   return true;
 }

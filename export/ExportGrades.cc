@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "client/CheckResult.h"
+#include "client/Progress.h"
 #include "client/TarvoClient.h"
 #include "export/ExportConfiguration.h"
 #include "export/ExportSteps.h"
@@ -61,9 +62,12 @@ bool ExportGrade(ExportContext& ctx, int32_t ordinal) {
 bool ExportGrades(ExportContext& ctx) {
   int32_t count = 0;
   if (!CheckResult("GetGradesCount failed", GetGradesCount(&count))) return false;
+  Progress progress("grades");
   for (int32_t i = 1; i <= count && !gVersionOnly; ++i) {
+    progress.Show(i, count);
     if (!ExportGrade(ctx, i)) return false;
   }
+  progress.Clear();
   if (!gVersionOnly && count > 0) std::printf("%3d grades exported successfully.\n", count);
   return true;
 }

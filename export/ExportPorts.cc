@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "client/CheckResult.h"
+#include "client/Progress.h"
 #include "client/TarvoClient.h"
 #include "export/ExportSteps.h"
 
@@ -88,9 +89,12 @@ bool ExportPort(ExportContext& ctx, int32_t ordinal) {
 bool ExportPorts(ExportContext& ctx) {
   int32_t count = 0;
   if (!CheckResult("GetPortsCount failed.", GetPortsCount(&count))) return false;
+  Progress progress("ports");
   for (int32_t i = 1; i <= count; ++i) {
+    progress.Show(i, count);
     if (!ExportPort(ctx, i)) return false;
   }
+  progress.Clear();
   std::printf("%3d ports exported successfully.\n", count);
   return true;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "client/CheckResult.h"
+#include "client/Progress.h"
 #include "client/TarvoClient.h"
 #include "export/ExportConfiguration.h"
 #include "export/ExportSteps.h"
@@ -151,9 +152,12 @@ bool ExportPump(ExportContext& ctx, int32_t ordinal) {
 bool ExportPumps(ExportContext& ctx) {
   int32_t count = 0;
   if (!CheckResult("GetPumpsCount failed.", GetPumpsCount(&count))) return false;
+  Progress progress("pumps");
   for (int32_t i = 1; i <= count && !gVersionOnly; ++i) {
+    progress.Show(i, count);
     if (!ExportPump(ctx, i)) return false;
   }
+  progress.Clear();
   if (!gVersionOnly && count > 0) std::printf("%3d Pumps exported successfully.\n", count);
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "client/CheckResult.h"
+#include "client/Progress.h"
 #include "client/TarvoClient.h"
 #include "export/ExportConfiguration.h"
 #include "export/ExportSteps.h"
@@ -58,9 +59,12 @@ bool ExportTank(ExportContext& ctx, int32_t ordinal) {
 bool ExportTanks(ExportContext& ctx) {
   int32_t count = 0;
   if (!CheckResult("GetTanksCount failed.", GetTanksCount(&count))) return false;
+  Progress progress("tanks");
   for (int32_t i = 1; i <= count && !gVersionOnly; ++i) {
+    progress.Show(i, count);
     if (!ExportTank(ctx, i)) return false;
   }
+  progress.Clear();
   if (!gVersionOnly && count > 0) std::printf("%3d Tanks exported successfully.\n", count);
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "client/CheckResult.h"
+#include "client/Progress.h"
 #include "client/TarvoClient.h"
 #include "export/ExportSteps.h"
 
@@ -61,9 +62,12 @@ bool ExportDevice(ExportContext& ctx, int32_t ordinal) {
 bool ExportZigBee(ExportContext& ctx) {
   int32_t count = 0;
   if (!CheckResult("GetZigBeeCount failed.", GetZigBeeCount(&count))) return false;
+  Progress progress("ZigBee devices");
   for (int32_t i = 1; i <= count; ++i) {
+    progress.Show(i, count);
     if (!ExportDevice(ctx, i)) return false;
   }
+  progress.Clear();
   if (count > 0) std::printf("%3d ZigBee devices exported successfully.\n", count);
   return true;
 }
