@@ -3,13 +3,15 @@
 // One CProfile is bound to one file for a whole procedure. Reads and writes
 // work on the current section (SetSection) with the search and rewrite rules
 // of the profile file; the file is read once, on the first access, held as
-// lines with an index, and written back once by Save().
+// lines with an index, and written back once by Save() (or, for changes not
+// yet saved, by the destructor).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "profile/Currency.h"
+#include "profile/ProfileStore.h"
 #include "profile/Text.h"
 
 class CProfile {
@@ -42,4 +44,16 @@ class CProfile {
   // whole so that it is never left half written. True when there was nothing
   // to write. False, with a reason, when the file could not be written.
   bool Save(std::string* error);
+
+ private:
+  // Reads the file on the first access; a failed attempt is tried again on the
+  // next one.
+  bool Load(std::string* error);
+
+  std::string path_;
+  bool writable_;
+  std::string section_;
+  bool loaded_ = false;
+  bool changed_ = false;
+  ProfileStore store_;
 };
