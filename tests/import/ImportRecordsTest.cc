@@ -75,7 +75,7 @@ TEST(ImportPumps, ArgumentsInLibraryOrder) {
                                     "Hose1Reader=65534\nHose1Price1=1.259\nHose1Enabled=1\n");
   EXPECT_EQ(r.exitCode, 0);
   json sets = r.sets;
-  sets.erase(0, 2);  // the grade and the tank
+  sets.erase(sets.begin(), sets.begin() + 2);  // the grade and the tank
   EXPECT_EQ(sets, json::array({
                       Call("SetPumpPropertiesEx",
                            {3, 3, "Island 2 left", 4464, 2, 5, 6, 7, 8, 9, 10, 11, 70001, 13, 14,
@@ -221,7 +221,7 @@ TEST(ImportAttendants, RefusedAttendantOrClientEndsTheImport) {
   EXPECT_EQ(client.exitCode, 255);
   EXPECT_EQ(Summary(client.sets), "Attendant 1, CardClient 1, CardClient 2");
   EXPECT_EQ(client.out, "  1 attendants imported successfully.\n" +
-                            Refused("SetCardClientPropertiesEx failed."));
+                            Refused("SetCardClientPropertiesEx failed.", "SetCardClientProperties"));
 }
 
 }  // namespace

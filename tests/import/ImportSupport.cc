@@ -38,8 +38,9 @@ Imported Import(e2e::Emulator& emulator, const std::string& ini) {
   return ImportPath(emulator, path);
 }
 
-std::string Refused(const char* message) {
-  return std::string(message) + " - " + "TODO" + ".\n";
+std::string Refused(const std::string& message, std::string call) {
+  if (call.empty()) call = message.substr(0, message.find(' '));
+  return message + " - Record not found (injected fault in " + call + ").\n";
 }
 
 json Call(const char* name, json args) { return json{{"call", name}, {"args", args}}; }

@@ -25,9 +25,9 @@ Imported Import(e2e::Emulator& emulator, const std::string& ini);
 // Imports the file at path, whatever it is.
 Imported ImportPath(e2e::Emulator& emulator, const std::string& path);
 
-// The line that CheckResult prints for a call that the emulator refuses with
-// the code the tests inject (6).
-std::string Refused(const char* message);
+// The line that CheckResult prints with message when the emulator refuses
+// call with an injected code 6; call defaults to the message's first word.
+std::string Refused(const std::string& message, std::string call = "");
 
 // One journal entry.
 json Call(const char* name, json args);
