@@ -67,7 +67,7 @@ int CProfile::WriteString(const char* key, const Text& value) {
 
 bool CProfile::Save(std::string* error) {
   if (!changed_) return true;
-  if (!platform::ReplaceFile(path_, store_.Pieces(), error)) return false;
+  if (!platform::ReplaceContent(path_, store_.Pieces(), error)) return false;
   changed_ = false;
   return true;
 }
