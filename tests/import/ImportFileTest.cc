@@ -1,5 +1,8 @@
 // The configuration file as the import meets it: only ever read, and a file
 // that cannot be read is reported, never taken for an empty station.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +15,34 @@ namespace {
 
 const char kOnePort[] =
     "[Port01]\r\nNumber=1\r\nName=COM1\r\nSerialNo=S1\r\nProtocolID=3\r\n";
+
+// Root opens a file for writing whatever its mode says; an immutable file it
+// cannot. Where the file system or the privileges allow no such flag, the
+// mode alone has to do.
+class Immutable {
+ public:
+  explicit Immutable(const std::string& path) : path_(path) { set_ = Flag(true); }
+  ~Immutable() {
+    if (set_) Flag(false);
+  }
+
+ private:
+  bool Flag(bool on) {
+    int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+      flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+      ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    close(fd);
+    return ok;
+  }
+
+  std::string path_;
+  bool set_ = false;
+};
 
 bool Exists(const std::string& path) {
   struct stat info;
@@ -32,6 +63,7 @@ TEST(ImportFile, ReadOnlyFileImportsAndStaysAsItWas) {
   std::string path = e2e::TempDir() + "/readonly.ini";
   e2e::WriteFile(path, kOnePort);
   ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  Immutable immutable(path);
 
   Imported r = ImportPath(emulator, path);
   EXPECT_EQ(r.exitCode, 0);
