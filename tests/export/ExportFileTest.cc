@@ -128,8 +128,8 @@ TEST(ExportFile, ReExportReplacesKeysInPlaceAndKeepsTheRest) {
 
   const auto r = RunExport(emu, path);
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.out, "GetDeviceDetails failed. - " + exporttest::kNoDetailsText +
-                       ".\n  1 ports exported successfully.\n  1 Pumps exported successfully.\n"
+  EXPECT_EQ(r.out, exporttest::NoDetailsLine("port 1") +
+                       "  1 ports exported successfully.\n  1 Pumps exported successfully.\n"
                        "\nAll done.\n");
   EXPECT_EQ(r.file, Crlf(kUpdated));
   // An existing file keeps its permissions.

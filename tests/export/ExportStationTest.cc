@@ -360,12 +360,11 @@ TEST(ExportStation, EveryTableWithPamMatchesByteForByte) {
   const auto r = RunExport(emu, path, {"/PAM"});
 
   EXPECT_EQ(r.exitCode, 0);
-  const std::string noDetails = "GetDeviceDetails failed. - " + exporttest::kNoDetailsText + ".\n";
-  EXPECT_EQ(r.out, noDetails +
+  EXPECT_EQ(r.out, exporttest::NoDetailsLine("port 5") +
                        "  4 ports exported successfully.\n"
                        "  2 grades exported successfully.\n"
                        "  2 Tanks exported successfully.\n" +
-                       noDetails +
+                       exporttest::NoDetailsLine("ZigBee device 17") +
                        "  3 ZigBee devices exported successfully.\n"
                        "  3 Pumps exported successfully.\n"
                        "  2 Attendants exported successfully.\n"
@@ -390,8 +389,8 @@ TEST(ExportStation, VersionWritesOnlyPortsAndZigBeeButAsksEveryCount) {
   const auto r = RunExport(emu, path, {}, "VERSION");
 
   EXPECT_EQ(r.exitCode, 0);
-  const std::string noDetails = "GetDeviceDetails failed. - " + exporttest::kNoDetailsText + ".\n";
-  EXPECT_EQ(r.out, noDetails + "  4 ports exported successfully.\n" + noDetails +
+  EXPECT_EQ(r.out, exporttest::NoDetailsLine("port 5") + "  4 ports exported successfully.\n" +
+                       exporttest::NoDetailsLine("ZigBee device 17") +
                        "  3 ZigBee devices exported successfully.\n"
                        "\nAll done.\n");
   EXPECT_EQ(r.file,
