@@ -32,7 +32,7 @@ bool LoadFile(const std::string& path, bool for_update, FileLoad* load, std::str
 // replaced; the target keeps its permissions (a new file is owner-only). A
 // device or pipe is written directly. When the folder does not allow a new
 // file but the file itself is writable, the file is rewritten in place.
-bool ReplaceFile(const std::string& path, const std::vector<std::string_view>& pieces,
+bool ReplaceContent(const std::string& path, const std::vector<std::string_view>& pieces,
                  std::string* error);
 
 }  // namespace platform

@@ -166,7 +166,7 @@ bool LoadFile(const std::string& path, bool for_update, FileLoad* load, std::str
   return true;
 }
 
-bool ReplaceFile(const std::string& path, const std::vector<std::string_view>& pieces,
+bool ReplaceContent(const std::string& path, const std::vector<std::string_view>& pieces,
                  std::string* error) {
   std::string target;
   if (!ResolveLinks(path, &target)) return Fail(error, errno);

@@ -30,7 +30,9 @@ bool CProfile::Open(std::string* error) { return Load(error); }
 int CProfile::ReadString(const char* key, Text& value) {
   value = Text("");
   std::string_view found;
-  if (key == nullptr || !Load(nullptr) || !store_.Read(section_, key, &found)) return 0;
+  if (key == nullptr || section_.empty() || !Load(nullptr) || !store_.Read(section_, key, &found)) {
+    return 0;
+  }
   value = Text(std::string(profile_lines::Unquote(found)));
   return value.Length();
 }
@@ -44,14 +46,18 @@ int32_t CProfile::ReadInt(const char* key) {
 Currency CProfile::ReadCurrency(const char* key) {
   Currency amount;
   std::string_view found;
-  if (key != nullptr && Load(nullptr) && store_.Read(section_, key, &found)) {
+  if (key != nullptr && !section_.empty() && Load(nullptr) && store_.Read(section_, key, &found)) {
     amount.value = profile_lines::ToCurrency(profile_lines::Unquote(found));
   }
   return amount;
 }
 
 int CProfile::WriteString(const char* key, const Text& value) {
-  if (!writable_ || key == nullptr || !Load(nullptr)) return 0;
+  // Names that would damage the file are refused before the file is touched.
+  if (!writable_ || key == nullptr || !profile_lines::IsWritableKey(key) ||
+      !profile_lines::IsWritableSection(section_) || !Load(nullptr)) {
+    return 0;
+  }
   // An absent value is written like an empty one.
   std::string bytes = value.Length() > 0 ? value.Narrow() : std::string();
   if (!store_.Write(section_, key, bytes)) return 0;
@@ -61,7 +67,7 @@ int CProfile::WriteString(const char* key, const Text& value) {
 
 bool CProfile::Save(std::string* error) {
   if (!changed_) return true;
-  if (!platform::ReplaceFile(path_, store_.Pieces(), error)) return false;
+  if (!platform::ReplaceContent(path_, store_.Pieces(), error)) return false;
   changed_ = false;
   return true;
 }
