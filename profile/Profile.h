@@ -26,13 +26,20 @@ class CProfile {
 
   void SetSection(const char* name);
 
-  // A missing section or key reads as empty text, 0, 0.
+  // A missing section or key reads as empty text, 0, 0. ReadString removes one
+  // pair of enclosing double quotes. ReadCurrency has no sign and rounds
+  // halves away from zero; an amount too large for Currency gives INT64_MAX.
   int ReadString(const char* key, Text& value);
   int32_t ReadInt(const char* key);
   Currency ReadCurrency(const char* key);
 
   // Replaces the key's line in the current section, or adds the key (and the
-  // section). Returns the value's length, or 0 when the file cannot be used.
+  // section). Each CR or LF of the value is written as a blank, so a value
+  // never starts a line; a key appended after an unterminated last line gets
+  // a line of its own. Returns the value's length, or 0 when nothing was
+  // written: the file cannot be used, the profile is not writable, or the key
+  // or section name is empty, holds CR or LF, or (a key) would read as a
+  // header.
   int WriteString(const char* key, const Text& value);
 
   // Reads (and, when writable, creates) the file now. False, with a reason

@@ -19,7 +19,8 @@
 
 class ProfileStore {
  public:
-  ProfileStore() = default;
+  // An empty file.
+  ProfileStore() : segments_(1) {}
 
   // Replaces the content by the bytes of a file.
   void Assign(std::string bytes);

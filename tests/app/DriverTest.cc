@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "client/CheckResult.h"
 
 namespace {
 
@@ -65,10 +64,5 @@ TEST(Dispatch, PathBytesPassThroughUnchanged) {
   EXPECT_EQ("C:\\Station \xE9t\xE9\\site.ini", c.path);
 }
 
-TEST(CheckResult, SuccessPrintsNothing) {
-  testing::internal::CaptureStdout();
-  EXPECT_TRUE(CheckResult("Step", 0));
-  EXPECT_EQ("", testing::internal::GetCapturedStdout());
-}
 
 }  // namespace

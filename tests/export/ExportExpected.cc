@@ -2,9 +2,15 @@
 
 namespace exporttest {
 
-const std::string kNoDetailsText = "TODO";
+std::string NoDetailsLine(const std::string& record) {
+  return "GetDeviceDetails failed. - Device details not available (" + record + ").\n";
+}
+
 const int kFaultCode = 6;
-const std::string kFaultText = "TODO";
+
+std::string FaultLine(const std::string& message, const std::string& call) {
+  return message + " - Record not found (injected fault in " + call + ").\n";
+}
 
 std::string Application() {
   return R"ini(

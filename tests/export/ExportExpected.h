@@ -6,11 +6,12 @@
 
 namespace exporttest {
 
-// The emulator's text for the code with which GetDeviceDetails fails for a
-// record without details, and for the code the failure fixtures inject.
-extern const std::string kNoDetailsText;
+// The line printed when a record has no device details; what names the
+// record in the emulator's text, e.g. "port 5" or "ZigBee device 17".
+std::string NoDetailsLine(const std::string& record);
+// The code the failure fixtures inject, and the line its failure prints.
 extern const int kFaultCode;
-extern const std::string kFaultText;
+std::string FaultLine(const std::string& message, const std::string& call);
 
 // The Application section of a new file, versions 4.2.1 and 4.2.0.
 std::string Application();

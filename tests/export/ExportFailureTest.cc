@@ -62,10 +62,6 @@ std::string WithFault(const json& fault) {
   return fixture.dump();
 }
 
-std::string FailureLine(const std::string& message) {
-  return message + " - " + exporttest::kFaultText + ".\n";
-}
-
 struct FailureCase {
   const char* call;
   const char* message;
@@ -111,15 +107,16 @@ TEST(ExportFailure, EveryFailingCallEndsTheExportWhereItStands) {
     EXPECT_EQ(r.exitCode, 255);
     std::string expected;
     for (int t = 1; t < c.table; ++t) expected += kCountLines[t - 1];
-    expected += FailureLine(c.message);
+    expected += exporttest::FaultLine(c.message, c.call);
     EXPECT_EQ(r.out, expected);
     // The Application section's fixed keys are always there; the tables before
     // the failing one are complete, and no later table was touched.
     EXPECT_NE(r.file.find("IniVersion=22.02\r\n"), std::string::npos);
     for (int t = 1; t <= 7; ++t) {
       const bool present = r.file.find(kSections[t - 1]) != std::string::npos;
-      if (t < c.table) EXPECT_TRUE(present) << kSections[t - 1];
-      if (t > c.table) EXPECT_FALSE(present) << kSections[t - 1];
+      if (t != c.table) {
+        EXPECT_EQ(present, t < c.table) << kSections[t - 1];
+      }
     }
   }
 }
@@ -130,9 +127,10 @@ TEST(ExportFailure, VersionStillChecksTheCountsOfSkippedTables) {
     std::string out;
   };
   const std::vector<VersionCase> cases = {
-      {"GetTanksCount", std::string(kCountLines[0]) + FailureLine("GetTanksCount failed.")},
+      {"GetTanksCount", std::string(kCountLines[0]) + exporttest::FaultLine("GetTanksCount failed.", "GetTanksCount")},
       {"GetCardClientsCount", std::string(kCountLines[0]) + kCountLines[3] +
-                                  FailureLine("GetCardClientsCount failed.")},
+                                  exporttest::FaultLine("GetCardClientsCount failed.",
+                                                        "GetCardClientsCount")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.call);
@@ -181,7 +179,7 @@ TEST(ExportFailure, WhatWasWrittenBeforeTheFailureStays) {
     const auto r = RunExport(emu, e2e::TempDir() + "/site.ini");
     EXPECT_EQ(r.out, std::string(kCountLines[0]) + kCountLines[1] + kCountLines[2] +
                          kCountLines[3] + kCountLines[4] + kCountLines[5] +
-                         FailureLine("GetCardClient failed."));
+                         exporttest::FaultLine("GetCardClient failed.", "GetCardClientByOrdinal"));
     EXPECT_TRUE(EndsWith(r.file, Crlf("\n[Client001]\nNumber=1\nName=C1\nTag=1\nEnabled=1\n"
                                       "\n[Client002]\nNumber=2\nName=C2\nTag=2\nEnabled=1\n")))
         << r.file;

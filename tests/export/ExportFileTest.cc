@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <string>
+#include <thread>
 
 #include "tests/export/ExportExpected.h"
 #include "tests/export/ExportSupport.h"
@@ -128,8 +132,8 @@ TEST(ExportFile, ReExportReplacesKeysInPlaceAndKeepsTheRest) {
 
   const auto r = RunExport(emu, path);
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.out, "GetDeviceDetails failed. - " + exporttest::kNoDetailsText +
-                       ".\n  1 ports exported successfully.\n  1 Pumps exported successfully.\n"
+  EXPECT_EQ(r.out, exporttest::NoDetailsLine("port 1") +
+                       "  1 ports exported successfully.\n  1 Pumps exported successfully.\n"
                        "\nAll done.\n");
   EXPECT_EQ(r.file, Crlf(kUpdated));
   // An existing file keeps its permissions.
@@ -172,6 +176,36 @@ TEST(ExportFile, UnwritableFileIsReportedBeforeAnyTableIsRead) {
     EXPECT_TRUE(exporttest::CallsNamed(emu, "DllVersion").empty());
     EXPECT_TRUE(exporttest::CallsNamed(emu, "GetPortsCount").empty());
   }
+}
+
+TEST(ExportFile, FileThatCannotBeSavedAtTheEndIsReportedNotClaimed) {
+  // The pump count is answered late; meanwhile the file's folder goes away,
+  // so the run gets through every table and then cannot write the file.
+  e2e::Emulator emu(R"json({
+    "versions": {"dll": "4.2.1", "server": "4.2.0"},
+    "ports": [{"id": 1, "number": 1, "name": "COM1", "details": ["", "", "F1"]}],
+    "faults": [{"call": "GetPumpsCount", "delayMs": 1500}]
+  })json");
+  const std::string dir = e2e::TempDir() + "/gone";
+  ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+  const std::string path = dir + "/site.ini";
+
+  std::thread remover([&] {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (exporttest::CallsNamed(emu, "GetPumpsCount").empty() &&
+           std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::remove(path.c_str());
+    rmdir(dir.c_str());
+  });
+  const e2e::Run run = e2e::RunTarvo({"EXPORT", path, emu.Server()});
+  remover.join();
+
+  EXPECT_EQ(run.exitCode, 255);
+  EXPECT_EQ(exporttest::AfterConnect(run.out),
+            "  1 ports exported successfully.\n"
+            "Cannot write configuration file " + path + " - No such file or directory.\n");
 }
 
 }  // namespace
