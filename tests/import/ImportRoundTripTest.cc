@@ -113,6 +113,10 @@ TEST(ImportRoundTrip, SampleStationComesBackWhole) {
   json station = json::parse(file);
 
   RoundTrip trip = TravelRound(station);
+  for (const char* table : {"ports", "grades", "tanks", "zigbee", "pumps", "attendants",
+                            "cardClients"}) {
+    EXPECT_FALSE(trip.imported[table].empty()) << table;
+  }
   EXPECT_EQ(Losses(trip.original, trip.imported), std::vector<std::string>{});
   EXPECT_EQ(Carried(trip.imported), Carried(trip.original));
   EXPECT_EQ(Masked(trip.second), Masked(trip.first));
