@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "client/Progress.h"
 #include "import/ImportRun.h"
 #include "profile/Profile.h"
 
@@ -14,6 +15,7 @@ namespace {
 // limit, ending after seven consecutive misses, but never before
 // alwaysTriedUpTo has been tried.
 struct StepRule {
+  const char* table;      // for the progress shown on a terminal
   const char* countLine;  // printf pattern with one %3d
   int32_t first;
   int32_t limit;
@@ -27,7 +29,8 @@ bool Finished(const StepRule& rule, int32_t n, int32_t misses) {
   return misses >= kMissesToEnd && n > rule.alwaysTriedUpTo;
 }
 
-void PrintCount(const StepRule& rule, int32_t count) {
+void PrintCount(const StepRule& rule, Progress& progress, int32_t count) {
+  progress.Clear();
   if (count > 0) std::printf(rule.countLine, count);
 }
 
@@ -35,9 +38,11 @@ void PrintCount(const StepRule& rule, int32_t count) {
 // absent one, and the step goes on.
 void RunLenientStep(ImportRun& run, const StepRule& rule,
                     bool (*importRecord)(ImportRun&, int32_t)) {
+  Progress progress(rule.table);
   int32_t count = 0;
   int32_t misses = 0;
   for (int32_t n = rule.first; !Finished(rule, n, misses); ++n) {
+    progress.Show(n, rule.limit - 1);
     if (importRecord(run, n)) {
       misses = 0;
       ++count;
@@ -45,16 +50,18 @@ void RunLenientStep(ImportRun& run, const StepRule& rule,
       ++misses;
     }
   }
-  PrintCount(rule, count);
+  PrintCount(rule, progress, count);
 }
 
 // The later steps: the first refused call ends the import, without a count
 // line. False then.
 bool RunStrictStep(ImportRun& run, const StepRule& rule,
                    RecordOutcome (*importRecord)(ImportRun&, int32_t)) {
+  Progress progress(rule.table);
   int32_t count = 0;
   int32_t misses = 0;
   for (int32_t n = rule.first; !Finished(rule, n, misses); ++n) {
+    progress.Show(n, rule.limit - 1);
     RecordOutcome outcome = importRecord(run, n);
     if (outcome == RecordOutcome::kFailed) return false;
     if (outcome == RecordOutcome::kImported) {
@@ -64,21 +71,24 @@ bool RunStrictStep(ImportRun& run, const StepRule& rule,
       ++misses;
     }
   }
-  PrintCount(rule, count);
+  PrintCount(rule, progress, count);
   return true;
 }
 
 // Steps without a floor end at seven misses anywhere.
 constexpr int32_t kNoFloor = 0;
 
-const StepRule kPorts = {"%3d ports imported successfully.\n", 1, 100, 13};
-const StepRule kGrades = {"%3d grades imported successfully.\n", 1, 100, kNoFloor};
-const StepRule kTanks = {"%3d tanks imported successfully.\n", 1, 100, kNoFloor};
-// ZigBee devices 1 to 4 are not configuration records: the walk starts at 5.
-const StepRule kZigBees = {"%3d ZigBee devices imported successfully.\n", 5, 100, kNoFloor};
-const StepRule kPumps = {"%3d pumps imported successfully.\n", 1, 100, kNoFloor};
-const StepRule kAttendants = {"%3d attendants imported successfully.\n", 1, 10000, kNoFloor};
-const StepRule kClients = {"%3d clients imported successfully.\n", 1, 10000, kNoFloor};
+const StepRule kPorts = {"ports", "%3d ports imported successfully.\n", 1, 100, 13};
+const StepRule kGrades = {"grades", "%3d grades imported successfully.\n", 1, 100, kNoFloor};
+const StepRule kTanks = {"tanks", "%3d tanks imported successfully.\n", 1, 100, kNoFloor};
+// ZigBee sections 1 to 4 are never read: the walk starts at 5.
+const StepRule kZigBees = {"ZigBee devices", "%3d ZigBee devices imported successfully.\n", 5,
+                           100, kNoFloor};
+const StepRule kPumps = {"pumps", "%3d pumps imported successfully.\n", 1, 100, kNoFloor};
+const StepRule kAttendants = {"attendants", "%3d attendants imported successfully.\n", 1,
+                              10000, kNoFloor};
+const StepRule kClients = {"card clients", "%3d clients imported successfully.\n", 1, 10000,
+                           kNoFloor};
 
 }  // namespace
 

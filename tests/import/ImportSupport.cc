@@ -10,6 +10,8 @@ Imported ImportPath(e2e::Emulator& emulator, const std::string& path) {
 
   Imported result;
   result.exitCode = run.exitCode;
+  // Progress is for terminals only; the tests' standard error is a pipe.
+  EXPECT_EQ(run.err, "");
   result.path = path;
   // The banner and the connecting line belong to the driver.
   std::string::size_type connecting = run.out.find("Connecting to ");
