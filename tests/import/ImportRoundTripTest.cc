@@ -158,55 +158,6 @@ const char kLossyStation[] = R"({
      "nodeIdentifier": "N3", "portId": 1},
     {"id": 5, "number": 5, "name": "Gateway", "deviceType": 2, "serialNumber": "Z5",
      "nodeIdentifier": "N5", "portId": 1, "details": ["a", "b", "ZB 2.0"]}],
-  "pumps": [
-    {"id": 1, "number": 1, "name": "Pump 1", "physicalNumber": 1, "side": 1, "address": 1,
-     "priceLevel1": 1, "priceLevel2": 2, "priceDspFormat": 3, "volumeDspFormat": 2,
-     "valueDspFormat": 2, "pumpType": 4, "portId": 1, "attendantId": -1, "authMode": 0,
-     "stackMode": 0, "prepayAllowed": 1, "preauthAllowed": 0, "slot": -1,
-     "muxSlotZigBeeId": 5, "priceControl": 0, "hasPreset": 1,
-     "hoses": [
-       {"id": 101, "number": 1, "tank": 1, "physicalNumber": 1, "measures": [1, 2, 3, 4],
-        "reader": 0, "price1": 0.05, "price2": 0.1, "enabled": 1},
-       {"id": 102, "number": 2, "tank": 1, "physicalNumber": 2, "measures": [0, 0, 0, 0],
-        "reader": 1, "price1": 1.259, "price2": 1.3, "enabled": 1},
-       {"id": 103, "number": 3, "tank": 1, "physicalNumber": 3, "measures": [0, 0, 0, 0],
-        "reader": 0, "price1": 1.0, "price2": 0, "enabled": 0},
-       {"id": 104, "number": 4, "tank": 1, "physicalNumber": 4, "measures": [0, 0, 0, 0],
-        "reader": 0, "price1": 1.0, "price2": 0, "enabled": 1},
-       {"id": 105, "number": 5, "tank": 1, "physicalNumber": 5, "measures": [0, 0, 0, 0],
-        "reader": 0, "price1": 1.0, "price2": 0, "enabled": 1},
-       {"id": 106, "number": 6, "tank": 1, "physicalNumber": 6, "measures": [0, 0, 0, 0],
-        "reader": 0, "price1": 1.0, "price2": 0, "enabled": 1},
-       {"id": 107, "number": 7, "tank": 1, "physicalNumber": 7, "measures": [0, 0, 0, 0],
-        "reader": 0, "price1": 1.0, "price2": 0, "enabled": 1},
-       {"id": 108, "number": 8, "tank": 2, "physicalNumber": 8, "measures": [0, 0, 0, 0],
-        "reader": 0, "price1": 1.0, "price2": 0, "enabled": 1},
-       {"id": 109, "number": 9, "tank": 2, "physicalNumber": 9, "measures": [0, 0, 0, 0],
-        "reader": 0, "price1": 1.0, "price2": 0, "enabled": 1}]},
-    {"id": 2, "number": 2, "name": "Pump 2", "physicalNumber": 2, "side": 2, "address": 2,
-     "priceLevel1": 1, "priceLevel2": 1, "priceDspFormat": 3, "volumeDspFormat": 2,
-     "valueDspFormat": 2, "pumpType": 4, "portId": 1, "attendantId": 1, "authMode": 1,
-     "stackMode": 0, "prepayAllowed": 0, "preauthAllowed": 1, "slot": 2,
-     "muxSlotZigBeeId": -1, "priceControl": 1, "hasPreset": 0,
-     "hoses": [
-       {"id": 201, "number": 2, "tank": 1, "physicalNumber": 1, "measures": [0, 0, 0, 0],
-        "reader": 0, "price1": 1.5, "price2": 0, "enabled": 1}]},
-    {"id": 3, "number": 3, "name": "Pump 3", "physicalNumber": 3, "side": 1, "address": 3,
-     "priceLevel1": 1, "priceLevel2": 1, "priceDspFormat": 3, "volumeDspFormat": 2,
-     "valueDspFormat": 2, "pumpType": 4, "portId": 2, "attendantId": -1, "authMode": 0,
-     "stackMode": 0, "prepayAllowed": 1, "preauthAllowed": 0, "slot": -1,
-     "muxSlotZigBeeId": -1, "priceControl": 0, "hasPreset": 1,
-     "hoses": [
-       {"id": 301, "number": 1, "tank": 150, "physicalNumber": 1, "measures": [0, 0, 0, 0],
-        "reader": 0, "price1": 2.0, "price2": 0, "enabled": 1},
-       {"id": 303, "number": 3, "tank": 2, "physicalNumber": 3, "measures": [0, 0, 0, 0],
-        "reader": 0, "price1": 2.0, "price2": 0, "enabled": 1}]},
-    {"id": 100, "number": 100, "name": "Pump 100", "physicalNumber": 100, "side": 1,
-     "address": 100, "priceLevel1": 1, "priceLevel2": 1, "priceDspFormat": 3,
-     "volumeDspFormat": 2, "valueDspFormat": 2, "pumpType": 4, "portId": 2,
-     "attendantId": -1, "authMode": 0, "stackMode": 0, "prepayAllowed": 1,
-     "preauthAllowed": 0, "slot": -1, "muxSlotZigBeeId": -1, "priceControl": 0,
-     "hasPreset": 1, "hoses": []}],
   "attendants": [
     {"id": 1, "number": 1, "name": "Ann\nMarie", "shortName": "AM", "password": "\"pw\"",
      "tag": "T1", "shiftAStart": 360, "shiftAEnd": 840, "shiftBStart": -1, "shiftBEnd": -1,
@@ -218,8 +169,33 @@ const char kLossyStation[] = R"({
     {"id": 20, "number": 20, "name": "Late", "tag": "C20", "enabled": 1}]
 })";
 
+json Hose(int id, int number, int tank, double price1 = 1.0, double price2 = 0.0) {
+  return {{"id", id},         {"number", number}, {"tank", tank},
+          {"physicalNumber", number}, {"measures", {1, 2, 3, 4}}, {"reader", 0},
+          {"price1", price1}, {"price2", price2}, {"enabled", 1}};
+}
+
+json Pump(int id, json hoses) {
+  json pump = json::parse(R"({"name": "Pump", "physicalNumber": 1, "side": 1, "address": 1,
+      "priceLevel1": 1, "priceLevel2": 2, "priceDspFormat": 3, "volumeDspFormat": 2,
+      "valueDspFormat": 2, "pumpType": 4, "portId": 1, "attendantId": -1, "authMode": 0,
+      "stackMode": 0, "prepayAllowed": 1, "preauthAllowed": 0, "slot": -1,
+      "muxSlotZigBeeId": 5, "priceControl": 0, "hasPreset": 1})");
+  pump["id"] = id;
+  pump["number"] = id;
+  pump["hoses"] = hoses;
+  return pump;
+}
+
 TEST(ImportRoundTrip, WhatTheFileCannotCarry) {
-  RoundTrip trip = TravelRound(json::parse(kLossyStation));
+  json station = json::parse(kLossyStation);
+  json nine = {Hose(101, 1, 1, 0.05, 0.1), Hose(102, 2, 1, 1.259, 1.3)};
+  for (int h = 3; h <= 9; ++h) nine.push_back(Hose(100 + h, h, h < 8 ? 1 : 2));
+  station["pumps"] = {Pump(1, nine),
+                      // A single hose numbered 2, and hoses 1 and 3.
+                      Pump(2, {Hose(201, 2, 1)}), Pump(3, {Hose(301, 1, 150), Hose(303, 3, 2)}),
+                      Pump(100, json::array())};
+  RoundTrip trip = TravelRound(station);
   std::vector<std::string> expected = {
       // Records with a Number below 1 read as absent.
       "/ports/3: removed", "/attendants/2: removed",
