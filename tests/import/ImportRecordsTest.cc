@@ -170,9 +170,11 @@ TEST(ImportPumps, RefusedPumpOrHoseEndsTheImport) {
                           Refused("SetHosePropertiesEx2 failed."));
 }
 
+// Attendant100 and Attendant1000 carry three and four digits; the count line
+// widens to four.
 TEST(ImportAttendants, NumbersRunOnPastNinetyNine) {
   std::string ini;
-  for (int n = 1; n <= 100; ++n) {
+  for (int n = 1; n <= 1000; ++n) {
     char name[24];
     std::snprintf(name, sizeof name, "Attendant%02d", n);
     ini += "[" + std::string(name) + "]\nNumber=" + std::to_string(n) + "\n";
@@ -180,9 +182,10 @@ TEST(ImportAttendants, NumbersRunOnPastNinetyNine) {
   e2e::Emulator emulator;
   Imported r = Import(emulator, ini);
   EXPECT_EQ(r.exitCode, 0);
-  ASSERT_EQ(r.sets.size(), 100u);
+  ASSERT_EQ(r.sets.size(), 1000u);
   EXPECT_EQ(r.sets[99], Call("SetAttendantPropertiesEx", {100, 100, "", "", "", "", 0, 0, 0, 0, 0}));
-  EXPECT_EQ(r.out, "100 attendants imported successfully.\n\nAll done.\n");
+  EXPECT_EQ(r.sets[999]["args"][0], 1000);
+  EXPECT_EQ(r.out, "1000 attendants imported successfully.\n\nAll done.\n");
 }
 
 TEST(ImportAttendants, ArgumentsOfAttendantsAndClients) {
