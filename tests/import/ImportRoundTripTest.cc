@@ -189,12 +189,15 @@ json Pump(int id, json hoses) {
 
 TEST(ImportRoundTrip, WhatTheFileCannotCarry) {
   json station = json::parse(kLossyStation);
-  json nine = {Hose(101, 1, 1, 0.05, 0.1), Hose(102, 2, 1, 1.259, 1.3)};
+  json nine = json::array({Hose(101, 1, 1, 0.05, 0.1), Hose(102, 2, 1, 1.259, 1.3)});
   for (int h = 3; h <= 9; ++h) nine.push_back(Hose(100 + h, h, h < 8 ? 1 : 2));
-  station["pumps"] = {Pump(1, nine),
-                      // A single hose numbered 2, and hoses 1 and 3.
-                      Pump(2, {Hose(201, 2, 1)}), Pump(3, {Hose(301, 1, 150), Hose(303, 3, 2)}),
-                      Pump(100, json::array())};
+  station["pumps"] = json::array({
+      Pump(1, nine),
+      // A single hose numbered 2, and hoses 1 and 3.
+      Pump(2, json::array({Hose(201, 2, 1)})),
+      Pump(3, json::array({Hose(301, 1, 150), Hose(303, 3, 2)})),
+      Pump(100, json::array()),
+  });
   RoundTrip trip = TravelRound(station);
   std::vector<std::string> expected = {
       // Records with a Number below 1 read as absent.
