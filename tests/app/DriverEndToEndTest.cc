@@ -105,7 +105,8 @@ TEST(DriverEndToEnd, LogonTakesTheLastServerAndTheFixedArguments) {
             journal[0]["args"]);
 }
 
-// The connecting line names the procedure that runs.
+// The connecting line names the procedure that runs; the export's first
+// calls after the logon ask for the versions, the import never does.
 TEST(DriverEndToEnd, CommandWordsChooseTheProcedure) {
   e2e::Emulator emu;
   const std::string dir = e2e::TempDir();
@@ -129,7 +130,28 @@ TEST(DriverEndToEnd, CommandWordsChooseTheProcedure) {
     const std::vector<std::string> calls = Calls(emu.Journal());
     ASSERT_GE(calls.size(), 1u);
     EXPECT_EQ("ClientLogonEx", calls[0]);
+    const bool exported = std::find(calls.begin(), calls.end(), "DllVersion") != calls.end();
+    EXPECT_EQ(std::string(c.procedure) == "export", exported);
+    EXPECT_EQ(0, run.exitCode) << run.out;
   }
+}
+
+// VERSION keeps its flag whatever command word follows it: the export then
+// leaves out the grades but still writes the ports.
+TEST(DriverEndToEnd, VersionOnlyReachesTheExport) {
+  e2e::Emulator emu(R"({"ports": [{"id": 1, "number": 1, "name": "COM1"}],
+                        "grades": [{"id": 1, "number": 1, "name": "Diesel"}]})");
+  const std::string dir = e2e::TempDir();
+  const e2e::Run full = e2e::RunTarvo({"EXPORT", dir + "/full.ini", emu.Server()});
+  const e2e::Run version =
+      e2e::RunTarvo({"VERSION", "EXPORT", dir + "/version.ini", emu.Server()});
+  ASSERT_EQ(0, full.exitCode) << full.out;
+  ASSERT_EQ(0, version.exitCode) << version.out;
+  const std::string fullFile = e2e::ReadFile(dir + "/full.ini");
+  const std::string versionFile = e2e::ReadFile(dir + "/version.ini");
+  EXPECT_NE(std::string::npos, fullFile.find("[Grade01]")) << fullFile;
+  EXPECT_EQ(std::string::npos, versionFile.find("[Grade01]")) << versionFile;
+  EXPECT_NE(std::string::npos, versionFile.find("[Port01]")) << versionFile;
 }
 
 }  // namespace
