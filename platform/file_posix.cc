@@ -55,21 +55,37 @@ bool ReadAll(int fd, std::string* bytes) {
   }
 }
 
-bool WriteAll(int fd, const std::vector<std::string_view>& pieces) {
-  for (std::string_view piece : pieces) {
-    const char* p = piece.data();
-    size_t left = piece.size();
-    while (left > 0) {
-      ssize_t n = write(fd, p, left);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      p += n;
-      left -= static_cast<size_t>(n);
+bool WriteBytes(int fd, const char* p, size_t left) {
+  while (left > 0) {
+    ssize_t n = write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
     }
+    p += n;
+    left -= static_cast<size_t>(n);
   }
   return true;
+}
+
+// The pieces (a section each) go out gathered into blocks of about a
+// megabyte: few system calls whatever the number of sections.
+bool WriteAll(int fd, const std::vector<std::string_view>& pieces) {
+  constexpr size_t kBlock = 1 << 20;
+  std::string block;
+  for (std::string_view piece : pieces) {
+    if (block.size() + piece.size() > kBlock) {
+      if (!WriteBytes(fd, block.data(), block.size())) return false;
+      block.clear();
+    }
+    if (piece.size() >= kBlock) {
+      if (!WriteBytes(fd, piece.data(), piece.size())) return false;
+    } else {
+      if (block.capacity() < kBlock) block.reserve(kBlock);
+      block.append(piece);
+    }
+  }
+  return WriteBytes(fd, block.data(), block.size());
 }
 
 std::string Folder(const std::string& path) {

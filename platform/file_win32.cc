@@ -78,19 +78,35 @@ bool ReadAll(int fd, std::string* bytes) {
   }
 }
 
-bool WriteAll(HANDLE file, const std::vector<std::string_view>& pieces) {
-  for (std::string_view piece : pieces) {
-    const char* p = piece.data();
-    size_t left = piece.size();
-    while (left > 0) {
-      DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-      DWORD written = 0;
-      if (!WriteFile(file, p, chunk, &written, nullptr)) return false;
-      p += written;
-      left -= written;
-    }
+bool WriteBytes(HANDLE file, const char* p, size_t left) {
+  while (left > 0) {
+    DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!WriteFile(file, p, chunk, &written, nullptr)) return false;
+    p += written;
+    left -= written;
   }
   return true;
+}
+
+// The pieces (a section each) go out gathered into blocks of about a
+// megabyte: few system calls whatever the number of sections.
+bool WriteAll(HANDLE file, const std::vector<std::string_view>& pieces) {
+  constexpr size_t kBlock = 1 << 20;
+  std::string block;
+  for (std::string_view piece : pieces) {
+    if (block.size() + piece.size() > kBlock) {
+      if (!WriteBytes(file, block.data(), block.size())) return false;
+      block.clear();
+    }
+    if (piece.size() >= kBlock) {
+      if (!WriteBytes(file, piece.data(), piece.size())) return false;
+    } else {
+      if (block.capacity() < kBlock) block.reserve(kBlock);
+      block.append(piece);
+    }
+  }
+  return WriteBytes(file, block.data(), block.size());
 }
 
 std::string Folder(const std::string& path) {
@@ -99,9 +115,13 @@ std::string Folder(const std::string& path) {
   return path.substr(0, slash + 1);
 }
 
-// The file that a path names once every link on the way is followed, or the
-// path itself when the file does not exist.
+// The file that a path names once every link on the way is followed; the
+// path itself when it is not a link or the file does not exist.
 std::string FinalPath(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return path;
+  }
   HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return path;
@@ -116,6 +136,10 @@ std::string FinalPath(const std::string& path) {
   CloseHandle(file);
   if (n == 0 || n >= final_path.size()) return path;
   final_path.resize(n);
+  // The answer comes as \\?\C:\... or \\?\UNC\server\...; the ANSI calls
+  // want the plain forms.
+  if (final_path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\\\" + final_path.substr(8);
+  if (final_path.compare(0, 4, "\\\\?\\") == 0) return final_path.substr(4);
   return final_path;
 }
 

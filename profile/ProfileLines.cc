@@ -26,6 +26,26 @@ bool BeginsWith(std::string_view s, size_t at, std::string_view prefix) {
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+// The part of a line that the rules look at: up to its first NUL.
+std::string_view Visible(std::string_view line) {
+  const void* nul = std::memchr(line.data(), '\0', line.size());
+  if (nul == nullptr) return line;
+  return line.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - line.data()));
+}
+
+// The value after the key on a line's visible text, from `at` (the first
+// character after the leading blanks).
+bool MatchKeyAt(std::string_view v, size_t at, std::string_view key, std::string_view* value) {
+  if (key.empty() || !BeginsWith(v, at, key)) return false;
+  size_t i = SkipBlanks(v, at + key.size());
+  if (i < v.size() && v[i] == '=') ++i;
+  i = SkipBlanks(v, i);
+  size_t end = v.size();
+  while (end > i && (v[end - 1] == ' ' || IsLineEnd(v[end - 1]))) --end;
+  *value = v.substr(i, end - i);
+  return true;
+}
+
 }  // namespace
 
 size_t LineLength(std::string_view bytes, size_t begin) {
@@ -34,22 +54,10 @@ size_t LineLength(std::string_view bytes, size_t begin) {
   return static_cast<size_t>(static_cast<const char*>(lf) - (bytes.data() + begin)) + 1;
 }
 
-std::string_view Visible(std::string_view line) {
-  const void* nul = std::memchr(line.data(), '\0', line.size());
-  if (nul == nullptr) return line;
-  return line.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - line.data()));
-}
-
 bool IsBracketLine(std::string_view line) {
   std::string_view v = Visible(line);
   size_t i = SkipBlanks(v, 0);
   return i < v.size() && v[i] == '[';
-}
-
-bool IsBlankLine(std::string_view line) {
-  std::string_view v = Visible(line);
-  size_t i = SkipBlanks(v, 0);
-  return i < v.size() && IsLineEnd(v[i]);
 }
 
 bool IsHeaderOf(std::string_view line, std::string_view name) {
@@ -72,34 +80,26 @@ bool HeaderName(std::string_view line, std::string_view* name) {
   return true;
 }
 
-bool MatchKey(std::string_view line, std::string_view key, std::string_view* value) {
-  if (key.empty()) return false;
-  std::string_view v = Visible(line);
-  size_t i = SkipBlanks(v, 0);
-  if (!BeginsWith(v, i, key)) return false;
-  i = SkipBlanks(v, i + key.size());
-  if (i < v.size() && v[i] == '=') ++i;
-  i = SkipBlanks(v, i);
-  size_t end = v.size();
-  while (end > i && (v[end - 1] == ' ' || IsLineEnd(v[end - 1]))) --end;
-  *value = v.substr(i, end - i);
-  return true;
-}
-
 KeySearch FindKey(std::string_view body, std::string_view key) {
   KeySearch result;
   size_t pos = 0;
   while (pos < body.size()) {
-    size_t len = LineLength(body, pos);
-    std::string_view line = body.substr(pos, len);
-    if (IsBlankLine(line)) {
+    const size_t len = LineLength(body, pos);
+    const std::string_view line = body.substr(pos, len);
+    // The visible text is looked for only on a match: a NUL before the first
+    // character that is not a blank makes a line that is neither blank nor a
+    // header, and a key (which holds no NUL) never matches across a NUL.
+    const size_t first = SkipBlanks(line, 0);
+    const char c = first < line.size() ? line[first] : '\0';
+    if (IsLineEnd(c)) {
       pos += len;
       continue;
     }
     // A bracket line never stands inside a section's lines; stopping here
     // keeps the search right for any caller that passes more.
-    if (IsBracketLine(line)) break;
-    if (MatchKey(line, key, &result.value)) {
+    if (c == '[') break;
+    if (!key.empty() && BeginsWith(line, first, key) &&
+        MatchKeyAt(Visible(line), first, key, &result.value)) {
       result.found = true;
       result.line_begin = pos;
       result.line_end = pos + len;
@@ -111,27 +111,36 @@ KeySearch FindKey(std::string_view body, std::string_view key) {
   return result;
 }
 
+namespace {
+
+// No CR, LF or NUL: a name that stays on its line and is written whole.
+bool IsOneLine(std::string_view name) {
+  for (char c : name) {
+    if (c == '\r' || c == '\n' || c == '\0') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool IsWritableKey(std::string_view key) {
-  if (key.empty() || key.find_first_of("\r\n", 0, 2) != std::string_view::npos) return false;
-  if (std::memchr(key.data(), '\0', key.size()) != nullptr) return false;
+  if (key.empty() || !IsOneLine(key)) return false;
   size_t i = SkipBlanks(key, 0);
   return i == key.size() || key[i] != '[';
 }
 
-bool IsWritableSection(std::string_view name) {
-  if (name.empty() || name.find_first_of("\r\n", 0, 2) != std::string_view::npos) return false;
-  return std::memchr(name.data(), '\0', name.size()) == nullptr;
-}
+bool IsWritableSection(std::string_view name) { return !name.empty() && IsOneLine(name); }
 
-std::string KeyLine(std::string_view key, std::string_view value) {
+void AppendKeyLine(std::string* out, std::string_view key, std::string_view value) {
   value = Visible(value);
-  std::string line;
-  line.reserve(key.size() + value.size() + 3);
-  line.append(key);
-  line.push_back('=');
-  for (char c : value) line.push_back(IsLineEnd(c) ? ' ' : c);
-  line.append("\r\n");
-  return line;
+  out->append(key);
+  out->push_back('=');
+  const size_t start = out->size();
+  out->append(value);
+  for (size_t i = start; i < out->size(); ++i) {
+    if (IsLineEnd((*out)[i])) (*out)[i] = ' ';
+  }
+  out->append("\r\n", 2);
 }
 
 std::string HeaderLine(std::string_view name) {

@@ -18,16 +18,9 @@ namespace profile_lines {
 // The length of the line that starts at `begin` (its LF included).
 size_t LineLength(std::string_view bytes, size_t begin);
 
-// The part of a line that the rules look at: up to its first NUL.
-std::string_view Visible(std::string_view line);
-
 // A line whose first character after blanks is "[": it ends every key search
 // and is the only kind of line that can be a section header.
 bool IsBracketLine(std::string_view line);
-
-// A line whose first character after blanks is CR or LF. It belongs to no key
-// and does not move the point where a rewrite starts.
-bool IsBlankLine(std::string_view line);
 
 // True when the line, after blanks, begins with "[name]" (case ignored); text
 // after the "]" does not matter. An empty name matches nothing.
@@ -37,11 +30,6 @@ bool IsHeaderOf(std::string_view line, std::string_view name);
 // not a bracket line or has no "]". A name without "]" is matched by a line
 // exactly when this gives the same name (case ignored).
 bool HeaderName(std::string_view line, std::string_view* name);
-
-// When the line, after blanks, begins with the key (case ignored; the
-// character after the key is not examined), stores the value: after the key,
-// blanks, one optional "=", blanks; trailing CR, LF and blanks cut.
-bool MatchKey(std::string_view line, std::string_view key, std::string_view* value);
 
 // Where a key search through a section's lines ended.
 struct KeySearch {
@@ -57,7 +45,12 @@ struct KeySearch {
 };
 
 // Searches the lines of `body` (the lines after a header, up to the next
-// bracket line or the end of the file) for the key.
+// bracket line or the end of the file) for the first line that, after blanks,
+// begins with the key (case ignored; the character after the key is not
+// examined). Its value follows the key, blanks, one optional "=" and blanks,
+// with trailing CR, LF and blanks cut. A blank line (its first character
+// after blanks is CR or LF) belongs to no key and does not move the point
+// where a rewrite starts.
 KeySearch FindKey(std::string_view body, std::string_view key);
 
 // Whether WriteString can put this key or section name into the file without
@@ -66,9 +59,9 @@ KeySearch FindKey(std::string_view body, std::string_view key);
 bool IsWritableKey(std::string_view key);
 bool IsWritableSection(std::string_view name);
 
-// "key=value" CR LF. The value ends at its first NUL; each CR or LF in it is
-// written as one blank, so a value never starts a line of its own.
-std::string KeyLine(std::string_view key, std::string_view value);
+// Appends "key=value" CR LF. The value ends at its first NUL; each CR or LF
+// in it is written as one blank, so a value never starts a line of its own.
+void AppendKeyLine(std::string* out, std::string_view key, std::string_view value);
 
 // "[name]" CR LF.
 std::string HeaderLine(std::string_view name);

@@ -8,6 +8,7 @@ void ProfileStore::Assign(std::string bytes) {
   base_ = std::move(bytes);
   segments_.clear();
   headers_.clear();
+  last_valid_ = false;
   segments_.emplace_back();
   const std::string_view all(base_);
   size_t pos = 0;
@@ -45,16 +46,24 @@ void ProfileStore::Index(size_t segment) {
 
 size_t ProfileStore::FindSection(std::string_view name) const {
   if (name.empty()) return 0;
+  if (last_valid_ && last_name_ == name) return last_segment_;
+  last_name_.assign(name);
+  last_valid_ = true;
   if (name.find(']') == std::string_view::npos) {
     auto it = headers_.find(pl::Lower(name));
-    return it == headers_.end() ? 0 : it->second;
+    last_segment_ = it == headers_.end() ? 0 : it->second;
+    return last_segment_;
   }
   // A name holding "]" can match a header line at any of its "]"s; such names
   // do not occur in practice, so they are looked up the long way.
   for (size_t s = 1; s < segments_.size(); ++s) {
     std::string_view text = View(segments_[s]);
-    if (pl::IsHeaderOf(text.substr(0, pl::LineLength(text, 0)), name)) return s;
+    if (pl::IsHeaderOf(text.substr(0, pl::LineLength(text, 0)), name)) {
+      last_segment_ = s;
+      return s;
+    }
   }
+  last_segment_ = 0;
   return 0;
 }
 
@@ -71,15 +80,16 @@ bool ProfileStore::Read(std::string_view section, std::string_view key,
 
 bool ProfileStore::Write(std::string_view section, std::string_view key, std::string_view value) {
   if (!pl::IsWritableSection(section) || !pl::IsWritableKey(key)) return false;
-  std::string line = pl::KeyLine(key, value);
   size_t s = FindSection(section);
   if (s == 0) {
     // A new section is an empty line, its header and the key line. The CR LF
     // of the empty line also ends an unterminated last line.
     Own(segments_.back()).append("\r\n");
     segments_.emplace_back();
-    segments_.back().own = std::make_unique<std::string>(pl::HeaderLine(section) + line);
+    segments_.back().own = std::make_unique<std::string>(pl::HeaderLine(section));
+    pl::AppendKeyLine(segments_.back().own.get(), key, value);
     Index(segments_.size() - 1);
+    last_valid_ = false;
     return true;
   }
   std::string_view text = View(segments_[s]);
@@ -89,15 +99,17 @@ bool ProfileStore::Write(std::string_view section, std::string_view key, std::st
   if (found.found) {
     // Blank lines before the key line go with it.
     size_t from = header + found.rewrite_from;
+    std::string line;
+    pl::AppendKeyLine(&line, key, value);
     bytes.replace(from, header + found.line_end - from, line);
   } else if (s + 1 == segments_.size()) {
     // The section runs to the end of the file: append after any blank lines.
     bytes.append(pl::LineEndNeeded(bytes));
-    bytes.append(line);
+    pl::AppendKeyLine(&bytes, key, value);
   } else {
     // Insert before the next header; the blank lines before it disappear.
     bytes.resize(header + found.rewrite_from);
-    bytes.append(line);
+    pl::AppendKeyLine(&bytes, key, value);
   }
   return true;
 }

@@ -57,4 +57,9 @@ class ProfileStore {
   std::string base_;
   std::vector<Segment> segments_;
   std::unordered_map<std::string, size_t> headers_;
+  // The last section looked up: a run works on one section for many keys.
+  // Cleared whenever a section is added.
+  mutable std::string last_name_;
+  mutable size_t last_segment_ = 0;
+  mutable bool last_valid_ = false;
 };

@@ -4,7 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "TestFiles.h"
@@ -76,6 +78,74 @@ void ReadAll(benchmark::State& state) {
   }
 }
 
+// The floor for writing: the same lines, one formatted write each, no search.
+void FloorWrite(benchmark::State& state) {
+  ScratchFolder folder;
+  Station station = MakeStation(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    FILE* file = fopen(folder.Path("floor.ini").c_str(), "wb");
+    for (const std::string& section : station.sections) {
+      fprintf(file, "\r\n[%s]\r\n", section.c_str());
+      for (int k = 0; k < station.keys_per_section; ++k) {
+        fprintf(file, "%s=%s-value-%s\r\n", kKeys[k], section.c_str(), kKeys[k]);
+      }
+    }
+    fflush(file);
+    fsync(fileno(file));
+    fclose(file);
+  }
+}
+
+// The floor for reading: one pass into a hash map, then the same look-ups.
+void FloorRead(benchmark::State& state) {
+  ScratchFolder folder;
+  Station station = MakeStation(static_cast<int>(state.range(0)));
+  WriteAll(folder.Path("old.ini"), station);
+  for (auto _ : state) {
+    std::string bytes = GetFile(folder.Path("old.ini"));
+    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> sections;
+    std::unordered_map<std::string, std::string>* current = nullptr;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+      size_t end = bytes.find('\n', pos);
+      if (end == std::string::npos) end = bytes.size();
+      std::string line = bytes.substr(pos, end - pos);
+      pos = end + 1;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.empty()) continue;
+      if (line[0] == '[') {
+        current = &sections[line.substr(1, line.find(']') - 1)];
+      } else if (current != nullptr) {
+        size_t eq = line.find('=');
+        current->emplace(line.substr(0, eq), line.substr(eq + 1));
+      }
+    }
+    int64_t sum = 0;
+    for (const std::string& section : station.sections) {
+      auto& keys = sections[section];
+      for (int k = 0; k < station.keys_per_section; ++k) sum += atoi(keys[kKeys[k]].c_str());
+      sum += atoi(keys["Missing"].c_str());
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+}
+
+// What the callers spend making the values, which every other figure holds.
+void ValuesOnly(benchmark::State& state) {
+  Station station = MakeStation(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    for (const std::string& section : station.sections) {
+      for (int k = 0; k < station.keys_per_section; ++k) {
+        Text value(section + "-value-" + kKeys[k]);
+        benchmark::DoNotOptimize(value);
+      }
+    }
+  }
+}
+
+BENCHMARK(ValuesOnly)->Arg(151150)->Unit(benchmark::kMillisecond);
+BENCHMARK(FloorWrite)->Arg(1131)->Arg(12909)->Arg(151150)->Unit(benchmark::kMillisecond);
+BENCHMARK(FloorRead)->Arg(1131)->Arg(12909)->Arg(151150)->Unit(benchmark::kMillisecond);
 BENCHMARK(ExportNew)->Arg(1131)->Arg(12909)->Arg(151150)->Unit(benchmark::kMillisecond);
 BENCHMARK(ExportExisting)->Arg(1131)->Arg(12909)->Arg(151150)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadAll)->Arg(1131)->Arg(12909)->Arg(151150)->Unit(benchmark::kMillisecond);

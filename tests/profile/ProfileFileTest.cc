@@ -4,9 +4,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <random>
 #include <set>
 #include <string>
 
@@ -210,6 +214,60 @@ TEST(ProfileFile, FileChangedAfterLoadingIsReplacedByTheProfilesView) {
   EXPECT_TRUE(profile.Save(nullptr));
   EXPECT_EQ("[S]\r\nK=2\r\n", GetFile(path));
   EXPECT_EQ(0600u, Mode(path));
+}
+
+// Writes a station's worth of keys over the file and saves it.
+void WriteStation(const std::string& path) {
+  CProfile profile(path.c_str(), true);
+  for (int client = 0; client < 600; ++client) {
+    profile.SetSection(("Client" + std::to_string(client)).c_str());
+    for (const char* key : {"Number", "Name", "Card", "Limit", "Grades", "Pumps", "Valid"}) {
+      profile.WriteString(key, Text(std::string(key) + " of client " + std::to_string(client)));
+    }
+  }
+  profile.Save(nullptr);
+}
+
+TEST(ProfileFile, SaveKilledAtAnyMomentLeavesTheOldOrTheNewContent) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("station.ini");
+  const std::string old_content = "[Application]\r\nVersion=1\r\n";
+  PutFile(folder.Path("expected.ini"), old_content);
+  WriteStation(folder.Path("expected.ini"));
+  const std::string new_content = GetFile(folder.Path("expected.ini"));
+  // How long a whole run takes here: the kills land anywhere within it.
+  auto start = std::chrono::steady_clock::now();
+  pid_t whole = fork();
+  ASSERT_GE(whole, 0);
+  if (whole == 0) {
+    WriteStation(folder.Path("whole.ini"));
+    _exit(0);
+  }
+  waitpid(whole, nullptr, 0);
+  const int run_us = static_cast<int>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                          std::chrono::steady_clock::now() - start).count());
+  std::mt19937 random(7);
+  int old_seen = 0;
+  int new_seen = 0;
+  for (int kill_number = 0; kill_number < 30; ++kill_number) {
+    PutFile(path, old_content);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      WriteStation(path);
+      _exit(0);
+    }
+    usleep(std::uniform_int_distribution<int>(0, run_us + run_us / 2)(random));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    const std::string now = GetFile(path);
+    ASSERT_TRUE(now == old_content || now == new_content) << "after kill " << kill_number;
+    (now == old_content ? old_seen : new_seen)++;
+  }
+  // Both outcomes occur, or the kills did not land where they should.
+  EXPECT_GT(old_seen, 0);
+  EXPECT_GT(new_seen, 0);
 }
 
 }  // namespace
