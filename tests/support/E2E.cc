@@ -30,6 +30,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using nlohmann::json;
 
+// Tests reach nothing but loopback: the stand-in library, in this process and
+// in every program it starts, resolves only addresses and "localhost".
+[[maybe_unused]] const bool kOffline = setenv("TARVO_CLIENT_OFFLINE", "1", 1) == 0;
+
 // Temporary folders live until the test process ends.
 struct TempDirs {
   std::vector<std::string> paths;

@@ -37,7 +37,8 @@ class Emulator {
   nlohmann::json State();    // current state as a fixture
   nlohmann::json Journal();  // every call received, in order
   void ClearJournal();
-  // Replaces the whole state (faults included) by another fixture.
+  // Replaces the whole state (faults included) by another fixture; the
+  // journal starts empty again.
   void Load(const nlohmann::json& fixture);
   void Kill();  // SIGKILL, for lost-server tests; State and Journal still work
 
