@@ -1,2 +1,3 @@
-int TarvoMain(int argc, char** argv);
+#include "app/Driver.h"
+
 int main(int argc, char** argv) { return TarvoMain(argc, argv); }

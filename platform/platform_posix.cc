@@ -1,10 +1,29 @@
 #include "platform/Platform.h"
 
+#include <clocale>
+#include <ctime>
 #include <unistd.h>
 
 namespace platform {
 
-std::string LocalTimeStamp() { return std::string(); }
+std::string LocalTimeStamp() {
+  // Only the time category follows the user's locale; numbers everywhere
+  // else keep the "C" conventions, so LC_NUMERIC and LC_ALL are never set.
+  std::setlocale(LC_TIME, "");
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) return std::string();
+
+  char date[80];
+  char time[80];
+  const size_t dateLength = std::strftime(date, sizeof date, "%x", &local);
+  const size_t timeLength = std::strftime(time, sizeof time, "%X", &local);
+
+  std::string stamp(date, dateLength);
+  if (dateLength > 0 && timeLength > 0) stamp += ' ';
+  stamp.append(time, timeLength);
+  return stamp;
+}
 
 bool StderrIsTerminal() { return isatty(2) == 1; }
 

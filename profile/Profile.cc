@@ -1,2 +1,73 @@
 #include "profile/Profile.h"
-// Placeholder until the profile lands.
+
+#include "platform/File.h"
+#include "profile/ProfileLines.h"
+
+CProfile::CProfile(const char* path, bool writable)
+    : path_(path != nullptr ? path : ""), writable_(writable) {}
+
+CProfile::~CProfile() {
+  if (changed_) Save(nullptr);
+}
+
+void CProfile::SetSection(const char* name) { section_ = name != nullptr ? name : ""; }
+
+bool CProfile::Load(std::string* error) {
+  if (loaded_) return true;
+  platform::FileLoad load;
+  if (path_.empty()) {
+    if (error != nullptr) *error = "No such file or directory";
+    return false;
+  }
+  if (!platform::LoadFile(path_, writable_, &load, error)) return false;
+  store_.Assign(std::move(load.bytes));
+  loaded_ = true;
+  return true;
+}
+
+bool CProfile::Open(std::string* error) { return Load(error); }
+
+int CProfile::ReadString(const char* key, Text& value) {
+  value = Text("");
+  std::string_view found;
+  if (key == nullptr || section_.empty() || !Load(nullptr) || !store_.Read(section_, key, &found)) {
+    return 0;
+  }
+  value = Text(std::string(profile_lines::Unquote(found)));
+  return value.Length();
+}
+
+int32_t CProfile::ReadInt(const char* key) {
+  Text text;
+  ReadString(key, text);
+  return text.ToInt();
+}
+
+Currency CProfile::ReadCurrency(const char* key) {
+  Currency amount;
+  std::string_view found;
+  if (key != nullptr && !section_.empty() && Load(nullptr) && store_.Read(section_, key, &found)) {
+    amount.value = profile_lines::ToCurrency(profile_lines::Unquote(found));
+  }
+  return amount;
+}
+
+int CProfile::WriteString(const char* key, const Text& value) {
+  // Names that would damage the file are refused before the file is touched.
+  if (!writable_ || key == nullptr || !profile_lines::IsWritableKey(key) ||
+      !profile_lines::IsWritableSection(section_) || !Load(nullptr)) {
+    return 0;
+  }
+  // An absent value is written like an empty one.
+  std::string bytes = value.Length() > 0 ? value.Narrow() : std::string();
+  if (!store_.Write(section_, key, bytes)) return 0;
+  changed_ = true;
+  return value.Length();
+}
+
+bool CProfile::Save(std::string* error) {
+  if (!changed_) return true;
+  if (!platform::ReplaceContent(path_, store_.Pieces(), error)) return false;
+  changed_ = false;
+  return true;
+}

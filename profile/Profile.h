@@ -3,13 +3,15 @@
 // One CProfile is bound to one file for a whole procedure. Reads and writes
 // work on the current section (SetSection) with the search and rewrite rules
 // of the profile file; the file is read once, on the first access, held as
-// lines with an index, and written back once by Save().
+// lines with an index, and written back once by Save() (or, for changes not
+// yet saved, by the destructor).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "profile/Currency.h"
+#include "profile/ProfileStore.h"
 #include "profile/Text.h"
 
 class CProfile {
@@ -24,13 +26,20 @@ class CProfile {
 
   void SetSection(const char* name);
 
-  // A missing section or key reads as empty text, 0, 0.
+  // A missing section or key reads as empty text, 0, 0. ReadString removes one
+  // pair of enclosing double quotes. ReadCurrency has no sign and rounds
+  // halves away from zero; an amount too large for Currency gives INT64_MAX.
   int ReadString(const char* key, Text& value);
   int32_t ReadInt(const char* key);
   Currency ReadCurrency(const char* key);
 
   // Replaces the key's line in the current section, or adds the key (and the
-  // section). Returns the value's length, or 0 when the file cannot be used.
+  // section). Each CR or LF of the value is written as a blank, so a value
+  // never starts a line; a key appended after an unterminated last line gets
+  // a line of its own. Returns the value's length, or 0 when nothing was
+  // written: the file cannot be used, the profile is not writable, or the key
+  // or section name is empty, holds CR or LF, or (a key) would read as a
+  // header.
   int WriteString(const char* key, const Text& value);
 
   // Reads (and, when writable, creates) the file now. False, with a reason
@@ -42,4 +51,16 @@ class CProfile {
   // whole so that it is never left half written. True when there was nothing
   // to write. False, with a reason, when the file could not be written.
   bool Save(std::string* error);
+
+ private:
+  // Reads the file on the first access; a failed attempt is tried again on the
+  // next one.
+  bool Load(std::string* error);
+
+  std::string path_;
+  bool writable_;
+  std::string section_;
+  bool loaded_ = false;
+  bool changed_ = false;
+  ProfileStore store_;
 };

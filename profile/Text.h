@@ -1,5 +1,5 @@
 // Text: the program's string value. 16-bit code units, at most 32,767 of them,
-// owned by value. A Text is absent (never assigned, or assigned from a null
+// owned by value; every way of making a Text cuts longer input at 32,767. A Text is absent (never assigned, or assigned from a null
 // pointer) or present; a present Text may be empty. Positions count from 1.
 #pragma once
 

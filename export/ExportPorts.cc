@@ -1,0 +1,100 @@
+// Ports: one "Port%02d" section per port with its identity, protocol, ZigBee
+// gateway settings and the firmware version of the device on it; under the
+// PAM option a port above 4 also gets a "TankGauge%02d" section. Exported in
+// full under VERSION too.
+#include <cstdio>
+
+#include "client/CheckResult.h"
+#include "client/Progress.h"
+#include "client/TarvoClient.h"
+#include "export/ExportSteps.h"
+
+namespace {
+
+// Out-values of one port; the initialisers are the values each is reset to
+// before the calls, and stay what is written when the library leaves one
+// untouched.
+struct PortRecord {
+  int32_t id = -1;
+  int32_t number = 0;
+  LibString name;
+  int32_t protocolId = -1;
+  int16_t deviceType = 0;
+  LibString serialNo;
+  int64_t panId = 0;
+  int32_t channels = 0;
+  int64_t keyA = 0;
+  int64_t keyB = 0;
+  LibString details1;
+  LibString details2;
+  LibString firmwareVersion;
+};
+
+void WriteKey64(ExportContext& ctx, const char* key, int64_t value) {
+  ctx.value.Format("0x%016llX", static_cast<unsigned long long>(value));
+  ctx.profile.WriteString(key, ctx.value);
+}
+
+bool ExportPort(ExportContext& ctx, int32_t ordinal) {
+  PortRecord port;
+  if (!CheckResult("GetPortByOrdinal failed.", GetPortByOrdinal(ordinal, &port.id))) return false;
+  if (!CheckResult("GetPortProperties failed.",
+                   GetPortProperties(port.id, &port.number, port.name.Out(), &port.protocolId,
+                                     &port.deviceType, port.serialNo.Out()))) {
+    return false;
+  }
+  if (!CheckResult("GetZB2GConfig failed.",
+                   GetZB2GConfig(port.id, &port.panId, &port.channels, &port.keyA, &port.keyB))) {
+    return false;
+  }
+
+  char section[32];
+  std::snprintf(section, sizeof section, "Port%02d", port.id);
+  ctx.profile.SetSection(section);
+  WriteInt(ctx, "Number", port.number);
+  WriteLibraryText(ctx, "Name", port.name);
+  WriteLibraryText(ctx, "SerialNo", port.serialNo);
+  WriteInt(ctx, "ProtocolID", port.protocolId);
+  // Written so that the device type survives an export followed by an import.
+  WriteInt(ctx, "DeviceType", port.deviceType);
+  // Only the low 32 bits of the PAN identifier, at least four digits.
+  ctx.value.Format("0x%04X", static_cast<unsigned>(static_cast<uint32_t>(port.panId)));
+  ctx.profile.WriteString("PanID", ctx.value);
+  ctx.profile.WriteString("Channels", ChannelList(port.channels));
+  WriteKey64(ctx, "KeyA", port.keyA);
+  WriteKey64(ctx, "KeyB", port.keyB);
+
+  if (port.id > 4 && ctx.pam) {
+    char gauge[32];
+    std::snprintf(gauge, sizeof gauge, "TankGauge%02d", port.id);
+    ctx.profile.SetSection(gauge);
+    WriteLibraryText(ctx, "Port", port.name);
+    WriteInt(ctx, "Protocol", port.protocolId);
+  }
+  port.name.Reset();
+  port.serialNo.Reset();
+
+  // Without device details the port keeps its other keys and the run goes on.
+  if (CheckResult("GetDeviceDetails failed.",
+                  GetDeviceDetails(port.id, -1, port.details1.Out(), port.details2.Out(),
+                                   port.firmwareVersion.Out()))) {
+    ctx.profile.SetSection(section);
+    WriteLibraryText(ctx, "FirmwareVersion", port.firmwareVersion);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ExportPorts(ExportContext& ctx) {
+  int32_t count = 0;
+  if (!CheckResult("GetPortsCount failed.", GetPortsCount(&count))) return false;
+  Progress progress("ports");
+  for (int32_t i = 1; i <= count; ++i) {
+    progress.Show(i, count);
+    if (!ExportPort(ctx, i)) return false;
+  }
+  progress.Clear();
+  std::printf("%3d ports exported successfully.\n", count);
+  return true;
+}

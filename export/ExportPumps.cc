@@ -1,0 +1,163 @@
+// Pumps: one "Pump%02d" section per pump with its 21 keys, followed in the same
+// section by the keys of each hose, named after the hose's Number ("Hose%dID"
+// and so on). Skipped under VERSION, though the count is still asked for and
+// checked.
+#include <cstdio>
+
+#include "client/CheckResult.h"
+#include "client/Progress.h"
+#include "client/TarvoClient.h"
+#include "export/ExportConfiguration.h"
+#include "export/ExportSteps.h"
+
+namespace {
+
+// Out-values of one pump, at their reset values. PortID starts at 0, the
+// other record identifiers at -1.
+struct PumpRecord {
+  int32_t id = -1;
+  int32_t number = 0;
+  LibString name;
+  int16_t physicalNumber = 0;
+  int16_t side = 0;
+  int16_t address = 0;
+  int16_t priceLevel1 = 0;
+  int16_t priceLevel2 = 0;
+  int16_t priceDspFormat = 0;
+  int16_t volumeDspFormat = 0;
+  int16_t valueDspFormat = 0;
+  int16_t pumpType = 0;
+  int32_t portId = 0;
+  int32_t attendantId = -1;
+  int16_t authMode = 0;
+  int16_t stackMode = 0;
+  int16_t prepayAllowed = 0;
+  int16_t preauthAllowed = 0;
+  int32_t slot = -1;
+  int32_t muxSlotZigBeeId = -1;
+  int16_t priceControl = 0;
+  int16_t hasPreset = 0;
+};
+
+// Out-values of one hose, at their reset values. The owning pump's identifier
+// and the four further measures are fetched and not written.
+struct HoseRecord {
+  int32_t id = -1;
+  int32_t number = 0;
+  int32_t pumpId = -1;
+  int32_t tank = -1;
+  int32_t physicalNumber = 0;
+  double measures[4] = {};
+  int16_t reader = 0;
+  double price1 = 0.0;
+  double price2 = 0.0;
+  int16_t enabled = 0;
+};
+
+// A price of 0.1 or less (or one that is not a number) leaves its key out.
+constexpr double kPriceThreshold = 0.1;
+
+void WriteHoseKey(ExportContext& ctx, const char* pattern, int32_t hoseNumber, int32_t value) {
+  char key[40];
+  std::snprintf(key, sizeof key, pattern, hoseNumber);
+  WriteInt(ctx, key, value);
+}
+
+void WriteHosePrice(ExportContext& ctx, const char* pattern, int32_t hoseNumber, double price) {
+  if (!(price > kPriceThreshold)) return;
+  char key[40];
+  std::snprintf(key, sizeof key, pattern, hoseNumber);
+  WriteDouble(ctx, key, price);
+}
+
+// Writes the hose into the pump's section, which stays selected.
+bool ExportHose(ExportContext& ctx, int32_t pumpId, int32_t position) {
+  HoseRecord hose;
+  if (!CheckResult("GetPumpHoseByNumber failed.",
+                   GetPumpHoseByNumber(pumpId, position, &hose.id))) {
+    return false;
+  }
+  double* m = hose.measures;
+  if (!CheckResult("GetHosePropertiesEx2 failed.",
+                   GetHosePropertiesEx2(hose.id, &hose.number, &hose.pumpId, &hose.tank,
+                                        &hose.physicalNumber, &m[0], &m[1], &m[2], &m[3],
+                                        &hose.reader, &hose.price1, &hose.price2,
+                                        &hose.enabled))) {
+    return false;
+  }
+  // Keys are named after the Number the hose reports, not its position.
+  const int32_t n = hose.number;
+  WriteHoseKey(ctx, "Hose%dID", n, hose.id);
+  WriteHoseKey(ctx, "Hose%dTank", n, hose.tank);
+  WriteHoseKey(ctx, "Hose%dPhysicalNumber", n, hose.physicalNumber);
+  WriteHoseKey(ctx, "Hose%dReader", n, hose.reader);
+  WriteHosePrice(ctx, "Hose%dPrice1", n, hose.price1);
+  WriteHosePrice(ctx, "Hose%dPrice2", n, hose.price2);
+  WriteHoseKey(ctx, "Hose%dEnabled", n, hose.enabled);
+  return true;
+}
+
+bool ExportPump(ExportContext& ctx, int32_t ordinal) {
+  PumpRecord pump;
+  if (!CheckResult("GetPumpByOrdinal failed.", GetPumpByOrdinal(ordinal, &pump.id))) {
+    return false;
+  }
+  PumpRecord& p = pump;
+  if (!CheckResult("GetPumpProperties failed.",
+                   GetPumpPropertiesEx(p.id, &p.number, p.name.Out(), &p.physicalNumber, &p.side,
+                                       &p.address, &p.priceLevel1, &p.priceLevel2,
+                                       &p.priceDspFormat, &p.volumeDspFormat, &p.valueDspFormat,
+                                       &p.pumpType, &p.portId, &p.attendantId, &p.authMode,
+                                       &p.stackMode, &p.prepayAllowed, &p.preauthAllowed,
+                                       &p.slot, &p.muxSlotZigBeeId, &p.priceControl,
+                                       &p.hasPreset))) {
+    return false;
+  }
+  char section[32];
+  std::snprintf(section, sizeof section, "Pump%02d", p.id);
+  ctx.profile.SetSection(section);
+  WriteInt(ctx, "Number", p.number);
+  WriteLibraryText(ctx, "Name", p.name);
+  WriteInt(ctx, "PhysicalNumber", p.physicalNumber);
+  WriteInt(ctx, "Side", p.side);
+  WriteInt(ctx, "Address", p.address);
+  WriteInt(ctx, "Slot", p.slot);  // after Address, though the library gives it later
+  WriteInt(ctx, "PriceLevel1", p.priceLevel1);
+  WriteInt(ctx, "PriceLevel2", p.priceLevel2);
+  WriteInt(ctx, "PriceDspFormat", p.priceDspFormat);
+  WriteInt(ctx, "VolumeDspFormat", p.volumeDspFormat);
+  WriteInt(ctx, "ValueDspFormat", p.valueDspFormat);
+  WriteInt(ctx, "PumpType", p.pumpType);
+  WriteInt(ctx, "PortID", p.portId);
+  WriteInt(ctx, "AttendantID", p.attendantId);
+  WriteInt(ctx, "AuthMode", p.authMode);
+  WriteInt(ctx, "StackMode", p.stackMode);
+  WriteInt(ctx, "PrepayAllowed", p.prepayAllowed);
+  WriteInt(ctx, "PreauthAllowed", p.preauthAllowed);
+  WriteInt(ctx, "MuxSlotZigBeeID", p.muxSlotZigBeeId);
+  WriteInt(ctx, "PriceControl", p.priceControl);
+  WriteInt(ctx, "HasPreset", p.hasPreset);
+  p.name.Reset();
+
+  int32_t hoses = 0;
+  if (!CheckResult("GetPumpHosesCount failed.", GetPumpHosesCount(p.id, &hoses))) return false;
+  for (int32_t j = 1; j <= hoses; ++j) {
+    if (!ExportHose(ctx, p.id, j)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ExportPumps(ExportContext& ctx) {
+  int32_t count = 0;
+  if (!CheckResult("GetPumpsCount failed.", GetPumpsCount(&count))) return false;
+  Progress progress("pumps");
+  for (int32_t i = 1; i <= count && !gVersionOnly; ++i) {
+    progress.Show(i, count);
+    if (!ExportPump(ctx, i)) return false;
+  }
+  progress.Clear();
+  if (!gVersionOnly && count > 0) std::printf("%3d Pumps exported successfully.\n", count);
+  return true;
+}

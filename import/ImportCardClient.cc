@@ -1,0 +1,25 @@
+// Step 7: one card client per Client%03d section.
+#include "client/CheckResult.h"
+#include "client/LibString.h"
+#include "client/TarvoClient.h"
+#include "import/ImportRun.h"
+
+RecordOutcome ImportCardClient(ImportRun& run, int32_t n) {
+  CProfile& profile = run.profile;
+  int32_t number = SelectRecord(profile, "Client%03d", n);
+  if (number < 1) return RecordOutcome::kMissing;
+
+  Text name;
+  Text tag;
+  profile.ReadString("Name", name);
+  profile.ReadString("Tag", tag);
+  int16_t enabled = Low16(profile.ReadInt("Enabled"));
+
+  LibStringArg nameArg(name);
+  LibStringArg tagArg(tag);
+  int32_t result = SetCardClientProperties(n, number, nameArg.Get(), tagArg.Get(), enabled);
+  // The message names the extended call although the plain one is made; the
+  // line has always read so.
+  if (!CheckResult("SetCardClientPropertiesEx failed.", result)) return RecordOutcome::kFailed;
+  return RecordOutcome::kImported;
+}

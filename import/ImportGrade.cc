@@ -1,0 +1,56 @@
+// Step 2, and the grade of every tank: one grade per Grade%02d section, with
+// its price levels up to the first missing one. A grade is written at most
+// once per run while the imported-grade list has room.
+#include <cstdio>
+
+#include "client/CheckResult.h"
+#include "client/LibString.h"
+#include "client/TarvoClient.h"
+#include "import/ImportRun.h"
+
+namespace {
+
+constexpr int16_t kPriceLevels = 8;
+
+}  // namespace
+
+bool ImportGrade(ImportRun& run, int32_t n) {
+  if (run.grades.Contains(n)) return true;
+
+  CProfile& profile = run.profile;
+  int32_t number = SelectRecord(profile, "Grade%02d", n);
+  if (number < 1) return false;
+
+  Text name;
+  Text shortName;
+  Text code;
+  profile.ReadString("Name", name);
+  profile.ReadString("ShortName", shortName);
+  profile.ReadString("Code", code);
+  {
+    LibStringArg nameArg(name);
+    LibStringArg shortArg(shortName);
+    LibStringArg codeArg(code);
+    if (!CheckResult("SetGradeProperties failed.",
+                     SetGradeProperties(n, number, nameArg.Get(), shortArg.Get(),
+                                        codeArg.Get()))) {
+      return false;
+    }
+  }
+
+  for (int16_t level = 1; level <= kPriceLevels; ++level) {
+    char key[16];
+    std::snprintf(key, sizeof key, "Price%02d", static_cast<int>(level));
+    Currency price = profile.ReadCurrency(key);
+    // A missing level, 0, and anything that does not read as a positive
+    // amount end the levels of this grade.
+    if (price.value <= 0) break;
+    if (!CheckResult("SetGradePrice failed.", SetGradePrice(n, level, price.ToDouble()))) {
+      // Not remembered: a tank that refers to it writes it again.
+      return false;
+    }
+  }
+
+  run.grades.Add(n);
+  return true;
+}

@@ -1,0 +1,26 @@
+// Step 1: one communication port per Port%02d section.
+#include "client/CheckResult.h"
+#include "client/LibString.h"
+#include "client/TarvoClient.h"
+#include "import/ImportRun.h"
+
+bool ImportPort(ImportRun& run, int32_t n) {
+  CProfile& profile = run.profile;
+  int32_t number = SelectRecord(profile, "Port%02d", n);
+  if (number < 1) return false;
+
+  Text name;
+  profile.ReadString("Name", name);
+  // The protocol is a 16-bit code; the library takes it sign-extended.
+  int32_t protocolId = Low16(profile.ReadInt("ProtocolID"));
+  int16_t deviceType = Low16(profile.ReadInt("DeviceType"));
+  Text serialNo;
+  profile.ReadString("SerialNo", serialNo);
+
+  LibStringArg nameArg(name);
+  LibStringArg serialArg(serialNo);
+  int32_t result = SetPortProperties(n, number, nameArg.Get(), protocolId, deviceType,
+                                     serialArg.Get());
+  // The port's message has no full stop of its own.
+  return CheckResult("SetPortProperties failed", result);
+}

@@ -1,0 +1,95 @@
+// Step 5: one pump per Pump%02d section, then its hoses from the HoseNxxx keys
+// of the same section, hose 1 up to the first missing HoseNID (at most 8).
+// Each hose's tank, and that tank's grade, is written before the hose.
+#include <cstdio>
+
+#include "client/CheckResult.h"
+#include "client/LibString.h"
+#include "client/TarvoClient.h"
+#include "import/ImportRun.h"
+
+namespace {
+
+constexpr int32_t kMaxHoses = 8;
+
+// The key of hose h built from a pattern such as "Hose%dTank".
+std::string HoseKey(const char* pattern, int32_t h) {
+  char key[32];
+  std::snprintf(key, sizeof key, pattern, h);
+  return key;
+}
+
+bool WritePump(CProfile& profile, int32_t n, int32_t number) {
+  Text name;
+  profile.ReadString("Name", name);
+  int16_t physicalNumber = Low16(profile.ReadInt("PhysicalNumber"));
+  int16_t side = Low16(profile.ReadInt("Side"));
+  int16_t address = Low16(profile.ReadInt("Address"));
+  int16_t priceLevel1 = Low16(profile.ReadInt("PriceLevel1"));
+  int16_t priceLevel2 = Low16(profile.ReadInt("PriceLevel2"));
+  int16_t priceDspFormat = Low16(profile.ReadInt("PriceDspFormat"));
+  int16_t volumeDspFormat = Low16(profile.ReadInt("VolumeDspFormat"));
+  int16_t valueDspFormat = Low16(profile.ReadInt("ValueDspFormat"));
+  int16_t pumpType = Low16(profile.ReadInt("PumpType"));
+  int32_t portId = profile.ReadInt("PortID");
+  int32_t attendantId = profile.ReadInt("AttendantID");
+  int16_t authMode = Low16(profile.ReadInt("AuthMode"));
+  int16_t stackMode = Low16(profile.ReadInt("StackMode"));
+  int16_t prepayAllowed = Low16(profile.ReadInt("PrepayAllowed"));
+  int16_t preauthAllowed = Low16(profile.ReadInt("PreauthAllowed"));
+  int32_t slot = profile.ReadInt("Slot");
+  int32_t muxSlotZigBeeId = profile.ReadInt("MuxSlotZigBeeID");
+  int16_t priceControl = Low16(profile.ReadInt("PriceControl"));
+  int16_t hasPreset = Low16(profile.ReadInt("HasPreset"));
+
+  LibStringArg nameArg(name);
+  int32_t result = SetPumpPropertiesEx(
+      n, number, nameArg.Get(), physicalNumber, side, address, priceLevel1, priceLevel2,
+      priceDspFormat, volumeDspFormat, valueDspFormat, pumpType, portId, attendantId, authMode,
+      stackMode, prepayAllowed, preauthAllowed, slot, muxSlotZigBeeId, priceControl, hasPreset);
+  return CheckResult("SetPumpPropertiesEx failed.", result);
+}
+
+// Hose h of pump n, whose section is current when this is called.
+RecordOutcome ImportHose(ImportRun& run, int32_t n, int32_t h) {
+  CProfile& profile = run.profile;
+  int32_t hoseId = profile.ReadInt(HoseKey("Hose%dID", h).c_str());
+  if (hoseId < 1) return RecordOutcome::kMissing;
+  int32_t tank = profile.ReadInt(HoseKey("Hose%dTank", h).c_str());
+
+  // A hose never refers to a tank that is not in the controller. ImportTank
+  // prints a line only when one of its own Set calls is refused.
+  if (!ImportTank(run, tank)) return RecordOutcome::kFailed;
+  // ImportTank may have left a tank or grade section current.
+  profile.SetSection(SectionName("Pump%02d", n).c_str());
+
+  int32_t physicalNumber = profile.ReadInt(HoseKey("Hose%dPhysicalNumber", h).c_str());
+  int16_t reader = Low16(profile.ReadInt(HoseKey("Hose%dReader", h).c_str()));
+  double price1 = profile.ReadCurrency(HoseKey("Hose%dPrice1", h).c_str()).ToDouble();
+  double price2 = profile.ReadCurrency(HoseKey("Hose%dPrice2", h).c_str()).ToDouble();
+  int16_t enabled = Low16(profile.ReadInt(HoseKey("Hose%dEnabled", h).c_str()));
+
+  // The file carries none of the four further measures.
+  constexpr double kNone = 0.0;
+  int32_t result = SetHosePropertiesEx2(hoseId, h, n, tank, physicalNumber, kNone, kNone, kNone,
+                                        kNone, reader, price1, price2, enabled);
+  if (!CheckResult("SetHosePropertiesEx2 failed.", result)) return RecordOutcome::kFailed;
+  return RecordOutcome::kImported;
+}
+
+}  // namespace
+
+RecordOutcome ImportPump(ImportRun& run, int32_t n) {
+  int32_t number = SelectRecord(run.profile, "Pump%02d", n);
+  if (number < 1) return RecordOutcome::kMissing;
+
+  if (!WritePump(run.profile, n, number)) return RecordOutcome::kFailed;
+
+  for (int32_t h = 1; h <= kMaxHoses; ++h) {
+    RecordOutcome hose = ImportHose(run, n, h);
+    if (hose == RecordOutcome::kFailed) return RecordOutcome::kFailed;
+    if (hose == RecordOutcome::kMissing) break;  // later hoses are not read
+  }
+  // A pump counts once, whatever its hoses.
+  return RecordOutcome::kImported;
+}

@@ -1,0 +1,27 @@
+#include "import/ImportRun.h"
+
+#include <cstdio>
+
+bool RecordList::Contains(int32_t id) const {
+  for (int32_t i = 0; i < count_; ++i) {
+    if (ids_[i] == id) return true;
+  }
+  return false;
+}
+
+void RecordList::Add(int32_t id) {
+  if (count_ < kCapacity) ids_[count_++] = id;
+}
+
+std::string SectionName(const char* pattern, int32_t n) {
+  // The longest pattern ("Attendant%02d") with the longest int32 fits easily.
+  char name[48];
+  std::snprintf(name, sizeof name, pattern, n);
+  return name;
+}
+
+int32_t SelectRecord(CProfile& profile, const char* pattern, int32_t n) {
+  profile.SetSection(SectionName(pattern, n).c_str());
+  int32_t number = profile.ReadInt("Number");
+  return number < 1 ? 0 : number;
+}

@@ -1,0 +1,40 @@
+// Step 3, and the tank of every hose: one tank per Tank%02d section, written
+// after its grade. A tank is written at most once per run while the
+// imported-tank list has room.
+#include "client/CheckResult.h"
+#include "client/LibString.h"
+#include "client/TarvoClient.h"
+#include "import/ImportRun.h"
+
+bool ImportTank(ImportRun& run, int32_t n) {
+  if (run.tanks.Contains(n)) return true;
+
+  CProfile& profile = run.profile;
+  int32_t number = SelectRecord(profile, "Tank%02d", n);
+  if (number < 1) return false;
+
+  // Every key is read before the grade is imported, which selects the
+  // grade's section.
+  Text name;
+  profile.ReadString("Name", name);
+  int32_t grade = profile.ReadInt("Grade");
+  int16_t type = Low16(profile.ReadInt("Type"));
+  double capacity = profile.ReadCurrency("Capacity").ToDouble();
+  double diameter = profile.ReadCurrency("Diameter").ToDouble();
+  int32_t tankGauge = profile.ReadInt("TankGauge");
+  int16_t probe = Low16(profile.ReadInt("Probe"));
+
+  // A tank whose grade is absent is not written, silently.
+  if (!ImportGrade(run, grade)) return false;
+
+  // The file carries none of the eight further measures.
+  constexpr double kNone = 0.0;
+  LibStringArg nameArg(name);
+  int32_t result = SetTankProperties(n, number, nameArg.Get(), grade, type, capacity, diameter,
+                                     kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
+                                     tankGauge, probe);
+  if (!CheckResult("SetTankProperties failed.", result)) return false;
+
+  run.tanks.Add(n);
+  return true;
+}

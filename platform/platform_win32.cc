@@ -1,0 +1,41 @@
+#include "platform/Platform.h"
+
+#include <windows.h>
+#include <io.h>
+
+namespace platform {
+
+namespace {
+
+// Wide to narrow the way Text does it: a unit above 255 becomes '?'.
+std::string NarrowUnits(const wchar_t* units, int count) {
+  std::string out;
+  for (int i = 0; i < count && units[i] != L'\0'; ++i) {
+    const unsigned u = static_cast<unsigned>(units[i]) & 0xFFFFu;
+    out.push_back(u > 0xFF ? '?' : static_cast<char>(static_cast<unsigned char>(u)));
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string LocalTimeStamp() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  wchar_t date[80];
+  wchar_t time[80];
+  // Both return the characters written including the NUL, or 0 on failure.
+  const int dateCount = GetDateFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, date, 80);
+  const int timeCount = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, time, 80);
+  const std::string datePart = dateCount > 0 ? NarrowUnits(date, dateCount) : std::string();
+  const std::string timePart = timeCount > 0 ? NarrowUnits(time, timeCount) : std::string();
+
+  std::string stamp = datePart;
+  if (!datePart.empty() && !timePart.empty()) stamp += ' ';
+  stamp += timePart;
+  return stamp;
+}
+
+bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+}  // namespace platform

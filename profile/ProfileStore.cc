@@ -1,0 +1,131 @@
+#include "profile/ProfileStore.h"
+
+#include "profile/ProfileLines.h"
+
+namespace pl = profile_lines;
+
+void ProfileStore::Assign(std::string bytes) {
+  base_ = std::move(bytes);
+  segments_.clear();
+  headers_.clear();
+  last_valid_ = false;
+  segments_.emplace_back();
+  const std::string_view all(base_);
+  size_t pos = 0;
+  while (pos < all.size()) {
+    size_t len = pl::LineLength(all, pos);
+    if (pl::IsBracketLine(all.substr(pos, len))) {
+      segments_.emplace_back();
+      segments_.back().begin = pos;
+    }
+    segments_.back().size += len;
+    pos += len;
+  }
+  for (size_t s = 1; s < segments_.size(); ++s) Index(s);
+}
+
+std::string_view ProfileStore::View(const Segment& segment) const {
+  if (segment.own) return *segment.own;
+  return std::string_view(base_).substr(segment.begin, segment.size);
+}
+
+std::string& ProfileStore::Own(Segment& segment) {
+  if (!segment.own) {
+    segment.own = std::make_unique<std::string>(View(segment));
+  }
+  return *segment.own;
+}
+
+void ProfileStore::Index(size_t segment) {
+  std::string_view text = View(segments_[segment]);
+  std::string_view name;
+  if (pl::HeaderName(text.substr(0, pl::LineLength(text, 0)), &name)) {
+    headers_.emplace(pl::Lower(name), segment);
+  }
+}
+
+size_t ProfileStore::FindSection(std::string_view name) const {
+  if (name.empty()) return 0;
+  if (last_valid_ && last_name_ == name) return last_segment_;
+  last_name_.assign(name);
+  last_valid_ = true;
+  if (name.find(']') == std::string_view::npos) {
+    auto it = headers_.find(pl::Lower(name));
+    last_segment_ = it == headers_.end() ? 0 : it->second;
+    return last_segment_;
+  }
+  // A name holding "]" can match a header line at any of its "]"s; such names
+  // do not occur in practice, so they are looked up the long way.
+  for (size_t s = 1; s < segments_.size(); ++s) {
+    std::string_view text = View(segments_[s]);
+    if (pl::IsHeaderOf(text.substr(0, pl::LineLength(text, 0)), name)) {
+      last_segment_ = s;
+      return s;
+    }
+  }
+  last_segment_ = 0;
+  return 0;
+}
+
+bool ProfileStore::Read(std::string_view section, std::string_view key,
+                        std::string_view* value) const {
+  size_t s = FindSection(section);
+  if (s == 0) return false;
+  std::string_view text = View(segments_[s]);
+  pl::KeySearch found = pl::FindKey(text.substr(pl::LineLength(text, 0)), key);
+  if (!found.found) return false;
+  *value = found.value;
+  return true;
+}
+
+bool ProfileStore::Write(std::string_view section, std::string_view key, std::string_view value) {
+  if (!pl::IsWritableSection(section) || !pl::IsWritableKey(key)) return false;
+  size_t s = FindSection(section);
+  if (s == 0) {
+    // A new section is an empty line, its header and the key line. The CR LF
+    // of the empty line also ends an unterminated last line.
+    Own(segments_.back()).append("\r\n");
+    segments_.emplace_back();
+    segments_.back().own = std::make_unique<std::string>(pl::HeaderLine(section));
+    pl::AppendKeyLine(segments_.back().own.get(), key, value);
+    Index(segments_.size() - 1);
+    last_valid_ = false;
+    return true;
+  }
+  std::string_view text = View(segments_[s]);
+  size_t header = pl::LineLength(text, 0);
+  pl::KeySearch found = pl::FindKey(text.substr(header), key);
+  std::string& bytes = Own(segments_[s]);
+  if (found.found) {
+    // Blank lines before the key line go with it.
+    size_t from = header + found.rewrite_from;
+    std::string line;
+    pl::AppendKeyLine(&line, key, value);
+    bytes.replace(from, header + found.line_end - from, line);
+  } else if (s + 1 == segments_.size()) {
+    // The section runs to the end of the file: append after any blank lines.
+    bytes.append(pl::LineEndNeeded(bytes));
+    pl::AppendKeyLine(&bytes, key, value);
+  } else {
+    // Insert before the next header; the blank lines before it disappear.
+    bytes.resize(header + found.rewrite_from);
+    pl::AppendKeyLine(&bytes, key, value);
+  }
+  return true;
+}
+
+std::vector<std::string_view> ProfileStore::Pieces() const {
+  std::vector<std::string_view> pieces;
+  pieces.reserve(segments_.size());
+  for (const Segment& segment : segments_) {
+    std::string_view text = View(segment);
+    if (!text.empty()) pieces.push_back(text);
+  }
+  return pieces;
+}
+
+std::string ProfileStore::Bytes() const {
+  std::string all;
+  for (std::string_view piece : Pieces()) all.append(piece);
+  return all;
+}

@@ -1,0 +1,65 @@
+// The configuration file held in memory, with an index of its sections.
+//
+// The bytes are kept as segments: the lines before the first bracket line,
+// then one segment per bracket line with the lines that follow it up to the
+// next bracket line. A key search never leaves a segment, so reads and writes
+// touch one segment only, and a segment that is never written stays a view of
+// the bytes as read. Headers are indexed by their lower-case name; the first
+// header of a name wins. Every read and write gives exactly the result, and
+// leaves exactly the bytes, that scanning the whole file from the top for that
+// one operation would give.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class ProfileStore {
+ public:
+  // An empty file.
+  ProfileStore() : segments_(1) {}
+
+  // Replaces the content by the bytes of a file.
+  void Assign(std::string bytes);
+
+  // The value of the first line of the section that begins with the key, as
+  // it stands in the file (quotes included). False when the section or the
+  // key is missing. The view is valid until the next Write or Assign.
+  bool Read(std::string_view section, std::string_view key, std::string_view* value) const;
+
+  // Replaces or adds the key's line, adding the section at the end when it is
+  // missing. False, with nothing changed, for a section or key name that
+  // cannot be written without damaging the file (empty, or holding CR or LF,
+  // or a key that would read as a header).
+  bool Write(std::string_view section, std::string_view key, std::string_view value);
+
+  // The content, in order, as views valid until the next Write or Assign.
+  std::vector<std::string_view> Pieces() const;
+  std::string Bytes() const;
+
+ private:
+  struct Segment {
+    size_t begin = 0;                   // in base_, while not owned
+    size_t size = 0;
+    std::unique_ptr<std::string> own;   // the segment's bytes once written
+  };
+
+  std::string_view View(const Segment& segment) const;
+  std::string& Own(Segment& segment);
+  void Index(size_t segment);
+  // The segment whose first line is the section's header, or 0 (which is never
+  // a header: segment 0 holds the lines before the first bracket line).
+  size_t FindSection(std::string_view name) const;
+
+  std::string base_;
+  std::vector<Segment> segments_;
+  std::unordered_map<std::string, size_t> headers_;
+  // The last section looked up: a run works on one section for many keys.
+  // Cleared whenever a section is added.
+  mutable std::string last_name_;
+  mutable size_t last_segment_ = 0;
+  mutable bool last_valid_ = false;
+};

@@ -1,0 +1,157 @@
+// The driver run as a user runs it: the real program, a real emulator.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "tests/support/E2E.h"
+
+namespace {
+
+const std::string kUsage1 =
+    "TarvoExtract IMPORT | EXPORT | VERSION <destination INI file name> "
+    "[<server name>|<server IP>] [/PAM | /Company] \n";
+const std::string kUsage2 =
+    "TarvoExtract IMPORT | EXPORT <destination INI file name> "
+    "[<server name>|<server IP>] [/PAM | /Company] \n";
+const std::string kBannerStart = "TarvoExtract 22.02 ";
+
+std::vector<std::string> Calls(const nlohmann::json& journal) {
+  std::vector<std::string> calls;
+  for (const auto& entry : journal) calls.push_back(entry["call"].get<std::string>());
+  return calls;
+}
+
+// The lines after the banner's empty line.
+std::string AfterBanner(const std::string& out) {
+  const size_t end = out.find("\n\n");
+  return end == std::string::npos ? out : out.substr(end + 2);
+}
+
+TEST(DriverEndToEnd, UsageTextsExitWithMinusOneAndNeverConnect) {
+  e2e::Emulator emu;
+  const std::string dir = e2e::TempDir();
+  const struct {
+    std::vector<std::string> args;
+    const std::string& text;
+  } cases[] = {
+      {{}, kUsage1},
+      {{"EXPORT"}, kUsage1},
+      {{emu.Server()}, kUsage1},
+      {{"EXPORT", "/GSC"}, kUsage2},
+      {{"version", "/ipt", "IMPORT", "/company"}, kUsage2},
+      {{"EXPORT", ""}, kUsage2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    const e2e::Run run = e2e::RunTarvo(c.args, dir);
+    EXPECT_EQ(255, run.exitCode);
+    EXPECT_EQ(c.text, run.out);
+  }
+  EXPECT_TRUE(emu.Journal().empty());
+  EXPECT_TRUE(std::filesystem::is_empty(dir));
+}
+
+TEST(DriverEndToEnd, RefusedLogonWhenNothingListens) {
+  const std::string dir = e2e::TempDir();
+  const std::string server = e2e::NoServer();
+  const e2e::Run run = e2e::RunTarvo({"EXPORT", dir + "/a.ini", server});
+  EXPECT_EQ(255, run.exitCode);
+  EXPECT_EQ(0u, run.out.rfind(kBannerStart, 0)) << run.out;
+  const std::string rest = AfterBanner(run.out);
+  const std::string connecting = "Connecting to " + server + " for export.\n";
+  ASSERT_EQ(0u, rest.rfind(connecting, 0)) << run.out;
+  const std::string failure = rest.substr(connecting.size());
+  EXPECT_EQ(0u, failure.rfind("Logon failed - ", 0)) << failure;
+  EXPECT_EQ(".\n", failure.substr(failure.size() - 2));
+  EXPECT_EQ(1, std::count(failure.begin(), failure.end(), '\n')) << failure;
+  EXPECT_FALSE(std::filesystem::exists(dir + "/a.ini"));
+}
+
+TEST(DriverEndToEnd, RefusedLogonStopsBeforeAnyProcedure) {
+  e2e::Emulator emu(R"({"faults": [{"call": "ClientLogonEx", "code": 9}]})");
+  const std::string dir = e2e::TempDir();
+  for (const char* command : {"EXPORT", "IMPORT"}) {
+    SCOPED_TRACE(command);
+    emu.ClearJournal();
+    e2e::WriteFile(dir + "/a.ini", "[Port01]\r\nNumber=1\r\n");
+    const e2e::Run run = e2e::RunTarvo({command, dir + "/a.ini", emu.Server()});
+    EXPECT_EQ(255, run.exitCode);
+    const std::string lines = AfterBanner(run.out);
+    const size_t failure = lines.find("Logon failed - ");
+    ASSERT_NE(std::string::npos, failure) << run.out;
+    EXPECT_EQ(lines.size() - 2, lines.find(".\n", failure)) << run.out;
+    EXPECT_EQ(std::vector<std::string>{"ClientLogonEx"}, Calls(emu.Journal()));
+    EXPECT_EQ("[Port01]\r\nNumber=1\r\n", e2e::ReadFile(dir + "/a.ini"));
+  }
+}
+
+TEST(DriverEndToEnd, LogonTakesTheLastServerAndTheFixedArguments) {
+  e2e::Emulator emu;
+  const std::string dir = e2e::TempDir();
+  const e2e::Run run =
+      e2e::RunTarvo({"IMPORT", "a.ini", e2e::NoServer(), emu.Server()}, dir);
+  EXPECT_NE(std::string::npos,
+            run.out.find("\n\nConnecting to " + emu.Server() + " for import.\n"))
+      << run.out;
+  const nlohmann::json journal = emu.Journal();
+  ASSERT_FALSE(journal.empty());
+  EXPECT_EQ("ClientLogonEx", journal[0]["call"]);
+  EXPECT_EQ(nlohmann::json::array({110, 5, emu.Server(), 5123, 5124, 10000, 0, 0, 1024}),
+            journal[0]["args"]);
+}
+
+// The connecting line names the procedure that runs; the export's first
+// calls after the logon ask for the versions, the import never does.
+TEST(DriverEndToEnd, CommandWordsChooseTheProcedure) {
+  e2e::Emulator emu;
+  const std::string dir = e2e::TempDir();
+  const struct {
+    std::vector<std::string> args;
+    const char* procedure;
+  } cases[] = {
+      {{"site.ini", emu.Server()}, "export"},
+      {{"site.ini", "export", emu.Server()}, "export"},
+      {{"VERSION", "IMPORT", "site.ini", emu.Server()}, "import"},
+      {{"IMPORT", "VERSION", "site.ini", emu.Server()}, "export"},
+      {{"import", "site.ini", emu.Server()}, "import"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    emu.ClearJournal();
+    const e2e::Run run = e2e::RunTarvo(c.args, dir);
+    EXPECT_NE(std::string::npos,
+              run.out.find("Connecting to " + emu.Server() + " for " + c.procedure + ".\n"))
+        << run.out;
+    const std::vector<std::string> calls = Calls(emu.Journal());
+    ASSERT_GE(calls.size(), 1u);
+    EXPECT_EQ("ClientLogonEx", calls[0]);
+    const bool exported = std::find(calls.begin(), calls.end(), "DllVersion") != calls.end();
+    EXPECT_EQ(std::string(c.procedure) == "export", exported);
+    EXPECT_EQ(0, run.exitCode) << run.out;
+  }
+}
+
+// VERSION keeps its flag whatever command word follows it: the export then
+// leaves out the grades but still writes the ports.
+TEST(DriverEndToEnd, VersionOnlyReachesTheExport) {
+  e2e::Emulator emu(R"({"ports": [{"id": 1, "number": 1, "name": "COM1"}],
+                        "grades": [{"id": 1, "number": 1, "name": "Diesel"}]})");
+  const std::string dir = e2e::TempDir();
+  const e2e::Run full = e2e::RunTarvo({"EXPORT", dir + "/full.ini", emu.Server()});
+  const e2e::Run version =
+      e2e::RunTarvo({"VERSION", "EXPORT", dir + "/version.ini", emu.Server()});
+  ASSERT_EQ(0, full.exitCode) << full.out;
+  ASSERT_EQ(0, version.exitCode) << version.out;
+  const std::string fullFile = e2e::ReadFile(dir + "/full.ini");
+  const std::string versionFile = e2e::ReadFile(dir + "/version.ini");
+  EXPECT_NE(std::string::npos, fullFile.find("[Grade01]")) << fullFile;
+  EXPECT_EQ(std::string::npos, versionFile.find("[Grade01]")) << versionFile;
+  EXPECT_NE(std::string::npos, versionFile.find("[Port01]")) << versionFile;
+}
+
+}  // namespace

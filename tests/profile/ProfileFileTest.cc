@@ -1,0 +1,273 @@
+// Opening, creating and saving the configuration file: permissions, the safe
+// replacement, and the reasons given for failures.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <set>
+#include <string>
+
+#include "TestFiles.h"
+#include "profile/Profile.h"
+
+namespace {
+
+std::set<std::string> Entries(const std::string& folder) {
+  std::set<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.insert(name);
+  }
+  closedir(dir);
+  return names;
+}
+
+bool WriteOne(const std::string& path, const char* value, std::string* error) {
+  CProfile profile(path.c_str(), true);
+  if (!profile.Open(error)) return false;
+  profile.SetSection("Application");
+  profile.WriteString("Version", Text(value));
+  return profile.Save(error);
+}
+
+TEST(ProfileFile, MissingFileIsCreatedOwnerOnlyWhenWritable) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("new.ini");
+  {
+    CProfile profile(path.c_str(), true);
+    EXPECT_FALSE(Exists(path));  // the constructor does not touch the file
+    std::string error;
+    EXPECT_TRUE(profile.Open(&error)) << error;
+    EXPECT_TRUE(Exists(path));
+    EXPECT_EQ(0600u, Mode(path));
+  }
+  EXPECT_EQ("", GetFile(path));
+
+  const std::string written = folder.Path("written.ini");
+  std::string error;
+  EXPECT_TRUE(WriteOne(written, "1", &error)) << error;
+  EXPECT_EQ(0600u, Mode(written));
+  EXPECT_EQ("\r\n[Application]\r\nVersion=1\r\n", GetFile(written));
+}
+
+TEST(ProfileFile, FirstAccessCreatesTheFileWithoutOpen) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("lazy.ini");
+  {
+    CProfile profile(path.c_str(), true);
+    profile.SetSection("S");
+    Text value;
+    EXPECT_EQ(0, profile.ReadString("K", value));
+    EXPECT_TRUE(Exists(path));
+    EXPECT_EQ(1, profile.WriteString("K", Text("1")));
+    // Not saved yet: the destructor writes what is left.
+  }
+  EXPECT_EQ("\r\n[S]\r\nK=1\r\n", GetFile(path));
+}
+
+TEST(ProfileFile, SaveKeepsPermissionsAndLeavesNoTemporaryFile) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("station.ini");
+  PutFile(path, "[Application]\r\nVersion=0\r\n");
+  chmod(path.c_str(), 0640);
+  std::string error;
+  ASSERT_TRUE(WriteOne(path, "2", &error)) << error;
+  EXPECT_EQ(0640u, Mode(path));
+  EXPECT_EQ("[Application]\r\nVersion=2\r\n", GetFile(path));
+  EXPECT_EQ(std::set<std::string>{"station.ini"}, Entries(folder.path()));
+}
+
+TEST(ProfileFile, SaveFollowsASymbolicLinkToItsTarget) {
+  ScratchFolder folder;
+  mkdir(folder.Path("real").c_str(), 0700);
+  const std::string target = folder.Path("real/station.ini");
+  PutFile(target, "[Application]\r\nVersion=0\r\n");
+  chmod(target.c_str(), 0604);
+  ASSERT_EQ(0, symlink("real/station.ini", folder.Path("link.ini").c_str()));
+  std::string error;
+  ASSERT_TRUE(WriteOne(folder.Path("link.ini"), "3", &error)) << error;
+
+  struct stat st;
+  ASSERT_EQ(0, lstat(folder.Path("link.ini").c_str(), &st));
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ("[Application]\r\nVersion=3\r\n", GetFile(target));
+  EXPECT_EQ(0604u, Mode(target));
+  EXPECT_EQ(std::set<std::string>{"station.ini"}, Entries(folder.Path("real")));
+
+  // A link whose target does not exist yet: the target is created.
+  ASSERT_EQ(0, symlink("real/later.ini", folder.Path("dangling.ini").c_str()));
+  ASSERT_TRUE(WriteOne(folder.Path("dangling.ini"), "4", &error)) << error;
+  EXPECT_EQ("\r\n[Application]\r\nVersion=4\r\n", GetFile(folder.Path("real/later.ini")));
+  EXPECT_EQ(0600u, Mode(folder.Path("real/later.ini")));
+}
+
+TEST(ProfileFile, SaveWithoutChangesLeavesTheFileAlone) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("station.ini");
+  PutFile(path, "[S]\r\nK=1\r\n");
+  struct stat before;
+  stat(path.c_str(), &before);
+  {
+    CProfile profile(path.c_str(), true);
+    profile.SetSection("S");
+    EXPECT_EQ(1, profile.ReadInt("K"));
+    EXPECT_TRUE(profile.Save(nullptr));
+  }
+  struct stat after;
+  stat(path.c_str(), &after);
+  EXPECT_EQ(before.st_ino, after.st_ino);
+}
+
+TEST(ProfileFile, OpenGivesTheReasonOfAFailure) {
+  ScratchFolder folder;
+  std::string error;
+  CProfile missing(folder.Path("none.ini").c_str(), false);
+  EXPECT_FALSE(missing.Open(&error));
+  EXPECT_EQ("No such file or directory", error);
+  EXPECT_FALSE(Exists(folder.Path("none.ini")));
+
+  CProfile no_folder(folder.Path("none/x.ini").c_str(), true);
+  EXPECT_FALSE(no_folder.Open(&error));
+  EXPECT_EQ("No such file or directory", error);
+
+  for (bool writable : {false, true}) {
+    CProfile directory(folder.path().c_str(), writable);
+    error.clear();
+    EXPECT_FALSE(directory.Open(&error));
+    EXPECT_EQ("Is a directory", error);
+    directory.SetSection("S");
+    EXPECT_EQ(0, directory.WriteString("K", Text("1")));
+  }
+
+  CProfile empty_path("", false);
+  EXPECT_FALSE(empty_path.Open(&error));
+  EXPECT_FALSE(empty_path.Open(nullptr));
+}
+
+TEST(ProfileFile, OpenReportsAFileThatCannotBeWritten) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  ScratchFolder folder;
+  const std::string path = folder.Path("locked.ini");
+  PutFile(path, "[S]\r\nK=1\r\n");
+  chmod(path.c_str(), 0400);
+  std::string error;
+  CProfile writable(path.c_str(), true);
+  EXPECT_FALSE(writable.Open(&error));
+  EXPECT_EQ("Permission denied", error);
+  CProfile readable(path.c_str(), false);
+  EXPECT_TRUE(readable.Open(&error));
+  chmod(path.c_str(), 0);
+  CProfile unreadable(path.c_str(), false);
+  EXPECT_FALSE(unreadable.Open(&error));
+  EXPECT_EQ("Permission denied", error);
+}
+
+TEST(ProfileFile, FileInAFolderThatTakesNoNewFileIsRewrittenInPlace) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  ScratchFolder folder;
+  const std::string path = folder.Path("station.ini");
+  PutFile(path, "[Application]\r\nVersion=0\r\n");
+  chmod(folder.path().c_str(), 0500);
+  std::string error;
+  EXPECT_TRUE(WriteOne(path, "5", &error)) << error;
+  chmod(folder.path().c_str(), 0700);
+  EXPECT_EQ("[Application]\r\nVersion=5\r\n", GetFile(path));
+}
+
+TEST(ProfileFile, SaveOntoAFullDiskFails) {
+  if (!Exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  ScratchFolder folder;
+  ASSERT_EQ(0, symlink("/dev/full", folder.Path("full.ini").c_str()));
+  for (const std::string& path : {std::string("/dev/full"), folder.Path("full.ini")}) {
+    CProfile profile(path.c_str(), true);
+    std::string error;
+    ASSERT_TRUE(profile.Open(&error)) << error;
+    profile.SetSection("S");
+    EXPECT_EQ(1, profile.WriteString("K", Text("1")));
+    EXPECT_FALSE(profile.Save(&error));
+    EXPECT_EQ("No space left on device", error);
+  }
+  struct stat st;
+  ASSERT_EQ(0, stat("/dev/full", &st));
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+TEST(ProfileFile, FileChangedAfterLoadingIsReplacedByTheProfilesView) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("station.ini");
+  PutFile(path, "[S]\r\nK=1\r\n");
+  CProfile profile(path.c_str(), true);
+  ASSERT_TRUE(profile.Open(nullptr));
+  unlink(path.c_str());
+  profile.SetSection("S");
+  EXPECT_EQ(1, profile.ReadInt("K"));  // answered from memory
+  EXPECT_EQ(1, profile.WriteString("K", Text("2")));
+  EXPECT_TRUE(profile.Save(nullptr));
+  EXPECT_EQ("[S]\r\nK=2\r\n", GetFile(path));
+  EXPECT_EQ(0600u, Mode(path));
+}
+
+// Writes a station's worth of keys over the file and saves it.
+void WriteStation(const std::string& path) {
+  CProfile profile(path.c_str(), true);
+  for (int client = 0; client < 600; ++client) {
+    profile.SetSection(("Client" + std::to_string(client)).c_str());
+    for (const char* key : {"Number", "Name", "Card", "Limit", "Grades", "Pumps", "Valid"}) {
+      profile.WriteString(key, Text(std::string(key) + " of client " + std::to_string(client)));
+    }
+  }
+  profile.Save(nullptr);
+}
+
+TEST(ProfileFile, SaveKilledAtAnyMomentLeavesTheOldOrTheNewContent) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("station.ini");
+  const std::string old_content = "[Application]\r\nVersion=1\r\n";
+  PutFile(folder.Path("expected.ini"), old_content);
+  WriteStation(folder.Path("expected.ini"));
+  const std::string new_content = GetFile(folder.Path("expected.ini"));
+  // How long a whole run takes here: the kills land anywhere within it.
+  auto start = std::chrono::steady_clock::now();
+  pid_t whole = fork();
+  ASSERT_GE(whole, 0);
+  if (whole == 0) {
+    WriteStation(folder.Path("whole.ini"));
+    _exit(0);
+  }
+  waitpid(whole, nullptr, 0);
+  const int run_us = static_cast<int>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                          std::chrono::steady_clock::now() - start).count());
+  std::mt19937 random(7);
+  int old_seen = 0;
+  int new_seen = 0;
+  for (int kill_number = 0; kill_number < 30; ++kill_number) {
+    PutFile(path, old_content);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      WriteStation(path);
+      _exit(0);
+    }
+    usleep(std::uniform_int_distribution<int>(0, run_us + run_us / 2)(random));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    const std::string now = GetFile(path);
+    ASSERT_TRUE(now == old_content || now == new_content) << "after kill " << kill_number;
+    (now == old_content ? old_seen : new_seen)++;
+  }
+  // Both outcomes occur, or the kills did not land where they should.
+  EXPECT_GT(old_seen, 0);
+  EXPECT_GT(new_seen, 0);
+}
+
+}  // namespace
