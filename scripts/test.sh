@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test.
+# Builds everything and runs every test: each stage in scripts/ci/, in order.
+# A single stage runs with, e.g., `bash scripts/ci/linux.sh`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-cmake -S . -B build -G Ninja -DTARVO_WERROR=ON
-cmake --build build
-ctest --test-dir build --output-on-failure -j2
+for stage in scripts/ci/[0-9]*.sh; do
+  echo "=== ${stage}"
+  bash "${stage}"
+done
