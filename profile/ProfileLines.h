@@ -54,7 +54,7 @@ struct KeySearch {
 KeySearch FindKey(std::string_view body, std::string_view key);
 
 // Whether WriteString can put this key or section name into the file without
-// damaging its structure: not empty, no CR or LF, and (for keys) not a line
+// damaging its structure: not empty, no CR, LF or NUL, and (for keys) not a line
 // that would read as a header.
 bool IsWritableKey(std::string_view key);
 bool IsWritableSection(std::string_view name);

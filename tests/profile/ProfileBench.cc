@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "LiteralProfile.h"
 #include "TestFiles.h"
 #include "profile/Profile.h"
 
@@ -143,6 +144,23 @@ void ValuesOnly(benchmark::State& state) {
   }
 }
 
+// The literal rules: every write opens and scans the file from the top.
+void ExportNewLiteral(benchmark::State& state) {
+  ScratchFolder folder;
+  Station station = MakeStation(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    unlink(folder.Path("literal.ini").c_str());
+    LiteralProfile profile(folder.Path("literal.ini"), true);
+    for (const std::string& section : station.sections) {
+      profile.SetSection(section);
+      for (int k = 0; k < station.keys_per_section; ++k) {
+        profile.WriteString(kKeys[k], section + "-value-" + kKeys[k]);
+      }
+    }
+  }
+}
+
+BENCHMARK(ExportNewLiteral)->Arg(1131)->Arg(12909)->Unit(benchmark::kMillisecond);
 BENCHMARK(ValuesOnly)->Arg(151150)->Unit(benchmark::kMillisecond);
 BENCHMARK(FloorWrite)->Arg(1131)->Arg(12909)->Arg(151150)->Unit(benchmark::kMillisecond);
 BENCHMARK(FloorRead)->Arg(1131)->Arg(12909)->Arg(151150)->Unit(benchmark::kMillisecond);

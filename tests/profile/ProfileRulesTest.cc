@@ -56,6 +56,8 @@ TEST_F(ProfileRules, ValueIsCutOfBlanksAndOnePairOfQuotes) {
   EXPECT_EQ("\"abc", Read("[S]\nK=\"abc\n", "S", "K"));
   EXPECT_EQ("Caf\xe9 \xc4", Read("[S]\r\nK=Caf\xe9 \xc4\r\n", "S", "K"));
   EXPECT_EQ("last", Read("[S]\r\nK=last", "S", "K"));
+  // A NUL ends what is read of a line.
+  EXPECT_EQ("ab", Read(std::string("[S]\r\nK=ab\0cd\r\n", 13), "S", "K"));
 }
 
 TEST_F(ProfileRules, KeysAreMatchedAsPrefixesWithoutRegardToCase) {
@@ -114,7 +116,8 @@ TEST_F(ProfileRules, EmptyFileGrowsByWholeLines) {
 }
 
 TEST_F(ProfileRules, ReplacementDropsBlankLinesBeforeTheKeyAndKeepsEveryLaterByte) {
-  const std::string later = "Name=Caf\xe9\xff\r\n\r\n[Next]\n  odd line\r\nlast";
+  const std::string later =
+      "Name=Caf\xe9\xff\r\n\r\n[Next]\n  odd line\r\n" + std::string("X=\0[y\r\n", 7) + "last";
   EXPECT_EQ("[S]\r\nA=1\r\nK=new value\r\n" + later,
             Write("[S]\r\nA=1\r\n\r\n  \r\nK=[old\r\n" + later, "S", {{"K", "new value"}}));
   // A key on an unterminated last line is replaced, not appended again.
