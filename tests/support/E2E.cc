@@ -220,7 +220,20 @@ Run RunTarvo(const std::vector<std::string>& args, const std::string& cwd) {
   }
   argv.push_back(TarvoPath());
   argv.insert(argv.end(), args.begin(), args.end());
-  return RunCommand(argv, cwd, 120000);
+  Run run = RunCommand(argv, cwd, 120000);
+  if (launcher != nullptr) {
+    // A Windows program writes its console text in text mode: CR LF is read
+    // as the LF that the program printed.
+    for (std::string* text : {&run.out, &run.err}) {
+      std::string plain;
+      for (size_t i = 0; i < text->size(); ++i) {
+        if ((*text)[i] == '\r' && i + 1 < text->size() && (*text)[i + 1] == '\n') continue;
+        plain += (*text)[i];
+      }
+      *text = plain;
+    }
+  }
+  return run;
 }
 
 Emulator::Emulator(const std::string& fixtureJson) {

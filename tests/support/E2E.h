@@ -59,7 +59,8 @@ struct Run {
 };
 
 // Runs the program with args (in cwd when given). Never hangs: a generous
-// timeout kills it and fails the test.
+// timeout kills it and fails the test. Under a launcher (a Windows program
+// under wine) CR LF in its output is read as LF.
 Run RunTarvo(const std::vector<std::string>& args, const std::string& cwd = "");
 
 // Runs any command the same way (no launcher); used for the emulator itself.

@@ -38,11 +38,11 @@ TEST(E2EHarness, HangingCommandIsKilledAndFailsTheTest) {
 TEST(E2EHarness, ProgramPathAndLauncherComeFromTheEnvironment) {
   setenv("TARVO_EXTRACT", "-c", 1);
   setenv("TARVO_LAUNCHER", "/bin/sh", 1);
-  e2e::Run run = e2e::RunTarvo({"echo launched; exit 7"});
+  e2e::Run run = e2e::RunTarvo({"printf 'launched\\r\\nCR\\r'; exit 7"});
   unsetenv("TARVO_EXTRACT");
   unsetenv("TARVO_LAUNCHER");
   EXPECT_EQ(run.exitCode, 7);
-  EXPECT_EQ(run.out, "launched\n");
+  EXPECT_EQ(run.out, "launched\nCR\r") << "text-mode line ends of a launched program read as LF";
 }
 
 TEST(E2EHarness, FilesRoundTripBytes) {
