@@ -17,7 +17,6 @@ class RecordList {
 
   bool Contains(int32_t id) const;
   void Add(int32_t id);
-  int32_t Count() const { return count_; }
 
  private:
   int32_t ids_[kCapacity] = {};
@@ -35,9 +34,10 @@ struct ImportRun {
 // Outcome of one section of the steps whose failures end the import.
 enum class RecordOutcome { kImported, kMissing, kFailed };
 
-// The 16-bit arguments carry the low 16 bits of the integer read.
+// The 16-bit arguments carry the low 16 bits of the integer read (70000
+// gives 4464, 65535 gives -1).
 inline int16_t Low16(int32_t value) {
-  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(value) & 0xFFFFu));
+  return static_cast<int16_t>(static_cast<uint16_t>(value));
 }
 
 // The section name of record n, from a printf pattern with one %d.

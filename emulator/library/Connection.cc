@@ -15,7 +15,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <sys/select.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <cerrno>
@@ -46,7 +46,6 @@ bool ConnectPending() {
   int e = WSAGetLastError();
   return e == WSAEWOULDBLOCK || e == WSAEINPROGRESS;
 }
-bool IsRefused(int err) { return err == WSAECONNREFUSED; }
 int SendFlags() { return 0; }
 #else
 using Socket = int;
@@ -58,7 +57,6 @@ void SetBlocking(Socket s, bool blocking) {
   fcntl(s, F_SETFL, blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK));
 }
 bool ConnectPending() { return errno == EINPROGRESS; }
-bool IsRefused(int err) { return err == ECONNREFUSED; }
 int SendFlags() {
 #if defined(MSG_NOSIGNAL)
   return MSG_NOSIGNAL;  // a lost server must not kill the caller with SIGPIPE
@@ -97,17 +95,19 @@ int WaitFor(Socket s, bool forWrite, Clock::time_point deadline) {
   for (;;) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() < 0) return 0;
+#if defined(_WIN32)
     fd_set set, errors;
     FD_ZERO(&set);
     FD_ZERO(&errors);
     FD_SET(s, &set);
-    FD_SET(s, &errors);
+    FD_SET(s, &errors);  // a failed connect shows here on Windows
     timeval tv;
     tv.tv_sec = static_cast<long>(left.count() / 1000);
     tv.tv_usec = static_cast<long>((left.count() % 1000) * 1000);
-    int n = select(static_cast<int>(s + 1), forWrite ? nullptr : &set, forWrite ? &set : nullptr,
-                   &errors, &tv);
-#if !defined(_WIN32)
+    int n = select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, &errors, &tv);
+#else
+    pollfd fd = {s, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
+    int n = poll(&fd, 1, static_cast<int>(left.count()));
     if (n < 0 && errno == EINTR) continue;
 #endif
     if (n < 0) return -1;
@@ -273,11 +273,15 @@ int32_t Logon(const std::string& host, int port, int timeoutMs, const nlohmann::
     int err = 0;
     socklen_t len = sizeof err;
     if (ready == 1) getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len);
-    if (ready != 1 || err != 0) {
+    if (ready == 0) {
       CloseSocket(s);
-      if (ready == 0) return Fail(tarvo_wire::kTimedOut, where + ", no connection within " +
-                                                             std::to_string(timeoutMs) + " ms");
-      if (ready < 0 || IsRefused(err) || err != 0) return Fail(tarvo_wire::kConnectionRefused, where);
+      return Fail(tarvo_wire::kTimedOut,
+                  where + ", no connection within " + std::to_string(timeoutMs) + " ms");
+    }
+    if (ready < 0 || err != 0) {
+      CloseSocket(s);
+      // Refused, or unreachable: either way nothing answers there.
+      return Fail(tarvo_wire::kConnectionRefused, where);
     }
   }
   SetBlocking(s, true);

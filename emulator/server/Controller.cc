@@ -42,7 +42,7 @@ void Controller::LoadFaults() {
   faults_.clear();
   json list = store_.Setting("faults");
   if (!list.is_array()) return;
-  for (const json& spec : list) faults_.push_back({spec, 0, 0});
+  for (const json& rule : list) faults_.push_back({rule, 0, 0});
 }
 
 // Every fault whose call and leading arguments match counts the call; the
@@ -51,17 +51,17 @@ void Controller::LoadFaults() {
 const Controller::Fault* Controller::Match(const std::string& call, const json& args) {
   const Fault* due = nullptr;
   for (Fault& f : faults_) {
-    if (f.spec.value("call", "") != call) continue;
-    if (f.spec.contains("args")) {
-      const json& want = f.spec["args"];
+    if (f.rule.value("call", "") != call) continue;
+    if (f.rule.contains("args")) {
+      const json& want = f.rule["args"];
       bool same = want.size() <= args.size();
       for (size_t i = 0; same && i < want.size(); ++i) same = want[i] == args[i];
       if (!same) continue;
     }
     ++f.matches;
     if (due != nullptr) continue;
-    if (f.spec.contains("nth") && f.matches != f.spec["nth"].get<int64_t>()) continue;
-    if (f.spec.contains("times") && f.fired >= f.spec["times"].get<int64_t>()) continue;
+    if (f.rule.contains("nth") && f.matches != f.rule["nth"].get<int64_t>()) continue;
+    if (f.rule.contains("times") && f.fired >= f.rule["times"].get<int64_t>()) continue;
     ++f.fired;
     due = &f;
   }
@@ -90,12 +90,12 @@ Outcome Controller::Handle(const std::string& call, const json& args) {
   store_.AppendJournal(call, args);
   const Fault* fault = Match(call, args);
   if (fault == nullptr) return Execute(call, args);
-  int delay = static_cast<int>(fault->spec.value("delayMs", int64_t(0)));
+  int delay = static_cast<int>(fault->rule.value("delayMs", int64_t(0)));
   Outcome o;
-  if (fault->spec.value("drop", false)) {
+  if (fault->rule.value("drop", false)) {
     o.drop = true;
-  } else if (fault->spec.contains("code")) {
-    o = Failure(fault->spec["code"].get<int32_t>(), "injected fault in " + call);
+  } else if (fault->rule.contains("code")) {
+    o = Failure(fault->rule["code"].get<int32_t>(), "injected fault in " + call);
   } else {
     o = Execute(call, args);
   }

@@ -31,7 +31,7 @@ class Controller {
 
  private:
   struct Fault {
-    nlohmann::json spec;
+    nlohmann::json rule;
     int64_t matches = 0;
     int64_t fired = 0;
   };

@@ -327,4 +327,25 @@ TEST_F(LibraryTables, CountOverridesAndSixteenBitFixtureValues) {
   EXPECT_EQ(side, -1);
 }
 
+TEST_F(LibraryTables, HosesMayNameAnotherPumpOrNone) {
+  Start(R"({"pumps": [{"id": 1, "hoses": [{"id": 11, "number": 1},
+                                          {"id": 12, "number": 2, "pumpId": 2}]},
+                      {"id": 2}],
+            "hoses": [{"id": 90, "number": 1, "pumpId": 9}]})");
+  int32_t count = 0, pump = 0;
+  EXPECT_EQ(GetPumpHosesCount(1, &count), 0);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(GetPumpHosesCount(2, &count), 0);
+  EXPECT_EQ(count, 1);
+  ASSERT_EQ(GetHosePropertiesEx2(90, nullptr, &pump, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr),
+            0);
+  EXPECT_EQ(pump, 9);
+  json state = emu_->State();
+  EXPECT_EQ(state["pumps"][1]["hoses"][0]["id"], 12);
+  EXPECT_EQ(state["hoses"][0]["id"], 90);
+  e2e::Emulator copy(state);
+  EXPECT_EQ(copy.State(), state);
+}
+
 }  // namespace

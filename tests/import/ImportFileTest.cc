@@ -106,5 +106,64 @@ TEST(ImportFile, UnreadableFileIsReportedAndNothingIsWritten) {
   EXPECT_FALSE(Exists(folder + "/no-folder"));
 }
 
+// Sections in the reverse of the tables' order: the steps' order decides, and
+// every record lands in the controller whole.
+TEST(ImportFile, TablesInStepOrderWhateverTheFileOrder) {
+  e2e::Emulator emulator;
+  Imported r = Import(emulator,
+                      "[Client001]\r\nNumber=1\r\nName=Fleet\r\nTag=C1\r\nEnabled=1\r\n"
+                      "[Attendant01]\r\nNumber=1\r\nName=Ann\r\nShortName=A\r\n"
+                      "Password=1234\r\nTag=T1\r\nShiftAStart=360\r\nShiftAEnd=840\r\n"
+                      "ShiftBStart=0\r\nShiftBEnd=0\r\nEnabled=1\r\n"
+                      "[Pump01]\r\nNumber=1\r\nName=Pump 1\r\nPhysicalNumber=1\r\n"
+                      "PortID=2\r\nAttendantID=1\r\nSlot=-1\r\nMuxSlotZigBeeID=5\r\n"
+                      "Hose1ID=7\r\nHose1Tank=1\r\nHose1PhysicalNumber=1\r\n"
+                      "Hose1Price1=1.259\r\nHose1Enabled=1\r\n"
+                      "[ZigBee05]\r\nNumber=1\r\nName=Gateway\r\nDeviceType=2\r\n"
+                      "SerialNumber=Z1\r\nNodeIdentifier=N1\r\nPortID=2\r\n"
+                      "[Tank01]\r\nNumber=1\r\nName=Tank 1\r\nGrade=1\r\nType=0\r\n"
+                      "Capacity=30000.000\r\nDiameter=2.500\r\nTankGauge=1\r\nProbe=0\r\n"
+                      "[Grade01]\r\nNumber=1\r\nName=Unleaded 95\r\nShortName=U95\r\n"
+                      "Code=95\r\nPrice01=1.259\r\nPrice02=1.300\r\n"
+                      "[Port02]\r\nNumber=2\r\nName=COM2\r\nSerialNo=SN2\r\n"
+                      "ProtocolID=3\r\nDeviceType=0\r\n");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(Summary(r.sets),
+            "Port 2, Grade 1, Price 1/1, Price 1/2, Tank 1, ZigBee 5, Pump 1, Hose 7/1/1, "
+            "Attendant 1, CardClient 1");
+  EXPECT_EQ(r.out,
+            "  1 ports imported successfully.\n  1 grades imported successfully.\n"
+            "  1 tanks imported successfully.\n  1 ZigBee devices imported successfully.\n"
+            "  1 pumps imported successfully.\n  1 attendants imported successfully.\n"
+            "  1 clients imported successfully.\n\nAll done.\n");
+
+  json state = emulator.State();
+  for (const char* setting : {"versions", "keepOrder"}) state.erase(setting);
+  EXPECT_EQ(state, json::parse(R"({
+    "ports": [{"id": 2, "number": 2, "name": "COM2", "protocolId": 3, "deviceType": 0,
+               "serialNo": "SN2"}],
+    "grades": [{"id": 1, "number": 1, "name": "Unleaded 95", "shortName": "U95", "code": "95",
+                "prices": {"1": 1.259, "2": 1.3}}],
+    "tanks": [{"id": 1, "number": 1, "name": "Tank 1", "grade": 1, "type": 0,
+               "capacity": 30000.0, "diameter": 2.5, "measures": [0, 0, 0, 0, 0, 0, 0, 0],
+               "tankGauge": 1, "probe": 0}],
+    "zigbee": [{"id": 5, "number": 1, "name": "Gateway", "deviceType": 2,
+                "serialNumber": "Z1", "nodeIdentifier": "N1", "portId": 2}],
+    "pumps": [{"id": 1, "number": 1, "name": "Pump 1", "physicalNumber": 1, "side": 0,
+               "address": 0, "priceLevel1": 0, "priceLevel2": 0, "priceDspFormat": 0,
+               "volumeDspFormat": 0, "valueDspFormat": 0, "pumpType": 0, "portId": 2,
+               "attendantId": 1, "authMode": 0, "stackMode": 0, "prepayAllowed": 0,
+               "preauthAllowed": 0, "slot": -1, "muxSlotZigBeeId": 5, "priceControl": 0,
+               "hasPreset": 0,
+               "hoses": [{"id": 7, "number": 1, "pumpId": 1, "tank": 1, "physicalNumber": 1,
+                          "measures": [0, 0, 0, 0], "reader": 0, "price1": 1.259,
+                          "price2": 0.0, "enabled": 1}]}],
+    "attendants": [{"id": 1, "number": 1, "name": "Ann", "shortName": "A", "password": "1234",
+                    "tag": "T1", "shiftAStart": 360, "shiftAEnd": 840, "shiftBStart": 0,
+                    "shiftBEnd": 0, "enabled": 1}],
+    "cardClients": [{"id": 1, "number": 1, "name": "Fleet", "tag": "C1", "enabled": 1}]
+  })"));
+}
+
 }  // namespace
 }  // namespace importtest

@@ -168,6 +168,17 @@ TEST(ImportPumps, RefusedPumpOrHoseEndsTheImport) {
   EXPECT_EQ(Summary(hose.sets), "Grade 1, Tank 1, Pump 3, Hose 31/1/3, Hose 32/2/3");
   EXPECT_EQ(hose.out, "  1 grades imported successfully.\n  1 tanks imported successfully.\n" +
                           Refused("SetHosePropertiesEx2 failed."));
+
+  // What was written before each failure stays: pump 1 with its hose from the
+  // first run, pump 3 with the hose before the refused one.
+  json pumps = emulator.State()["pumps"];
+  ASSERT_EQ(pumps.size(), 2u);
+  EXPECT_EQ(pumps[0]["id"], 1);
+  EXPECT_EQ(pumps[0]["hoses"].size(), 1u);
+  EXPECT_EQ(pumps[1]["id"], 3);
+  ASSERT_EQ(pumps[1]["hoses"].size(), 1u);
+  EXPECT_EQ(pumps[1]["hoses"][0]["id"], 31);
+  EXPECT_TRUE(emulator.State()["attendants"].empty());
 }
 
 // Attendant100 and Attendant1000 carry three and four digits; the count line
