@@ -1,0 +1,310 @@
+// tarvo_bench: how TarvoExtract's time and memory compare with the least the
+// work could cost, for three station sizes. Run it with scripts/bench.sh.
+//
+// For each station it generates a complete controller as an emulator
+// fixture, exports it once to get the station's file and the journals of an
+// EXPORT and an IMPORT, then measures (Google Benchmark):
+//   profile/<station>/<work>/<who>  the profile alone: "new" (an EXPORT's
+//       writes into a new file), "existing" (the same writes into the
+//       station's file), "read" (an IMPORT's reads); who is "tarvo"
+//       (CProfile), "floor" (no searching) or "literal" (the per-key rules,
+//       typical and large only);
+//   run/<station>/<export|import>/<who>  whole runs against the emulator:
+//       "tarvo" is TarvoExtract as a process, "bare" replays the same
+//       library calls and discards the results.
+// and prints the ratios after the runs.
+#include <benchmark/benchmark.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/Process.h"
+#include "bench/ProfileWork.h"
+#include "bench/Stations.h"
+#include "tests/support/E2E.h"
+
+namespace {
+
+using nlohmann::json;
+
+struct Station {
+  bench::StationSize size;
+  json fixture;
+  std::string dir;
+  std::string file;        // the station's file as TarvoExtract exported it
+  size_t fileBytes = 0;
+  std::vector<bench::Section> sections;
+  size_t keys = 0;
+  std::string exportJournal, importJournal;  // paths of the journals to replay
+  std::unique_ptr<e2e::Emulator> emu;
+};
+
+// Every station's runs share one emulator per station.
+std::vector<std::unique_ptr<Station>> g_stations;
+
+const json kEmptyController = {{"versions", {{"dll", "4.2.1"}, {"server", "4.2.0"}}}};
+
+bool Prepare(Station& s, const std::string& keepIn) {
+  s.fixture = bench::StationFixture(s.size);
+  if (keepIn.empty()) {
+    s.dir = e2e::TempDir();
+  } else {
+    s.dir = keepIn + "/" + s.size.name;
+    mkdir(keepIn.c_str(), 0755);
+    mkdir(s.dir.c_str(), 0755);
+  }
+  e2e::WriteFile(s.dir + "/fixture.json", s.fixture.dump());
+  s.file = s.dir + "/station.ini";
+  unlink(s.file.c_str());
+  s.emu = std::make_unique<e2e::Emulator>(s.fixture);
+  if (s.emu->Port() == 0) return false;
+
+  e2e::Run run = e2e::RunTarvo({"EXPORT", s.file, s.emu->Server()});
+  if (run.exitCode != 0) {
+    std::fprintf(stderr, "%s: the export failed (%d): %s\n", s.size.name.c_str(), run.exitCode,
+                 run.out.c_str());
+    return false;
+  }
+  s.exportJournal = s.dir + "/export-journal.json";
+  e2e::WriteFile(s.exportJournal, s.emu->Journal().dump());
+
+  s.emu->Load(kEmptyController);
+  run = e2e::RunTarvo({"IMPORT", s.file, s.emu->Server()});
+  if (run.exitCode != 0) {
+    std::fprintf(stderr, "%s: the import failed (%d): %s\n", s.size.name.c_str(), run.exitCode,
+                 run.out.c_str());
+    return false;
+  }
+  s.importJournal = s.dir + "/import-journal.json";
+  e2e::WriteFile(s.importJournal, s.emu->Journal().dump());
+
+  std::string bytes = e2e::ReadFile(s.file);
+  s.fileBytes = bytes.size();
+  s.sections = bench::SectionsOf(bytes);
+  s.keys = bench::KeyCount(s.sections);
+  return true;
+}
+
+// --- the profile alone ---
+
+void ProfileNew(benchmark::State& state, Station* s, void (*write)(const std::string&,
+                                                                  const std::vector<bench::Section>&)) {
+  std::string path = e2e::TempDir() + "/new.ini";
+  for (auto _ : state) {
+    unlink(path.c_str());
+    write(path, s->sections);
+  }
+}
+
+void ProfileExisting(benchmark::State& state, Station* s,
+                     void (*write)(const std::string&, const std::vector<bench::Section>&)) {
+  // Writing the station's own keys leaves its file as it was, so every
+  // iteration starts from the same file.
+  std::string path = e2e::TempDir() + "/existing.ini";
+  e2e::WriteFile(path, e2e::ReadFile(s->file));
+  for (auto _ : state) write(path, s->sections);
+}
+
+void ProfileRead(benchmark::State& state, Station* s,
+                 size_t (*read)(const std::string&, const std::vector<bench::Section>&)) {
+  for (auto _ : state) benchmark::DoNotOptimize(read(s->file, s->sections));
+}
+
+// --- whole runs through the emulator ---
+
+void Fail(benchmark::State& state, const std::string& what, const bench::ProcessRun& run) {
+  state.SkipWithError((what + " ended with " + std::to_string(run.exitCode) + ": " + run.out).c_str());
+}
+
+void RunTarvo(benchmark::State& state, Station* s, bool import) {
+  std::string file = import ? s->file : s->dir + "/run.ini";
+  if (!import) s->emu->Load(s->fixture);
+  long peakKb = 0;
+  for (auto _ : state) {
+    if (import) {
+      s->emu->Load(kEmptyController);
+    } else {
+      s->emu->ClearJournal();
+      unlink(file.c_str());
+    }
+    bench::ProcessRun run = bench::RunProcess(
+        {e2e::TarvoPath(), import ? "IMPORT" : "EXPORT", file, s->emu->Server()});
+    if (run.exitCode != 0) return Fail(state, "TarvoExtract", run);
+    state.SetIterationTime(run.seconds);
+    if (run.peakKb > peakKb) peakKb = run.peakKb;
+  }
+  state.counters["peakKb"] = static_cast<double>(peakKb);
+}
+
+void RunBare(benchmark::State& state, Station* s, bool import) {
+  if (!import) s->emu->Load(s->fixture);
+  double calls = 0;
+  for (auto _ : state) {
+    if (import) {
+      s->emu->Load(kEmptyController);
+    } else {
+      s->emu->ClearJournal();
+    }
+    bench::ProcessRun run =
+        bench::RunProcess({TARVO_BARE_CLIENT, import ? s->importJournal : s->exportJournal});
+    double seconds = 0;
+    if (run.exitCode != 0 || std::sscanf(run.out.c_str(), "calls %lf seconds %lf", &calls, &seconds) != 2) {
+      return Fail(state, "tarvo-bare-client", run);
+    }
+    state.SetIterationTime(seconds);
+  }
+  state.counters["calls"] = calls;
+}
+
+// --- the table ---
+
+struct Result {
+  double seconds = 0;
+  std::map<std::string, double> counters;
+};
+
+class Collector : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+      Result& r = results[run.run_name.function_name];
+      r.seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      for (const auto& c : run.counters) r.counters[c.first] = c.second.value;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  const Result* Find(const std::string& name) const {
+    auto it = results.find(name);
+    return it == results.end() ? nullptr : &it->second;
+  }
+  std::map<std::string, Result> results;
+};
+
+std::string Ratio(const Result* a, const Result* b) {
+  if (a == nullptr || b == nullptr || b->seconds <= 0) return "-";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2fx", a->seconds / b->seconds);
+  return text;
+}
+
+std::string Ms(const Result* r) {
+  if (r == nullptr) return "-";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", r->seconds * 1000);
+  return text;
+}
+
+void PrintTable(const Collector& c) {
+  std::printf("\nThe profile alone (ms; ratios of times measured in this run)\n");
+  std::printf("%-8s %7s %8s  %-9s %9s %9s %9s %9s %11s\n", "station", "keys", "KB", "work",
+              "tarvo", "floor", "x floor", "literal", "literal/x");
+  for (const auto& s : g_stations) {
+    for (const char* work : {"new", "existing", "read"}) {
+      std::string stem = "profile/" + s->size.name + "/" + work + "/";
+      const Result* tarvo = c.Find(stem + "tarvo");
+      const Result* floor = c.Find(stem + "floor");
+      const Result* literal = c.Find(stem + "literal");
+      std::printf("%-8s %7zu %8.0f  %-9s %9s %9s %9s %9s %11s\n", s->size.name.c_str(), s->keys,
+                  s->fileBytes / 1024.0, work, Ms(tarvo).c_str(), Ms(floor).c_str(),
+                  Ratio(tarvo, floor).c_str(), Ms(literal).c_str(), Ratio(literal, tarvo).c_str());
+    }
+  }
+
+  std::printf("\nWhole runs through the emulator (ms; bare = the same library calls only)\n");
+  std::printf("%-8s %-7s %8s %9s %9s %8s %9s %9s %9s\n", "station", "run", "calls", "tarvo",
+              "bare", "x bare", "calls/s", "peak MB", "x file");
+  for (const auto& s : g_stations) {
+    for (const char* what : {"export", "import"}) {
+      std::string stem = "run/" + s->size.name + "/" + what + "/";
+      const Result* tarvo = c.Find(stem + "tarvo");
+      const Result* bare = c.Find(stem + "bare");
+      double calls = bare != nullptr ? bare->counters.at("calls") : 0;
+      double peakMb = tarvo != nullptr ? tarvo->counters.at("peakKb") / 1024.0 : 0;
+      std::printf("%-8s %-7s %8.0f %9s %9s %8s %9.0f %9.1f %9.1f\n", s->size.name.c_str(), what,
+                  calls, Ms(tarvo).c_str(), Ms(bare).c_str(), Ratio(tarvo, bare).c_str(),
+                  bare != nullptr && bare->seconds > 0 ? calls / bare->seconds : 0.0, peakMb,
+                  peakMb * 1024 * 1024 / static_cast<double>(s->fileBytes));
+    }
+  }
+
+  // Linear growth: from large to largest the times should grow like the keys.
+  if (g_stations.size() >= 3) {
+    const Station& large = *g_stations[1];
+    const Station& largest = *g_stations[2];
+    std::printf("\nFrom %s to %s: keys x%.1f; times:", large.size.name.c_str(),
+                largest.size.name.c_str(), static_cast<double>(largest.keys) / large.keys);
+    for (const char* name : {"profile/%s/new/tarvo", "profile/%s/existing/tarvo",
+                             "profile/%s/read/tarvo", "run/%s/export/tarvo", "run/%s/import/tarvo"}) {
+      char a[96], b[96];
+      std::snprintf(a, sizeof a, name, largest.size.name.c_str());
+      std::snprintf(b, sizeof b, name, large.size.name.c_str());
+      std::string label = std::string(a).substr(0, std::string(a).rfind('/'));
+      label.replace(label.find(largest.size.name), largest.size.name.size(), "*");
+      std::printf(" %s %s", label.c_str(), Ratio(c.Find(a), c.Find(b)).c_str());
+    }
+    std::printf("\n");
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  // --stations=DIR keeps each station's fixture, file and journals there.
+  std::string keepIn;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg.rfind("--stations=", 0) == 0) {
+      keepIn = arg.substr(11);
+    } else {
+      std::fprintf(stderr, "tarvo_bench: unknown argument %s\n", argv[i]);
+      return 2;
+    }
+  }
+  for (const bench::StationSize& size : bench::Stations()) {
+    auto s = std::make_unique<Station>();
+    s->size = size;
+    std::fprintf(stderr, "preparing the %s station...\n", size.name.c_str());
+    if (!Prepare(*s, keepIn)) return 1;
+    g_stations.push_back(std::move(s));
+  }
+
+  for (const auto& sp : g_stations) {
+    Station* s = sp.get();
+    const std::string p = "profile/" + s->size.name + "/";
+    const bool literal = s->size.name != "largest";  // hours by the per-key rules
+    const auto ms = benchmark::kMillisecond;
+    benchmark::RegisterBenchmark((p + "new/tarvo").c_str(), ProfileNew, s, bench::ProfileWrite)->Unit(ms)->MinTime(0.3);
+    benchmark::RegisterBenchmark((p + "new/floor").c_str(), ProfileNew, s, bench::FloorWrite)->Unit(ms)->MinTime(0.3);
+    benchmark::RegisterBenchmark((p + "existing/tarvo").c_str(), ProfileExisting, s, bench::ProfileWrite)->Unit(ms)->MinTime(0.3);
+    benchmark::RegisterBenchmark((p + "existing/floor").c_str(), ProfileExisting, s, bench::FloorWrite)->Unit(ms)->MinTime(0.3);
+    benchmark::RegisterBenchmark((p + "read/tarvo").c_str(), ProfileRead, s, bench::ProfileRead)->Unit(ms)->MinTime(0.3);
+    benchmark::RegisterBenchmark((p + "read/floor").c_str(), ProfileRead, s, bench::FloorRead)->Unit(ms)->MinTime(0.3);
+    if (literal) {
+      benchmark::RegisterBenchmark((p + "new/literal").c_str(), ProfileNew, s, bench::LiteralWrite)->Unit(ms)->Iterations(1);
+      benchmark::RegisterBenchmark((p + "existing/literal").c_str(), ProfileExisting, s, bench::LiteralWrite)->Unit(ms)->Iterations(1);
+      benchmark::RegisterBenchmark((p + "read/literal").c_str(), ProfileRead, s, bench::LiteralRead)->Unit(ms)->Iterations(1);
+    }
+    const std::string r = "run/" + s->size.name + "/";
+    const int runs = s->size.name == "largest" ? 2 : 5;
+    for (bool import : {false, true}) {
+      std::string what = import ? "import/" : "export/";
+      benchmark::RegisterBenchmark((r + what + "tarvo").c_str(), RunTarvo, s, import)->Unit(ms)->UseManualTime()->Iterations(runs);
+      benchmark::RegisterBenchmark((r + what + "bare").c_str(), RunBare, s, import)->Unit(ms)->UseManualTime()->Iterations(runs);
+    }
+  }
+
+  Collector collector;
+  benchmark::RunSpecifiedBenchmarks(&collector);
+  PrintTable(collector);
+  benchmark::Shutdown();
+  g_stations.clear();  // stops the emulators
+  return 0;
+}
