@@ -1,6 +1,6 @@
-// The controller's configuration in an SQLite database file (WAL, synchronous
-// NORMAL: writes are durable at checkpoints, not synced one by one). Every
-// statement is prepared once and reused. A NULL column is a value the
+// The controller's configuration in an SQLite database file (WAL, never
+// synced: a call's writes survive a killed emulator, not a crashed machine).
+// Every statement is prepared once and reused. A NULL column is a value the
 // controller does not have: the library leaves that out-value untouched.
 #pragma once
 
@@ -74,6 +74,9 @@ class Store {
   sqlite3* db_ = nullptr;
   std::map<std::string, sqlite3_stmt*> statements_;
   std::optional<bool> keepOrder_;
+  // Each table's identifiers in by-ordinal order, read on the first IdAt and
+  // dropped by anything that can change the order.
+  std::map<const Table*, std::vector<int32_t>> ordinals_;
 };
 
 }  // namespace emu

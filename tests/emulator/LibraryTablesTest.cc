@@ -301,6 +301,7 @@ TEST_F(LibraryTables, OrdinalsFollowIdentifiersOrTheFixturesOrder) {
   EXPECT_EQ(id, 30) << "the second hose by number is the one numbered 3";
 
   emu_->Load(json::parse(R"({"keepOrder": true, "attendants": [{"id": 9}, {"id": 2}]})"));
+  EXPECT_EQ(GetAttendantByOrdinal(3, &id), 6) << "walked once before the new record is set";
   EXPECT_EQ(SetAttendantPropertiesEx(1, 1, In(u"a"), In(u"b"), In(u"c"), In(u"d"), 0, 0, 0, 0, 1), 0);
   order.clear();
   for (int i = 1; i <= 3; ++i) {
