@@ -44,7 +44,7 @@ bool ExportCardClient(ExportContext& ctx, int32_t ordinal) {
 bool ExportCardClients(ExportContext& ctx) {
   int32_t count = 0;
   if (!CheckResult("GetCardClientsCount failed.", GetCardClientsCount(&count))) return false;
-  Progress progress("clients");
+  Progress progress("card clients");
   for (int32_t i = 1; i <= count && !gVersionOnly; ++i) {
     progress.Show(i, count);
     if (!ExportCardClient(ctx, i)) return false;
