@@ -10,12 +10,17 @@ const std::vector<StationSize>& Stations() {
   static const std::vector<StationSize> stations = {
       {"typical", 6, 4, 2, 4, 3, 12, 4, 20, 50},
       {"large", 10, 8, 4, 8, 10, 40, 6, 200, 2000},
-      {"largest", 99, 99, 8, 99, 99, 99, 8, 9999, 9999},
+      // ZigBee sections are numbered by identifier and the import walks them
+      // from 5 to 98: 94 devices.
+      {"largest", 99, 99, 8, 99, 94, 99, 8, 9999, 9999},
   };
   return stations;
 }
 
 namespace {
+
+// A controller numbers its ZigBee devices from 5.
+constexpr int kFirstZigBee = 5;
 
 std::string Name(const char* stem, int i) {
   char text[64];
@@ -60,7 +65,7 @@ json StationFixture(const StationSize& s) {
   }
   json& zigbee = f["zigbee"] = json::array();
   for (int i = 1; i <= s.zigbee; ++i) {
-    zigbee.push_back({{"id", i}, {"number", i}, {"name", Name("M\u00f3dulo", i)},
+    zigbee.push_back({{"id", kFirstZigBee + i - 1}, {"number", i}, {"name", Name("M\u00f3dulo", i)},
                       {"deviceType", 2}, {"serialNumber", Code("ZB", i)},
                       {"nodeIdentifier", Code("N", i)}, {"portId", (i - 1) % s.ports + 1},
                       {"details", {"a", "b", "ZBN 1.4." + std::to_string(i)}}});
@@ -79,7 +84,7 @@ json StationFixture(const StationSize& s) {
                      {"volumeDspFormat", 2}, {"valueDspFormat", 2}, {"pumpType", 4},
                      {"portId", (i - 1) % s.ports + 1}, {"attendantId", -1}, {"authMode", 0},
                      {"stackMode", 0}, {"prepayAllowed", 1}, {"preauthAllowed", 0},
-                     {"slot", -1}, {"muxSlotZigBeeId", (i - 1) % s.zigbee + 1},
+                     {"slot", -1}, {"muxSlotZigBeeId", kFirstZigBee + (i - 1) % s.zigbee},
                      {"priceControl", 0}, {"hasPreset", 1}, {"hoses", hoses}});
   }
   json& attendants = f["attendants"] = json::array();
