@@ -9,9 +9,9 @@
 //       station's file), "read" (an IMPORT's reads); who is "tarvo"
 //       (CProfile), "floor" (no searching) or "literal" (the per-key rules,
 //       typical and large only);
-//   run/<station>/<export|import>/<who>  whole runs against the emulator:
-//       "tarvo" is TarvoExtract as a process, "bare" replays the same
-//       library calls and discards the results.
+//   run/<station>/<export|import>  whole runs against the emulator,
+//       TarvoExtract as a process and, in turn, a bare client that replays
+//       the same library calls and discards the results.
 // and prints the ratios after the runs.
 #include <benchmark/benchmark.h>
 
@@ -122,44 +122,44 @@ void Fail(benchmark::State& state, const std::string& what, const bench::Process
   state.SkipWithError((what + " ended with " + std::to_string(run.exitCode) + ": " + run.out).c_str());
 }
 
-void RunTarvo(benchmark::State& state, Station* s, bool import) {
+// Each iteration runs TarvoExtract and then the bare client on the same
+// controller state, so that both see the same load of the machine; the
+// fastest of each is kept. The iteration's time is TarvoExtract's.
+void WholeRun(benchmark::State& state, Station* s, bool import) {
   std::string file = import ? s->file : s->dir + "/run.ini";
   if (!import) s->emu->Load(s->fixture);
-  long peakKb = 0;
-  for (auto _ : state) {
+  auto prepare = [&] {
     if (import) {
       s->emu->Load(kEmptyController);
     } else {
       s->emu->ClearJournal();
-      unlink(file.c_str());
     }
+  };
+  double tarvoBest = 0, bareBest = 0, calls = 0;
+  long peakKb = 0;
+  for (auto _ : state) {
+    prepare();
+    if (!import) unlink(file.c_str());
     bench::ProcessRun run = bench::RunProcess(
         {e2e::TarvoPath(), import ? "IMPORT" : "EXPORT", file, s->emu->Server()});
     if (run.exitCode != 0) return Fail(state, "TarvoExtract", run);
     state.SetIterationTime(run.seconds);
+    if (tarvoBest == 0 || run.seconds < tarvoBest) tarvoBest = run.seconds;
     if (run.peakKb > peakKb) peakKb = run.peakKb;
-  }
-  state.counters["peakKb"] = static_cast<double>(peakKb);
-}
 
-void RunBare(benchmark::State& state, Station* s, bool import) {
-  if (!import) s->emu->Load(s->fixture);
-  double calls = 0;
-  for (auto _ : state) {
-    if (import) {
-      s->emu->Load(kEmptyController);
-    } else {
-      s->emu->ClearJournal();
-    }
-    bench::ProcessRun run =
-        bench::RunProcess({TARVO_BARE_CLIENT, import ? s->importJournal : s->exportJournal});
+    prepare();
+    run = bench::RunProcess({TARVO_BARE_CLIENT, import ? s->importJournal : s->exportJournal});
     double seconds = 0;
-    if (run.exitCode != 0 || std::sscanf(run.out.c_str(), "calls %lf seconds %lf", &calls, &seconds) != 2) {
+    if (run.exitCode != 0 ||
+        std::sscanf(run.out.c_str(), "calls %lf seconds %lf", &calls, &seconds) != 2) {
       return Fail(state, "tarvo-bare-client", run);
     }
-    state.SetIterationTime(seconds);
+    if (bareBest == 0 || seconds < bareBest) bareBest = seconds;
   }
+  state.counters["tarvoMs"] = tarvoBest * 1000;
+  state.counters["bareMs"] = bareBest * 1000;
   state.counters["calls"] = calls;
+  state.counters["peakKb"] = static_cast<double>(peakKb);
 }
 
 // --- the table ---
@@ -171,6 +171,7 @@ struct Result {
 
 class Collector : public benchmark::ConsoleReporter {
  public:
+  Collector() : ConsoleReporter(isatty(1) ? OO_ColorTabular : OO_Tabular) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
@@ -217,19 +218,18 @@ void PrintTable(const Collector& c) {
     }
   }
 
-  std::printf("\nWhole runs through the emulator (ms; bare = the same library calls only)\n");
+  std::printf("\nWhole runs through the emulator (ms, fastest of the iterations; bare = the same\n"
+              "library calls only, without starting a process or touching a file)\n");
   std::printf("%-8s %-7s %8s %9s %9s %8s %9s %9s %9s\n", "station", "run", "calls", "tarvo",
               "bare", "x bare", "calls/s", "peak MB", "x file");
   for (const auto& s : g_stations) {
     for (const char* what : {"export", "import"}) {
-      std::string stem = "run/" + s->size.name + "/" + what + "/";
-      const Result* tarvo = c.Find(stem + "tarvo");
-      const Result* bare = c.Find(stem + "bare");
-      double calls = bare != nullptr ? bare->counters.at("calls") : 0;
-      double peakMb = tarvo != nullptr ? tarvo->counters.at("peakKb") / 1024.0 : 0;
-      std::printf("%-8s %-7s %8.0f %9s %9s %8s %9.0f %9.1f %9.1f\n", s->size.name.c_str(), what,
-                  calls, Ms(tarvo).c_str(), Ms(bare).c_str(), Ratio(tarvo, bare).c_str(),
-                  bare != nullptr && bare->seconds > 0 ? calls / bare->seconds : 0.0, peakMb,
+      const Result* r = c.Find("run/" + s->size.name + "/" + what);
+      if (r == nullptr) continue;
+      double tarvo = r->counters.at("tarvoMs"), bare = r->counters.at("bareMs");
+      double calls = r->counters.at("calls"), peakMb = r->counters.at("peakKb") / 1024.0;
+      std::printf("%-8s %-7s %8.0f %9.2f %9.2f %7.2fx %9.0f %9.1f %9.1f\n", s->size.name.c_str(),
+                  what, calls, tarvo, bare, tarvo / bare, calls / bare * 1000, peakMb,
                   peakMb * 1024 * 1024 / static_cast<double>(s->fileBytes));
     }
   }
@@ -240,14 +240,18 @@ void PrintTable(const Collector& c) {
     const Station& largest = *g_stations[2];
     std::printf("\nFrom %s to %s: keys x%.1f; times:", large.size.name.c_str(),
                 largest.size.name.c_str(), static_cast<double>(largest.keys) / large.keys);
-    for (const char* name : {"profile/%s/new/tarvo", "profile/%s/existing/tarvo",
-                             "profile/%s/read/tarvo", "run/%s/export/tarvo", "run/%s/import/tarvo"}) {
-      char a[96], b[96];
-      std::snprintf(a, sizeof a, name, largest.size.name.c_str());
-      std::snprintf(b, sizeof b, name, large.size.name.c_str());
-      std::string label = std::string(a).substr(0, std::string(a).rfind('/'));
-      label.replace(label.find(largest.size.name), largest.size.name.size(), "*");
-      std::printf(" %s %s", label.c_str(), Ratio(c.Find(a), c.Find(b)).c_str());
+    for (const char* work : {"new", "existing", "read"}) {
+      const Result* a = c.Find("profile/" + largest.size.name + "/" + work + "/tarvo");
+      const Result* b = c.Find("profile/" + large.size.name + "/" + work + "/tarvo");
+      std::printf(" profile %s %s,", work, Ratio(a, b).c_str());
+    }
+    for (const char* what : {"export", "import"}) {
+      const Result* a = c.Find("run/" + largest.size.name + "/" + what);
+      const Result* b = c.Find("run/" + large.size.name + "/" + what);
+      if (a == nullptr || b == nullptr) continue;
+      std::printf(" %s run x%.1f (bare x%.1f),", what,
+                  a->counters.at("tarvoMs") / b->counters.at("tarvoMs"),
+                  a->counters.at("bareMs") / b->counters.at("bareMs"));
     }
     std::printf("\n");
   }
@@ -292,12 +296,11 @@ int main(int argc, char** argv) {
       benchmark::RegisterBenchmark((p + "existing/literal").c_str(), ProfileExisting, s, bench::LiteralWrite)->Unit(ms)->Iterations(1);
       benchmark::RegisterBenchmark((p + "read/literal").c_str(), ProfileRead, s, bench::LiteralRead)->Unit(ms)->Iterations(1);
     }
-    const std::string r = "run/" + s->size.name + "/";
-    const int runs = s->size.name == "largest" ? 2 : 5;
+    const int runs = s->size.name == "largest" ? 3 : s->size.name == "large" ? 5 : 9;
     for (bool import : {false, true}) {
-      std::string what = import ? "import/" : "export/";
-      benchmark::RegisterBenchmark((r + what + "tarvo").c_str(), RunTarvo, s, import)->Unit(ms)->UseManualTime()->Iterations(runs);
-      benchmark::RegisterBenchmark((r + what + "bare").c_str(), RunBare, s, import)->Unit(ms)->UseManualTime()->Iterations(runs);
+      std::string name = "run/" + s->size.name + (import ? "/import" : "/export");
+      benchmark::RegisterBenchmark(name.c_str(), WholeRun, s, import)
+          ->Unit(ms)->UseManualTime()->Iterations(runs);
     }
   }
 
