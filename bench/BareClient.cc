@@ -5,9 +5,12 @@
 // Replays an emulator journal (the calls a TarvoExtract run made, with their
 // in-arguments) through the client library, in order, and discards every
 // result. Arguments are turned into library values before the clock starts,
-// so the time printed ("calls N seconds S") is that of the round trips alone:
-// the floor a whole run cannot go below. Exit code 0, or 1 when the journal
+// so the time printed ("calls N seconds S cpu C", C this process's user and
+// system time) is that of the round trips alone: the floor a whole run cannot
+// go below. Exit code 0, or 1 when the journal
 // cannot be read or holds a call this client does not know.
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -69,6 +72,14 @@ struct Sink {
 };
 
 using Replay = std::function<int32_t(Sink&)>;
+
+// User and system time of this process so far.
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
 
 class Builder {
  public:
@@ -293,12 +304,14 @@ int main(int argc, char** argv) {
   journal = nullptr;
 
   Sink sink;
+  double cpuBefore = CpuSeconds();
   auto start = std::chrono::steady_clock::now();
   for (Replay& call : calls) {
     call(sink);
     sink.Free();
   }
   std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-  std::printf("calls %zu seconds %.6f\n", calls.size(), took.count());
+  std::printf("calls %zu seconds %.6f cpu %.6f\n", calls.size(), took.count(),
+              CpuSeconds() - cpuBefore);
   return 0;
 }

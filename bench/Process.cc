@@ -18,7 +18,7 @@ ProcessRun RunProcess(const std::vector<std::string>& argv) {
   char peakFile[] = "/tmp/tarvo-bench-peak-XXXXXX";
   int peakFd = mkstemp(peakFile);
   if (peakFd >= 0) close(peakFd);
-  std::vector<std::string> command = {"/usr/bin/time", "-f", "%M", "-o", peakFile};
+  std::vector<std::string> command = {"/usr/bin/time", "-f", "%M %U %S", "-o", peakFile};
   command.insert(command.end(), argv.begin(), argv.end());
   std::vector<char*> args;
   for (const std::string& a : command) args.push_back(const_cast<char*>(a.c_str()));
@@ -49,7 +49,12 @@ ProcessRun RunProcess(const std::vector<std::string>& argv) {
   if (FILE* peak = std::fopen(peakFile, "r")) {
     // A program that fails leaves a "Command exited..." line first.
     char line[256];
-    while (std::fgets(line, sizeof line, peak) != nullptr) run.peakKb = std::atol(line);
+    while (std::fgets(line, sizeof line, peak) != nullptr) {
+      double user = 0, system = 0;
+      if (std::sscanf(line, "%ld %lf %lf", &run.peakKb, &user, &system) == 3) {
+        run.cpuSeconds = user + system;
+      }
+    }
     std::fclose(peak);
   }
   unlink(peakFile);

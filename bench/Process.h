@@ -10,6 +10,7 @@ struct ProcessRun {
   int exitCode = -1;
   double seconds = 0;     // wall time from start to end
   long peakKb = 0;        // the program's peak resident memory
+  double cpuSeconds = 0;  // the program's user and system time
   std::string out;        // standard output; standard error is discarded
 };
 
