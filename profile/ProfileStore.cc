@@ -89,7 +89,11 @@ bool ProfileStore::Write(std::string_view section, std::string_view key, std::st
     segments_.back().own = std::make_unique<std::string>(pl::HeaderLine(section));
     pl::AppendKeyLine(segments_.back().own.get(), key, value);
     Index(segments_.size() - 1);
-    last_valid_ = false;
+    // No earlier header matched the name, so the new header is the first
+    // that does: the section is known without a look-up on the next write.
+    last_name_.assign(section);
+    last_segment_ = segments_.size() - 1;
+    last_valid_ = true;
     return true;
   }
   std::string_view text = View(segments_[s]);

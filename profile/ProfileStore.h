@@ -58,7 +58,7 @@ class ProfileStore {
   std::vector<Segment> segments_;
   std::unordered_map<std::string, size_t> headers_;
   // The last section looked up: a run works on one section for many keys.
-  // Cleared whenever a section is added.
+  // A section added becomes the last one looked up.
   mutable std::string last_name_;
   mutable size_t last_segment_ = 0;
   mutable bool last_valid_ = false;
