@@ -7,7 +7,8 @@ if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 PACKAGES=(cmake ninja-build g++ clang pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev
           libsqlite3-dev libasio-dev nlohmann-json3-dev
-          libclang-rt-14-dev)
+          libclang-rt-14-dev
+          g++-mingw-w64-x86-64 googletest wine wine64)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
