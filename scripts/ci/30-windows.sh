@@ -28,6 +28,17 @@ mkdir -p "$unpacked"
 (cd "$unpacked" && cmake -E tar xf "../$(basename "$zip")")
 exe=$(ls "$PWD/$unpacked"/*/TarvoExtract.exe)
 
+# A plain Windows machine has Windows' own DLLs and nothing of MinGW's: the
+# zipped programs may import nothing else (and the program the client library).
+for binary in "$exe" "$(dirname "$exe")/TarvoClient.dll"; do
+  foreign=$(x86_64-w64-mingw32-objdump -p "$binary" | sed -n 's/^\s*DLL Name: //p' |
+            grep -viE '^(kernel32|msvcrt|oleaut32|ws2_32|TarvoClient)\.dll$' || true)
+  if [ -n "$foreign" ]; then
+    echo "${binary##*/} needs DLLs that Windows lacks: ${foreign}" >&2
+    exit 1
+  fi
+done
+
 # The end-to-end suites come from the native build (stage 10 builds it too).
 cmake -S . -B build -G Ninja -DTARVO_WERROR=ON >/dev/null
 cmake --build build -j2 --target tarvo_driver_e2e_tests tarvo_export_e2e_tests \
