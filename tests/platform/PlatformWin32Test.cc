@@ -90,6 +90,17 @@ TEST(LocalTimeStamp, IsTodaysDateAndTheTimeInTheUsersFormats) {
   EXPECT_EQ(std::string::npos, stamp.find('\0'));
 }
 
+// ctest runs this a second time for a German user (see CMakeLists.txt).
+TEST(LocalTimeStamp, UsersDecimalCommaReachesNoNumber) {
+  wchar_t decimal[8] = {0};
+  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, 8);
+  if (std::wstring(decimal) != L",") GTEST_SKIP() << "the user's locale writes a decimal point";
+  EXPECT_FALSE(platform::LocalTimeStamp().empty());
+  Text number;
+  number.Format("%.3f", 1234.5);
+  EXPECT_EQ("1234.500", number.Narrow());
+}
+
 TEST(LibraryStrings, AreOleAutomationStrings) {
   // A string that oleaut32 made reads as Text up to its first NUL; letters
   // outside one byte narrow to '?'.
