@@ -1,6 +1,6 @@
-// The Windows side of the platform layer: the stamp in the user's formats,
-// library strings from OLE Automation, and the configuration file's load and
-// safe save with Windows' own calls.
+// The Windows side of the platform layer: the stamp in the user's formats and
+// the configuration file's load and safe save with Windows' own calls. (Text's
+// tests cover the library strings, which come from oleaut32 here.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/File.h"
 #include "platform/Platform.h"
 #include "profile/Profile.h"
 #include "profile/Text.h"
@@ -99,25 +98,6 @@ TEST(LocalTimeStamp, UsersDecimalCommaReachesNoNumber) {
   Text number;
   number.Format("%.3f", 1234.5);
   EXPECT_EQ("1234.500", number.Narrow());
-}
-
-TEST(LibraryStrings, AreOleAutomationStrings) {
-  // A string that oleaut32 made reads as Text up to its first NUL; letters
-  // outside one byte narrow to '?'.
-  BSTR made = SysAllocStringLen(L"Tank \x0141\0x", 8);
-  ASSERT_NE(nullptr, made);
-  EXPECT_EQ("Tank ?", Text::FromLibraryString(made).Narrow());
-  SysFreeString(made);
-
-  // One that Text made carries its length in oleaut32's prefix, bytes above
-  // 127 widened to the same code unit.
-  BSTR s = Text("Caf\xe9\x01").ToLibraryString();
-  ASSERT_NE(nullptr, s);
-  EXPECT_EQ(5u, SysStringLen(s));
-  EXPECT_EQ(10u, SysStringByteLen(s));
-  EXPECT_EQ(0xE9, s[3]);
-  EXPECT_EQ(0, s[5]);
-  SysFreeString(s);
 }
 
 TEST(ConfigurationFile, SaveReplacesTheFileAndLeavesNothingElse) {
