@@ -183,3 +183,34 @@ TEST(HostileFile, LargeFileIsImportedInMemoryOfAboutItsSize) {
 
 }  // namespace
 }  // namespace importtest
+
+namespace importtest {
+namespace {
+
+// A file whose index does not fit in the memory the program may use (a
+// million small sections under a limit of 300 MB) is refused with a reason,
+// not ended by the allocator.
+TEST(HostileFile, FileBeyondTheMemoryAtHandIsRefused) {
+  if (std::getenv("TARVO_SANITIZED") != nullptr || std::getenv("TARVO_LAUNCHER") != nullptr) {
+    GTEST_SKIP() << "the sanitizers and launchers need address space of their own";
+  }
+  const std::string path = e2e::TempDir() + "/sections.ini";
+  {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    for (int n = 0; n < 4000000; ++n) std::fprintf(file, "[%07d]\n", n);
+    ASSERT_EQ(std::fclose(file), 0);
+  }
+  e2e::Emulator emulator;
+  const e2e::Run run = e2e::RunCommand(
+      {"bash", "-c", "ulimit -v 300000 && exec \"$0\" IMPORT \"$1\" \"$2\"", e2e::TarvoPath(),
+       path, emulator.Server()});
+  EXPECT_EQ(run.exitCode, 255);
+  const std::string reason = "Cannot read configuration file " + path + " - Not enough memory.\n";
+  ASSERT_GE(run.out.size(), reason.size()) << run.out << run.err;
+  EXPECT_EQ(run.out.substr(run.out.size() - reason.size()), reason);
+  unlink(path.c_str());
+}
+
+}  // namespace
+}  // namespace importtest
