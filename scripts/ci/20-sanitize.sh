@@ -13,4 +13,6 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DTARVO_WERROR=ON
 cmake --build build-asan
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# Tests that bound memory know that the sanitizers multiply it.
+export TARVO_SANITIZED=1
 ctest --test-dir build-asan --output-on-failure -j2
