@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include "profile/Profile.h"
 #include "tests/support/E2E.h"
 
 extern char** environ;
@@ -173,6 +175,37 @@ TEST(FileFailure, ExportKilledAtRandomMomentsLeavesTheOldOrTheNewFile) {
   // Whatever the kills left behind goes with the next complete save.
   ASSERT_EQ(e2e::RunTarvo({"EXPORT", path, emulator.Server()}).exitCode, 0);
   EXPECT_EQ(Entries(dir), std::set<std::string>{"site.ini"});
+}
+
+// Only the new files of killed saves of this very file go: not those of a
+// save still running (it holds its file locked), not the user's own files.
+TEST(FileFailure, SaveRemovesOnlyTheNewFilesThatKilledSavesLeft) {
+  const std::string dir = e2e::TempDir();
+  const std::string path = dir + "/site.ini";
+  e2e::WriteFile(path, "[A]\r\nK=1\r\n");
+  const std::string kept[] = {"site.ini.backup", ".site.ini.tarvo-abc", ".site.ini.tarvo-abcdefg",
+                              ".other.ini.tarvo-Ab12Cd", ".site.ini.tarvo-Run123"};
+  for (const std::string& name : kept) e2e::WriteFile(dir + "/" + name, "x");
+  e2e::WriteFile(dir + "/.site.ini.tarvo-Kill01", "[A]\r\nK=");
+  e2e::WriteFile(dir + "/.site.ini.tarvo-Kill02", "");
+  ASSERT_EQ(symlink("site.ini", (dir + "/.site.ini.tarvo-Link01").c_str()), 0);
+  // A save of another process that is still writing.
+  const int running = open((dir + "/.site.ini.tarvo-Run123").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(running, 0);
+  ASSERT_EQ(flock(running, LOCK_EX), 0);
+  {
+    CProfile profile(path.c_str(), true);
+    profile.SetSection("A");
+    profile.WriteString("K", Text("2"));
+    std::string error;
+    ASSERT_TRUE(profile.Save(&error)) << error;
+  }
+  close(running);
+  std::set<std::string> expected(std::begin(kept), std::end(kept));
+  expected.insert("site.ini");
+  expected.insert(".site.ini.tarvo-Link01");
+  EXPECT_EQ(Entries(dir), expected);
+  EXPECT_EQ(e2e::ReadFile(path), "[A]\r\nK=2\r\n");
 }
 
 }  // namespace
