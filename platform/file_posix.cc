@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <new>
+
 #include "platform/File.h"
 
 namespace platform {
@@ -30,6 +32,7 @@ std::string ErrorText(int code) {
     case ENAMETOOLONG: return "File name too long";
     case ELOOP: return "Too many levels of symbolic links";
     case EFBIG: return "File too large";
+    case ENOMEM: return "Not enough memory";
     default: return strerror(code);
   }
 }
@@ -46,7 +49,8 @@ void CloseQuietly(int fd) {
 }
 
 // Reads to the end of the file, but never more than kMaxFileBytes: a device
-// such as /dev/zero has no end.
+// such as /dev/zero has no end. Memory that cannot be had is a failure of the
+// read (ENOMEM), with the handle still the caller's to close.
 bool ReadAll(int fd, std::string* bytes) {
   char buffer[1 << 16];
   for (;;) {
@@ -60,7 +64,12 @@ bool ReadAll(int fd, std::string* bytes) {
       errno = EFBIG;
       return false;
     }
-    bytes->append(buffer, static_cast<size_t>(n));
+    try {
+      bytes->append(buffer, static_cast<size_t>(n));
+    } catch (const std::bad_alloc&) {
+      errno = ENOMEM;
+      return false;
+    }
   }
 }
 
@@ -78,7 +87,11 @@ bool ReadRegular(int fd, const struct stat& first, std::string* bytes, std::stri
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (static_cast<uint64_t>(before.st_size) > kMaxFileBytes) return Fail(error, EFBIG);
     bytes->clear();
-    bytes->reserve(static_cast<size_t>(before.st_size));
+    try {
+      bytes->reserve(static_cast<size_t>(before.st_size));
+    } catch (const std::bad_alloc&) {
+      return Fail(error, ENOMEM);
+    }
     if (lseek(fd, 0, SEEK_SET) != 0 || !ReadAll(fd, bytes)) return Fail(error, errno);
     struct stat after;
     if (fstat(fd, &after) != 0) return Fail(error, errno);
