@@ -187,7 +187,7 @@ TEST(HostileFile, LargeFileIsImportedInMemoryOfAboutItsSize) {
 namespace importtest {
 namespace {
 
-// A file whose index does not fit in the memory the program may use (a
+// A file whose index does not fit in the memory the program may use (four
 // million small sections under a limit of 300 MB) is refused with a reason,
 // not ended by the allocator.
 TEST(HostileFile, FileBeyondTheMemoryAtHandIsRefused) {
@@ -202,13 +202,17 @@ TEST(HostileFile, FileBeyondTheMemoryAtHandIsRefused) {
     ASSERT_EQ(std::fclose(file), 0);
   }
   e2e::Emulator emulator;
-  const e2e::Run run = e2e::RunCommand(
-      {"bash", "-c", "ulimit -v 300000 && exec \"$0\" IMPORT \"$1\" \"$2\"", e2e::TarvoPath(),
-       path, emulator.Server()});
-  EXPECT_EQ(run.exitCode, 255);
-  const std::string reason = "Cannot read configuration file " + path + " - Not enough memory.\n";
-  ASSERT_GE(run.out.size(), reason.size()) << run.out << run.err;
-  EXPECT_EQ(run.out.substr(run.out.size() - reason.size()), reason);
+  // And a device that never ends.
+  for (const std::string& file : {path, std::string("/dev/zero")}) {
+    SCOPED_TRACE(file);
+    const e2e::Run run = e2e::RunCommand(
+        {"bash", "-c", "ulimit -v 300000 && exec \"$0\" IMPORT \"$1\" \"$2\"",
+         e2e::TarvoPath(), file, emulator.Server()});
+    EXPECT_EQ(run.exitCode, 255);
+    const std::string reason = "Cannot read configuration file " + file + " - Not enough memory.\n";
+    ASSERT_GE(run.out.size(), reason.size()) << run.out << run.err;
+    EXPECT_EQ(run.out.substr(run.out.size() - reason.size()), reason);
+  }
   unlink(path.c_str());
 }
 
