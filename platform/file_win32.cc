@@ -22,6 +22,7 @@ std::string ErrnoText(int code) {
     case ENOSPC: return "No space left on device";
     case EROFS: return "Read-only file system";
     case EIO: return "Input/output error";
+    case EFBIG: return "File too large";
     default: return strerror(code);
   }
 }
@@ -70,12 +71,17 @@ bool IsDirectory(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Reads to the end of the file, but never more than kMaxFileBytes.
 bool ReadAll(int fd, std::string* bytes) {
   char buffer[1 << 16];
   for (;;) {
     int n = _read(fd, buffer, sizeof buffer);
     if (n < 0) return false;
     if (n == 0) return true;
+    if (bytes->size() + static_cast<size_t>(n) > kMaxFileBytes) {
+      errno = EFBIG;
+      return false;
+    }
     bytes->append(buffer, static_cast<size_t>(n));
   }
 }
@@ -184,6 +190,10 @@ bool LoadFile(const std::string& path, bool for_update, FileLoad* load, std::str
   }
   load->special = (st.st_mode & _S_IFMT) != _S_IFREG;
   bool ok = true;
+  if (!load->special && static_cast<uint64_t>(st.st_size) > kMaxFileBytes) {
+    _close(fd);
+    return FailErrno(error, EFBIG);
+  }
   if (!load->special) {
     load->bytes.reserve(static_cast<size_t>(st.st_size));
     ok = ReadAll(fd, &load->bytes);
