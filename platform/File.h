@@ -5,11 +5,17 @@
 // device"), never as exceptions.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform {
+
+// The largest configuration file read: far beyond any station's (a few
+// megabytes), small enough that holding it in memory stays safe. A larger
+// file, or a device that never ends, is refused with "File too large".
+constexpr uint64_t kMaxFileBytes = uint64_t{1} << 30;
 
 struct FileLoad {
   std::string bytes;
@@ -23,6 +29,9 @@ struct FileLoad {
 
 // Reads the whole file. With `for_update` the file must also be writable: a
 // missing file is created, and a file that cannot be opened for update fails.
+// The bytes are one version of the file: a file that another program changes
+// while it is read is read again, and refused ("File changed while being
+// read") when it keeps changing.
 bool LoadFile(const std::string& path, bool for_update, FileLoad* load, std::string* error);
 
 // Replaces the file's content by the pieces, in order, so that the file holds
@@ -32,6 +41,8 @@ bool LoadFile(const std::string& path, bool for_update, FileLoad* load, std::str
 // replaced; the target keeps its permissions (a new file is owner-only). A
 // device or pipe is written directly. When the folder does not allow a new
 // file but the file itself is writable, the file is rewritten in place.
+// A new file left behind by a save that was killed is removed by the next
+// save of the same file.
 bool ReplaceContent(const std::string& path, const std::vector<std::string_view>& pieces,
                  std::string* error);
 

@@ -1,10 +1,15 @@
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <new>
 
 #include "platform/File.h"
 
@@ -27,6 +32,7 @@ std::string ErrorText(int code) {
     case ENAMETOOLONG: return "File name too long";
     case ELOOP: return "Too many levels of symbolic links";
     case EFBIG: return "File too large";
+    case ENOMEM: return "Not enough memory";
     default: return strerror(code);
   }
 }
@@ -42,6 +48,9 @@ void CloseQuietly(int fd) {
   errno = saved;
 }
 
+// Reads to the end of the file, but never more than kMaxFileBytes: a device
+// such as /dev/zero has no end. Memory that cannot be had is a failure of the
+// read (ENOMEM), with the handle still the caller's to close.
 bool ReadAll(int fd, std::string* bytes) {
   char buffer[1 << 16];
   for (;;) {
@@ -51,8 +60,47 @@ bool ReadAll(int fd, std::string* bytes) {
       return false;
     }
     if (n == 0) return true;
-    bytes->append(buffer, static_cast<size_t>(n));
+    if (bytes->size() + static_cast<size_t>(n) > kMaxFileBytes) {
+      errno = EFBIG;
+      return false;
+    }
+    try {
+      bytes->append(buffer, static_cast<size_t>(n));
+    } catch (const std::bad_alloc&) {
+      errno = ENOMEM;
+      return false;
+    }
   }
+}
+
+bool SameState(const struct stat& a, const struct stat& b) {
+  return a.st_ino == b.st_ino && a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+         a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// Reads a regular file whole. Another program that writes it meanwhile (an
+// editor saving in place) would leave a mix of two versions in the bytes, so
+// a file whose size or time of change moved during the read is read again; a
+// file that keeps changing is refused.
+bool ReadRegular(int fd, const struct stat& first, std::string* bytes, std::string* error) {
+  struct stat before = first;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (static_cast<uint64_t>(before.st_size) > kMaxFileBytes) return Fail(error, EFBIG);
+    bytes->clear();
+    try {
+      bytes->reserve(static_cast<size_t>(before.st_size));
+    } catch (const std::bad_alloc&) {
+      return Fail(error, ENOMEM);
+    }
+    if (lseek(fd, 0, SEEK_SET) != 0 || !ReadAll(fd, bytes)) return Fail(error, errno);
+    struct stat after;
+    if (fstat(fd, &after) != 0) return Fail(error, errno);
+    if (SameState(before, after)) return true;
+    before = after;
+  }
+  bytes->clear();
+  if (error != nullptr) *error = "File changed while being read";
+  return false;
 }
 
 bool WriteBytes(int fd, const char* p, size_t left) {
@@ -141,6 +189,72 @@ bool WriteDirect(const std::string& path, int flags, const std::vector<std::stri
   return true;
 }
 
+// The new content of a file goes to ".NAME.tarvo-XXXXXX" next to it: hidden,
+// and a name that no other program gives a file, so that the ones a killed
+// save left behind can be told apart and removed. A save holds a lock on its
+// own new file until it has been renamed, so a save running at the same time
+// never loses its file to the clean-up of another.
+std::string TempPrefix(const std::string& target) {
+  size_t slash = target.find_last_of('/');
+  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  return "." + name + ".tarvo-";
+}
+
+bool IsTempOf(const char* entry, const std::string& prefix) {
+  if (strncmp(entry, prefix.c_str(), prefix.size()) != 0) return false;
+  const char* rest = entry + prefix.size();
+  if (strlen(rest) != 6) return false;
+  for (const char* p = rest; *p != '\0'; ++p) {
+    const char c = *p;
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Removes the new files of killed saves of the target: regular files of
+// this user, with the temporary name, that no running save holds locked.
+// Failures are ignored: a file left over does no harm.
+void RemoveLeftovers(const std::string& target) {
+  const std::string folder = Folder(target);
+  const std::string prefix = TempPrefix(target);
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  int saved = errno;
+  while (dirent* entry = readdir(dir)) {
+    if (!IsTempOf(entry->d_name, prefix)) continue;
+    const std::string path = folder + "/" + entry->d_name;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
+        flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      unlink(path.c_str());
+    }
+    close(fd);
+  }
+  closedir(dir);
+  errno = saved;
+}
+
+// A new, locked, owner-only file for the target's new content.
+int CreateTemp(const std::string& target, std::string* temp) {
+  const std::string folder = Folder(target);
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    *temp = folder + "/" + TempPrefix(target) + "XXXXXX";
+    int fd = mkostemp(&(*temp)[0], O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st;
+    // Between its creation and the lock, the file may have been taken for a
+    // leftover and removed; then another one is made.
+    if (flock(fd, LOCK_EX) == 0 && fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
+    CloseQuietly(fd);
+  }
+  errno = EEXIST;
+  return -1;
+}
+
 }  // namespace
 
 bool LoadFile(const std::string& path, bool for_update, FileLoad* load, std::string* error) {
@@ -166,13 +280,19 @@ bool LoadFile(const std::string& path, bool for_update, FileLoad* load, std::str
     return Fail(error, EISDIR);
   }
   load->special = !S_ISREG(st.st_mode);
-  bool ok = true;
   if (!load->special) {
-    load->bytes.reserve(static_cast<size_t>(st.st_size));
-    ok = ReadAll(fd, &load->bytes);
-  } else if (!for_update) {
-    ok = ReadAll(fd, &load->bytes);
+    std::string reason;
+    if (!ReadRegular(fd, st, &load->bytes, &reason)) {
+      CloseQuietly(fd);
+      *load = FileLoad();
+      if (error != nullptr) *error = reason;
+      return false;
+    }
+    close(fd);
+    return true;
   }
+  bool ok = true;
+  if (!for_update) ok = ReadAll(fd, &load->bytes);
   if (!ok) {
     CloseQuietly(fd);
     *load = FileLoad();
@@ -193,8 +313,9 @@ bool ReplaceContent(const std::string& path, const std::vector<std::string_view>
   if (exists && S_ISDIR(old.st_mode)) return Fail(error, EISDIR);
   if (exists && !S_ISREG(old.st_mode)) return WriteDirect(target, 0, pieces, error);
 
-  std::string temp = target + ".XXXXXX";
-  int fd = mkostemp(&temp[0], O_CLOEXEC);
+  RemoveLeftovers(target);
+  std::string temp;
+  int fd = CreateTemp(target, &temp);
   if (fd < 0) {
     int code = errno;
     // A folder that takes no new file: the file itself may still be written.
@@ -216,11 +337,16 @@ bool ReplaceContent(const std::string& path, const std::vector<std::string_view>
     unlink(temp.c_str());
     return Fail(error, code);
   }
+  // A second handle keeps the lock (and so the new file) until the rename is
+  // done, while the first is closed to learn of a failed write-back.
+  int lock = dup(fd);
   if (close(fd) != 0 || rename(temp.c_str(), target.c_str()) != 0) {
     int code = errno;
     unlink(temp.c_str());
+    if (lock >= 0) close(lock);
     return Fail(error, code);
   }
+  if (lock >= 0) close(lock);
   // The rename itself reaches the disk with the folder.
   int dir = open(Folder(target).c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY);
   if (dir >= 0) {

@@ -22,15 +22,20 @@ std::string ErrnoText(int code) {
     case ENOSPC: return "No space left on device";
     case EROFS: return "Read-only file system";
     case EIO: return "Input/output error";
+    case EFBIG: return "File too large";
     default: return strerror(code);
   }
 }
 
 std::string SystemText(DWORD code) {
   switch (code) {
+    // ERROR_DIRECTORY ("the directory name is invalid") is what
+    // GetTempFileName gives for a folder that does not exist; a path that
+    // names a folder itself is caught before any call that could give it.
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
+    case ERROR_DIRECTORY:
       return "No such file or directory";
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
@@ -41,8 +46,6 @@ std::string SystemText(DWORD code) {
       return "No space left on device";
     case ERROR_WRITE_PROTECT:
       return "Read-only file system";
-    case ERROR_DIRECTORY:
-      return "Is a directory";
     default:
       break;
   }
@@ -68,12 +71,17 @@ bool IsDirectory(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Reads to the end of the file, but never more than kMaxFileBytes.
 bool ReadAll(int fd, std::string* bytes) {
   char buffer[1 << 16];
   for (;;) {
     int n = _read(fd, buffer, sizeof buffer);
     if (n < 0) return false;
     if (n == 0) return true;
+    if (bytes->size() + static_cast<size_t>(n) > kMaxFileBytes) {
+      errno = EFBIG;
+      return false;
+    }
     bytes->append(buffer, static_cast<size_t>(n));
   }
 }
@@ -182,6 +190,10 @@ bool LoadFile(const std::string& path, bool for_update, FileLoad* load, std::str
   }
   load->special = (st.st_mode & _S_IFMT) != _S_IFREG;
   bool ok = true;
+  if (!load->special && static_cast<uint64_t>(st.st_size) > kMaxFileBytes) {
+    _close(fd);
+    return FailErrno(error, EFBIG);
+  }
   if (!load->special) {
     load->bytes.reserve(static_cast<size_t>(st.st_size));
     ok = ReadAll(fd, &load->bytes);
@@ -231,6 +243,16 @@ bool ReplaceContent(const std::string& path, const std::vector<std::string_view>
   bool ok = WriteAll(file, pieces) && FlushFileBuffers(file);
   DWORD code = GetLastError();
   CloseHandle(file);
+  if (ok && exists) {
+    // The new file takes the old one's hidden and system marks before it
+    // goes in its place, whichever of the two calls below moves it there.
+    const DWORD old_attributes = GetFileAttributesA(target.c_str());
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (old_attributes != INVALID_FILE_ATTRIBUTES && (old_attributes & kept) != 0) {
+      SetFileAttributesA(temp, old_attributes & kept);
+    }
+  }
   if (ok) {
     // ReplaceFile keeps the old file's attributes and access rights.
     ok = (exists && ReplaceFileA(target.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,

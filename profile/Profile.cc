@@ -1,5 +1,7 @@
 #include "profile/Profile.h"
 
+#include <new>
+
 #include "platform/File.h"
 #include "profile/ProfileLines.h"
 
@@ -19,8 +21,16 @@ bool CProfile::Load(std::string* error) {
     if (error != nullptr) *error = "No such file or directory";
     return false;
   }
-  if (!platform::LoadFile(path_, writable_, &load, error)) return false;
-  store_.Assign(std::move(load.bytes));
+  // A file too large for the memory at hand is a failure to read it like
+  // any other, not the end of the process.
+  try {
+    if (!platform::LoadFile(path_, writable_, &load, error)) return false;
+    store_.Assign(std::move(load.bytes));
+  } catch (const std::bad_alloc&) {
+    store_ = ProfileStore();
+    if (error != nullptr) *error = "Not enough memory";
+    return false;
+  }
   loaded_ = true;
   return true;
 }

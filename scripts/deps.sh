@@ -8,6 +8,7 @@ PACKAGES=(cmake ninja-build g++ clang pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev
           libsqlite3-dev libasio-dev nlohmann-json3-dev
           libclang-rt-14-dev
+          g++-mingw-w64-x86-64 googletest wine wine64
           time)  # /usr/bin/time: the benchmark's peak memory of a run
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -7,12 +7,16 @@ cd "$(dirname "$0")/.."
 SECONDS_EACH="${1:-60}"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DTARVO_FUZZ=ON \
       -DTARVO_BUILD_TESTS=OFF -DTARVO_WERROR=ON >/dev/null
-cmake --build build-fuzz --target fuzz_profile_reader fuzz_profile_writer
+# Each target (fuzz_NAME) with the folder of its corpus.
+targets=(profile_reader:reader profile_writer:writer import_file:import)
+cmake --build build-fuzz --target fuzz_profile_reader fuzz_profile_writer fuzz_import_file
 status=0
-for target in reader writer; do
+for entry in "${targets[@]}"; do
+  name="${entry%%:*}"
+  target="${entry##*:}"
   scratch="$(mktemp -d)"
-  echo "== profile_${target}: ${SECONDS_EACH} s"
-  if ! build-fuzz/bin/fuzz_profile_${target} -max_total_time="${SECONDS_EACH}" \
+  echo "== ${name}: ${SECONDS_EACH} s"
+  if ! build-fuzz/bin/fuzz_${name} -max_total_time="${SECONDS_EACH}" \
          -artifact_prefix=build-fuzz/ -print_final_stats=1 \
          "${scratch}" "fuzz/corpus/${target}" 2>"build-fuzz/${target}.log"; then
     status=1

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -148,6 +149,10 @@ TEST(ExportFile, ReExportReplacesKeysInPlaceAndKeepsTheRest) {
 }
 
 TEST(ExportFile, NewFileIsReadableAndWritableByItsOwnerOnly) {
+  if (std::getenv("TARVO_LAUNCHER") != nullptr) {
+    GTEST_SKIP() << "POSIX file modes: a Windows program's new file takes its folder's access "
+                    "rights";
+  }
   e2e::Emulator emu(kStation);
   const std::string path = e2e::TempDir() + "/site.ini";
   ASSERT_EQ(RunExport(emu, path).exitCode, 0);

@@ -1,23 +1,31 @@
 // Scratch folders and whole-file helpers for the profile tests.
 #pragma once
 
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
+#include <system_error>
 
 class ScratchFolder {
  public:
   ScratchFolder() {
     // Memory-backed when there is such a folder: the tests sync every save.
-    std::string name = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    name += "/tarvo-profile-XXXXXX";
-    const char* made = mkdtemp(&name[0]);
-    if (made != nullptr) path_ = made;
+    std::error_code ignored;
+    std::random_device random;
+    for (const std::filesystem::path& base :
+         {std::filesystem::path("/dev/shm"), std::filesystem::temp_directory_path(ignored)}) {
+      for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const std::filesystem::path folder =
+            base / ("tarvo-profile-" + std::to_string(random()));
+        std::error_code error;
+        if (std::filesystem::create_directory(folder, error)) path_ = folder.generic_string();
+      }
+    }
   }
   ~ScratchFolder() {
     std::error_code ignored;
@@ -41,12 +49,13 @@ inline std::string GetFile(const std::string& path) {
 }
 
 inline bool Exists(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) == 0;
+  std::error_code ignored;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
 }
 
 inline unsigned Mode(const std::string& path) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) return 0;
-  return st.st_mode & 07777;
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (error || !std::filesystem::exists(status)) return 0;
+  return static_cast<unsigned>(status.permissions() & std::filesystem::perms::mask);
 }

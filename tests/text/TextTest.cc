@@ -51,7 +51,8 @@ TEST(Text, LengthIsCutAtTheLimit) {
   EXPECT_EQ(Text::kMaxLength, Text(longer.c_str()).Length());
   std::u16string units(Text::kMaxLength + 1, u'b');
   EXPECT_EQ(Text::kMaxLength, Text::FromUnits(units.data(), static_cast<int>(units.size())).Length());
-  EXPECT_EQ(Text::kMaxLength, Text::FromLibraryString(units.c_str()).Length());
+  const std::basic_string<OLECHAR> libraryUnits(units.begin(), units.end());
+  EXPECT_EQ(Text::kMaxLength, Text::FromLibraryString(libraryUnits.c_str()).Length());
 }
 
 TEST(Text, LibraryStringsBothWays) {

@@ -1,0 +1,211 @@
+// The configuration file when the disk fills or the program is killed: the
+// failure is reported with -1, and the file holds its old content or the
+// whole new one, never a cut or a mix.
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "profile/Profile.h"
+#include "tests/support/E2E.h"
+
+extern char** environ;
+
+namespace {
+
+using nlohmann::json;
+
+std::string SampleStation() {
+  return e2e::ReadFile(std::string(TARVO_SOURCE_DIR) + "/examples/sample-station.json");
+}
+
+std::set<std::string> Entries(const std::string& folder) {
+  std::set<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.insert(name);
+  }
+  closedir(dir);
+  return names;
+}
+
+// The time stamp is the only line that differs between two exports.
+std::string WithoutStamp(std::string bytes) {
+  const size_t at = bytes.find("DateGenerated=");
+  if (at != std::string::npos) {
+    const size_t value = at + 14;
+    bytes.erase(value, bytes.find_first_of("\r\n", value) - value);
+  }
+  return bytes;
+}
+
+// A folder on a file system of its own of the given size, where this
+// process may mount one; empty otherwise.
+class SmallDisk {
+ public:
+  explicit SmallDisk(const char* size) {
+    const std::string folder = e2e::TempDir();
+    const std::string options = std::string("size=") + size;
+    if (mount("tmpfs", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0) {
+      path_ = folder;
+    }
+  }
+  ~SmallDisk() {
+    if (!path_.empty()) umount2(path_.c_str(), MNT_DETACH);
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+TEST(FileFailure, ExportOntoAFullDiskIsReportedAndTheOldFileStays) {
+  e2e::Emulator emulator(json::parse(SampleStation()));
+  const std::string dir = e2e::TempDir();
+  const std::string full = dir + "/full.ini";
+  ASSERT_EQ(symlink("/dev/full", full.c_str()), 0);
+  const e2e::Run onFull = e2e::RunTarvo({"EXPORT", full, emulator.Server()});
+  EXPECT_EQ(onFull.exitCode, 255);
+  const std::string reason = "Cannot write configuration file " + full +
+                             " - No space left on device.\n";
+  ASSERT_GE(onFull.out.size(), reason.size());
+  EXPECT_EQ(onFull.out.substr(onFull.out.size() - reason.size()), reason) << onFull.out;
+  EXPECT_EQ(onFull.out.find("All done"), std::string::npos);
+
+  // A real file system that fills while the new content is written: the
+  // old file is left as it was, and no new file stays behind.
+  SmallDisk disk("160k");
+  if (disk.Path().empty()) GTEST_SKIP() << "no file system can be mounted here";
+  const std::string path = disk.Path() + "/site.ini";
+  std::string old = "[Notes]\r\n";
+  while (old.size() < 100 * 1024) old += "Line=" + std::string(60, 'n') + "\r\n";
+  e2e::WriteFile(path, old);
+  const e2e::Run filled = e2e::RunTarvo({"EXPORT", path, emulator.Server()});
+  EXPECT_EQ(filled.exitCode, 255);
+  EXPECT_NE(filled.out.find(" - No space left on device.\n"), std::string::npos) << filled.out;
+  EXPECT_EQ(e2e::ReadFile(path), old);
+  EXPECT_EQ(Entries(disk.Path()), std::set<std::string>{"site.ini"});
+}
+
+// Starts the program with its output thrown away; the caller kills it.
+pid_t StartExport(const std::string& path, const std::string& server) {
+  const std::string program = e2e::TarvoPath();
+  std::vector<std::string> args = {program, "EXPORT", path, server};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(&arg[0]);
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  const int failed = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return failed == 0 ? pid : -1;
+}
+
+// Exports killed at random moments, many times over a file that already
+// holds a station: each kill leaves the old file or the whole new export.
+// New files of killed saves are removed by the next save.
+TEST(FileFailure, ExportKilledAtRandomMomentsLeavesTheOldOrTheNewFile) {
+  if (std::getenv("TARVO_LAUNCHER") != nullptr) GTEST_SKIP() << "kills the program itself";
+  const int kills = std::getenv("TARVO_KILLS") != nullptr ? std::atoi(std::getenv("TARVO_KILLS"))
+                                                          : 50;
+  e2e::Emulator emulator(json::parse(SampleStation()));
+  // Old content large enough that saving it takes a good share of a run.
+  std::string old = "[Notes]\r\nWho=kept by hand\r\n";
+  for (int n = 0; old.size() < (6 << 20); ++n) {
+    old += "[Old" + std::to_string(n) + "]\r\nText=" + std::string(200, 'o') + "\r\n";
+  }
+  const std::string dir = e2e::TempDir();
+  const std::string path = dir + "/site.ini";
+
+  // The whole new file, and how long a run takes.
+  const std::string reference = e2e::TempDir() + "/site.ini";
+  e2e::WriteFile(reference, old);
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(e2e::RunTarvo({"EXPORT", reference, emulator.Server()}).exitCode, 0);
+  const int runUs = static_cast<int>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                         std::chrono::steady_clock::now() - start).count());
+  const std::string fresh = WithoutStamp(e2e::ReadFile(reference));
+  ASSERT_NE(fresh, old);
+
+  std::mt19937 random(2026);
+  int oldSeen = 0, newSeen = 0, leftovers = 0;
+  for (int k = 0; k < kills; ++k) {
+    e2e::WriteFile(path, old);
+    const pid_t pid = StartExport(path, emulator.Server());
+    ASSERT_GT(pid, 0);
+    // Mostly in the second half of a run, where the file is saved.
+    std::this_thread::sleep_for(std::chrono::microseconds(
+        std::uniform_int_distribution<int>(runUs / 4, runUs + runUs / 4)(random)));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    const std::string now = e2e::ReadFile(path);
+    if (now == old) {
+      ++oldSeen;
+    } else {
+      ASSERT_EQ(WithoutStamp(now), fresh) << "after kill " << k << ": neither old nor new";
+      ++newSeen;
+    }
+    leftovers = std::max(leftovers, static_cast<int>(Entries(dir).size()) - 1);
+  }
+  std::printf("[ kills ] %d kills, %d files checked: %d old, %d new; at most %d new files "
+              "left by killed saves\n",
+              kills, kills, oldSeen, newSeen, leftovers);
+  EXPECT_GT(oldSeen, 0);
+  EXPECT_GT(newSeen, 0);
+
+  // Whatever the kills left behind goes with the next complete save.
+  ASSERT_EQ(e2e::RunTarvo({"EXPORT", path, emulator.Server()}).exitCode, 0);
+  EXPECT_EQ(Entries(dir), std::set<std::string>{"site.ini"});
+}
+
+// Only the new files of killed saves of this very file go: not those of a
+// save still running (it holds its file locked), not the user's own files.
+TEST(FileFailure, SaveRemovesOnlyTheNewFilesThatKilledSavesLeft) {
+  const std::string dir = e2e::TempDir();
+  const std::string path = dir + "/site.ini";
+  e2e::WriteFile(path, "[A]\r\nK=1\r\n");
+  const std::string kept[] = {"site.ini.backup", ".site.ini.tarvo-abc", ".site.ini.tarvo-abcdefg",
+                              ".other.ini.tarvo-Ab12Cd", ".site.ini.tarvo-Run123"};
+  for (const std::string& name : kept) e2e::WriteFile(dir + "/" + name, "x");
+  e2e::WriteFile(dir + "/.site.ini.tarvo-Kill01", "[A]\r\nK=");
+  e2e::WriteFile(dir + "/.site.ini.tarvo-Kill02", "");
+  ASSERT_EQ(symlink("site.ini", (dir + "/.site.ini.tarvo-Link01").c_str()), 0);
+  // A save of another process that is still writing.
+  const int running = open((dir + "/.site.ini.tarvo-Run123").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(running, 0);
+  ASSERT_EQ(flock(running, LOCK_EX), 0);
+  {
+    CProfile profile(path.c_str(), true);
+    profile.SetSection("A");
+    profile.WriteString("K", Text("2"));
+    std::string error;
+    ASSERT_TRUE(profile.Save(&error)) << error;
+  }
+  close(running);
+  std::set<std::string> expected(std::begin(kept), std::end(kept));
+  expected.insert("site.ini");
+  expected.insert(".site.ini.tarvo-Link01");
+  EXPECT_EQ(Entries(dir), expected);
+  EXPECT_EQ(e2e::ReadFile(path), "[A]\r\nK=2\r\n");
+}
+
+}  // namespace
