@@ -45,10 +45,19 @@ struct Station {
   std::unique_ptr<e2e::Emulator> emu;
 };
 
-// Every station's runs share one emulator per station.
+// Each station has an emulator of its own for all its runs.
 std::vector<std::unique_ptr<Station>> g_stations;
 
 const json kEmptyController = {{"versions", {{"dll", "4.2.1"}, {"server", "4.2.0"}}}};
+
+bool SameCalls(Station& s, const json& state, const std::string& journal, const json& calls) {
+  s.emu->Load(state);
+  bench::ProcessRun run = bench::RunProcess({TARVO_BARE_CLIENT, journal});
+  if (run.exitCode == 0 && s.emu->Journal() == calls) return true;
+  std::fprintf(stderr, "%s: the bare client did not repeat the calls of %s\n",
+               s.size.name.c_str(), journal.c_str());
+  return false;
+}
 
 bool Prepare(Station& s, const std::string& keepIn) {
   s.fixture = bench::StationFixture(s.size);
@@ -82,7 +91,14 @@ bool Prepare(Station& s, const std::string& keepIn) {
     return false;
   }
   s.importJournal = s.dir + "/import-journal.json";
-  e2e::WriteFile(s.importJournal, s.emu->Journal().dump());
+  json importCalls = s.emu->Journal();
+  e2e::WriteFile(s.importJournal, importCalls.dump());
+
+  // The bare client must ask the controller exactly what TarvoExtract asked.
+  if (!SameCalls(s, kEmptyController, s.importJournal, importCalls) ||
+      !SameCalls(s, s.fixture, s.exportJournal, json::parse(e2e::ReadFile(s.exportJournal)))) {
+    return false;
+  }
 
   std::string bytes = e2e::ReadFile(s.file);
   s.fileBytes = bytes.size();
