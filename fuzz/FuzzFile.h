@@ -1,12 +1,18 @@
-// A scratch file for the fuzz targets, in memory when the system has such a
-// folder, reused by every input of a run.
+// What the fuzz targets share: a scratch folder, in memory when the system
+// has such a folder, reused by every input of a run; the file helpers of the
+// profile tests; a pick from a list of names; and Check, which stops the run
+// with the text of a broken property.
 #pragma once
 
+#include <fuzzer/FuzzedDataProvider.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
+
+#include "tests/profile/TestFiles.h"
 
 inline const std::string& FuzzFolder() {
   static const std::string folder = [] {
@@ -18,20 +24,14 @@ inline const std::string& FuzzFolder() {
   return folder;
 }
 
-inline void PutBytes(const std::string& path, const std::string& bytes) {
-  FILE* file = fopen(path.c_str(), "wb");
-  if (file == nullptr) abort();
-  fwrite(bytes.data(), 1, bytes.size(), file);
-  fclose(file);
+inline const std::string& Pick(FuzzedDataProvider& input, const std::vector<std::string>& items) {
+  return items[input.ConsumeIntegralInRange<size_t>(0, items.size() - 1)];
 }
 
-inline std::string GetBytes(const std::string& path) {
-  std::string bytes;
-  FILE* file = fopen(path.c_str(), "rb");
-  if (file == nullptr) return bytes;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  fclose(file);
-  return bytes;
-}
+#define Check(property)                                     \
+  do {                                                      \
+    if (!(property)) {                                      \
+      fprintf(stderr, "property broken: %s\n", #property); \
+      abort();                                              \
+    }                                                       \
+  } while (false)

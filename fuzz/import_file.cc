@@ -19,13 +19,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = FuzzFolder() + "/import.ini";
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  PutBytes(path, bytes);
+  PutFile(path, bytes);
   const int32_t result = ImportConfiguration(path.c_str());
   if (result != 0 && result != -1) {
     fprintf(stderr, "import returned %d\n", result);
     abort();
   }
-  if (GetBytes(path) != bytes) {
+  if (GetFile(path) != bytes) {
     fprintf(stderr, "import changed the file\n");
     abort();
   }

@@ -19,19 +19,6 @@ const std::vector<std::string> kSections = {"Application", "Port01", "port01", "
 const std::vector<std::string> kKeys = {"Number", "Name", "Price1", "Price10", "Version",
                                         "A",      " A",   "=",      "K"};
 
-const std::string& Pick(FuzzedDataProvider& input, const std::vector<std::string>& items) {
-  return items[input.ConsumeIntegralInRange<size_t>(0, items.size() - 1)];
-}
-
-// A broken property stops the run with the property's text.
-#define Check(property)                                       \
-  do {                                                        \
-    if (!(property)) {                                        \
-      fprintf(stderr, "property broken: %s\n", #property);   \
-      abort();                                                \
-    }                                                         \
-  } while (false)
-
 void ReadBoth(CProfile& fast, LiteralProfile& slow, const std::string& key) {
   Text value;
   int length = fast.ReadString(key.c_str(), value);
@@ -46,7 +33,7 @@ void ReadBoth(CProfile& fast, LiteralProfile& slow, const std::string& key) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   const std::string path = FuzzFolder() + "/reader.ini";
-  PutBytes(path, input.ConsumeRandomLengthString(size));
+  PutFile(path, input.ConsumeRandomLengthString(size));
   CProfile fast(path.c_str(), false);
   LiteralProfile slow(path, false);
   bool asked = false;

@@ -21,19 +21,6 @@ const std::vector<std::string> kSections = {"Application", "Port01", "Pump01", "
                                             "Client001",   "Gr\xe9"};
 const std::vector<std::string> kKeys = {"Number", "Name", "Price1", "Type", "Version", "Z\xe9"};
 
-const std::string& Pick(FuzzedDataProvider& input, const std::vector<std::string>& items) {
-  return items[input.ConsumeIntegralInRange<size_t>(0, items.size() - 1)];
-}
-
-// A broken property stops the run with the property's text.
-#define Check(property)                                       \
-  do {                                                        \
-    if (!(property)) {                                        \
-      fprintf(stderr, "property broken: %s\n", #property);   \
-      abort();                                                \
-    }                                                         \
-  } while (false)
-
 std::vector<std::string> Lines(const std::string& bytes) {
   std::vector<std::string> lines;
   size_t pos = 0;
@@ -81,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   const std::string path = FuzzFolder() + "/writer.ini";
   const std::string old_file = input.ConsumeRandomLengthString(size);
-  PutBytes(path, old_file);
+  PutFile(path, old_file);
 
   std::vector<std::pair<std::pair<std::string, std::string>, std::string>> writes;
   while (input.remaining_bytes() > 0) {
@@ -121,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(value == Text(written.second));
   }
 
-  std::vector<std::string> now = Lines(GetBytes(path));
+  std::vector<std::string> now = Lines(GetFile(path));
   size_t at = 0;
   for (const std::string& line : Lines(old_file)) {
     if (IsBlank(line) || StartsWithKeyWritten(line, keys)) continue;

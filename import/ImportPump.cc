@@ -1,8 +1,6 @@
 // Step 5: one pump per Pump%02d section, then its hoses from the HoseNxxx keys
 // of the same section, hose 1 up to the first missing HoseNID (at most 8).
 // Each hose's tank, and that tank's grade, is written before the hose.
-#include <cstdio>
-
 #include "client/CheckResult.h"
 #include "client/LibString.h"
 #include "client/TarvoClient.h"
@@ -11,13 +9,6 @@
 namespace {
 
 constexpr int32_t kMaxHoses = 8;
-
-// The key of hose h built from a pattern such as "Hose%dTank".
-std::string HoseKey(const char* pattern, int32_t h) {
-  char key[32];
-  std::snprintf(key, sizeof key, pattern, h);
-  return key;
-}
 
 bool WritePump(CProfile& profile, int32_t n, int32_t number) {
   Text name;
@@ -53,21 +44,21 @@ bool WritePump(CProfile& profile, int32_t n, int32_t number) {
 // Hose h of pump n, whose section is current when this is called.
 RecordOutcome ImportHose(ImportRun& run, int32_t n, int32_t h) {
   CProfile& profile = run.profile;
-  int32_t hoseId = profile.ReadInt(HoseKey("Hose%dID", h).c_str());
+  int32_t hoseId = profile.ReadInt(NumberedName("Hose%dID", h).c_str());
   if (hoseId < 1) return RecordOutcome::kMissing;
-  int32_t tank = profile.ReadInt(HoseKey("Hose%dTank", h).c_str());
+  int32_t tank = profile.ReadInt(NumberedName("Hose%dTank", h).c_str());
 
   // A hose never refers to a tank that is not in the controller. ImportTank
   // prints a line only when one of its own Set calls is refused.
   if (!ImportTank(run, tank)) return RecordOutcome::kFailed;
   // ImportTank may have left a tank or grade section current.
-  profile.SetSection(SectionName("Pump%02d", n).c_str());
+  profile.SetSection(NumberedName("Pump%02d", n).c_str());
 
-  int32_t physicalNumber = profile.ReadInt(HoseKey("Hose%dPhysicalNumber", h).c_str());
-  int16_t reader = Low16(profile.ReadInt(HoseKey("Hose%dReader", h).c_str()));
-  double price1 = profile.ReadCurrency(HoseKey("Hose%dPrice1", h).c_str()).ToDouble();
-  double price2 = profile.ReadCurrency(HoseKey("Hose%dPrice2", h).c_str()).ToDouble();
-  int16_t enabled = Low16(profile.ReadInt(HoseKey("Hose%dEnabled", h).c_str()));
+  int32_t physicalNumber = profile.ReadInt(NumberedName("Hose%dPhysicalNumber", h).c_str());
+  int16_t reader = Low16(profile.ReadInt(NumberedName("Hose%dReader", h).c_str()));
+  double price1 = profile.ReadCurrency(NumberedName("Hose%dPrice1", h).c_str()).ToDouble();
+  double price2 = profile.ReadCurrency(NumberedName("Hose%dPrice2", h).c_str()).ToDouble();
+  int16_t enabled = Low16(profile.ReadInt(NumberedName("Hose%dEnabled", h).c_str()));
 
   // The file carries none of the four further measures.
   constexpr double kNone = 0.0;

@@ -13,15 +13,15 @@ void RecordList::Add(int32_t id) {
   if (count_ < kCapacity) ids_[count_++] = id;
 }
 
-std::string SectionName(const char* pattern, int32_t n) {
-  // The longest pattern ("Attendant%02d") with the longest int32 fits easily.
+std::string NumberedName(const char* pattern, int32_t n) {
+  // The longest pattern ("Hose%dPhysicalNumber") with the longest int32 fits.
   char name[48];
   std::snprintf(name, sizeof name, pattern, n);
   return name;
 }
 
 int32_t SelectRecord(CProfile& profile, const char* pattern, int32_t n) {
-  profile.SetSection(SectionName(pattern, n).c_str());
+  profile.SetSection(NumberedName(pattern, n).c_str());
   int32_t number = profile.ReadInt("Number");
   return number < 1 ? 0 : number;
 }

@@ -40,8 +40,9 @@ inline int16_t Low16(int32_t value) {
   return static_cast<int16_t>(static_cast<uint16_t>(value));
 }
 
-// The section name of record n, from a printf pattern with one %d.
-std::string SectionName(const char* pattern, int32_t n);
+// A section or key name from a printf pattern with one %d: "Pump%02d" of
+// record n, "Hose%dTank" of hose h.
+std::string NumberedName(const char* pattern, int32_t n);
 
 // Selects the section of record n and reads its Number; a record whose Number
 // is below 1 (no section, no key, 0) is absent and yields 0.

@@ -12,6 +12,7 @@
 #include <new>
 
 #include "platform/File.h"
+#include "platform/WriteGathered.h"
 
 namespace platform {
 
@@ -116,24 +117,8 @@ bool WriteBytes(int fd, const char* p, size_t left) {
   return true;
 }
 
-// The pieces (a section each) go out gathered into blocks of about a
-// megabyte: few system calls whatever the number of sections.
 bool WriteAll(int fd, const std::vector<std::string_view>& pieces) {
-  constexpr size_t kBlock = 1 << 20;
-  std::string block;
-  for (std::string_view piece : pieces) {
-    if (block.size() + piece.size() > kBlock) {
-      if (!WriteBytes(fd, block.data(), block.size())) return false;
-      block.clear();
-    }
-    if (piece.size() >= kBlock) {
-      if (!WriteBytes(fd, piece.data(), piece.size())) return false;
-    } else {
-      if (block.capacity() < kBlock) block.reserve(kBlock);
-      block.append(piece);
-    }
-  }
-  return WriteBytes(fd, block.data(), block.size());
+  return WriteGathered(pieces, [fd](const char* p, size_t n) { return WriteBytes(fd, p, n); });
 }
 
 std::string Folder(const std::string& path) {

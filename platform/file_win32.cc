@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include "platform/File.h"
+#include "platform/WriteGathered.h"
 
 namespace platform {
 
@@ -97,24 +98,9 @@ bool WriteBytes(HANDLE file, const char* p, size_t left) {
   return true;
 }
 
-// The pieces (a section each) go out gathered into blocks of about a
-// megabyte: few system calls whatever the number of sections.
 bool WriteAll(HANDLE file, const std::vector<std::string_view>& pieces) {
-  constexpr size_t kBlock = 1 << 20;
-  std::string block;
-  for (std::string_view piece : pieces) {
-    if (block.size() + piece.size() > kBlock) {
-      if (!WriteBytes(file, block.data(), block.size())) return false;
-      block.clear();
-    }
-    if (piece.size() >= kBlock) {
-      if (!WriteBytes(file, piece.data(), piece.size())) return false;
-    } else {
-      if (block.capacity() < kBlock) block.reserve(kBlock);
-      block.append(piece);
-    }
-  }
-  return WriteBytes(file, block.data(), block.size());
+  return WriteGathered(pieces,
+                       [file](const char* p, size_t n) { return WriteBytes(file, p, n); });
 }
 
 std::string Folder(const std::string& path) {
