@@ -1,6 +1,5 @@
 #include "emulator/server/Server.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <exception>
 
@@ -92,21 +91,15 @@ class Session : public std::enable_shared_from_this<Session> {
     });
   }
 
-  // The body grows with what arrives: a length announced is not memory spent.
+  // The body grows with what arrives (a read asks for at most 64 KiB more):
+  // a length announced is not memory spent.
   void ReadBody() {
-    if (body_.size() == size_) {
-      Process();
-      return;
-    }
-    size_t had = body_.size();
-    size_t want = std::min<size_t>(size_ - had, 64 * 1024);
-    body_.resize(had + want);
     auto self = shared_from_this();
-    socket_.async_read_some(asio::buffer(&body_[had], want), [self, had](std::error_code ec, size_t n) {
-      if (ec || *self->stopped_) return;
-      self->body_.resize(had + n);
-      self->ReadBody();
-    });
+    asio::async_read(socket_, asio::dynamic_buffer(body_, size_), asio::transfer_exactly(size_),
+                     [self](std::error_code ec, size_t) {
+                       if (ec || *self->stopped_) return;
+                       self->Process();
+                     });
   }
 
   void Process() {

@@ -148,11 +148,15 @@ TEST(LibraryConnection, ReplyNestedAMillionDeepIsUnreadable) {
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof address;
+  timeval tv{30, 0};  // a test that goes wrong fails rather than hangs
+  setsockopt(listener, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
   ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   ASSERT_EQ(listen(listener, 1), 0);
   getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
   std::thread server([listener] {
     int s = accept(listener, nullptr, nullptr);
+    timeval wait{30, 0};
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     char request[4096];
     recv(s, request, sizeof request, 0);
     const size_t depth = 1000000;
@@ -163,9 +167,9 @@ TEST(LibraryConnection, ReplyNestedAMillionDeepIsUnreadable) {
     recv(s, rest, sizeof rest, 0);  // until the library lets go
     close(s);
   });
-  EXPECT_EQ(Logon("127.0.0.1:" + std::to_string(ntohs(address.sin_port))), 11);
-  EXPECT_EQ(Text(11), "Unexpected reply from the controller server (127.0.0.1:" +
-                          std::to_string(ntohs(address.sin_port)) + ", unreadable reply)");
+  std::string where = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  EXPECT_EQ(Logon(where), 11);
+  EXPECT_EQ(Text(11), "Unexpected reply from the controller server (" + where + ", unreadable reply)");
   server.join();
   close(listener);
 }
