@@ -36,9 +36,9 @@ int Refuse(const std::string& message) {
   return 2;
 }
 
-// A decimal number from 0 to max (at most 999999999).
+// A decimal number from 0 to max, in no more digits than max has.
 bool ParseNumber(const std::string& text, int max, int& number) {
-  if (text.empty() || text.size() > 9) return false;
+  if (text.empty() || text.size() > std::to_string(max).size()) return false;
   number = 0;
   for (char c : text) {
     if (c < '0' || c > '9') return false;
