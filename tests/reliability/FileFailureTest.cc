@@ -104,6 +104,54 @@ TEST(FileFailure, ExportOntoAFullDiskIsReportedAndTheOldFileStays) {
   EXPECT_EQ(Entries(disk.Path()), std::set<std::string>{"site.ini"});
 }
 
+// A file mounted on its own cannot be renamed over, so it is rewritten in
+// place; on a full disk the space is claimed before a byte changes, and the
+// failure leaves the old content whole.
+TEST(FileFailure, FileThatCannotBeReplacedIsRewrittenWholeOrNotAtAll) {
+  e2e::Emulator emulator(json::parse(SampleStation()));
+  SmallDisk disk("160k");
+  if (disk.Path().empty()) GTEST_SKIP() << "no file system can be mounted here";
+  const std::string path = disk.Path() + "/site.ini";
+  const std::string mounted = disk.Path() + "/mounted.ini";
+  e2e::WriteFile(path, "[Notes]\r\nWho=kept by hand\r\n");
+  e2e::WriteFile(mounted, "");
+  ASSERT_EQ(mount(path.c_str(), mounted.c_str(), nullptr, MS_BIND, nullptr), 0);
+  const e2e::Run whole = e2e::RunTarvo({"EXPORT", mounted, emulator.Server()});
+  EXPECT_EQ(whole.exitCode, 0) << whole.out;
+  const std::string exported = e2e::ReadFile(path);
+  EXPECT_EQ(exported.rfind("[Notes]\r\nWho=kept by hand\r\n", 0), 0u);
+  EXPECT_NE(exported.find("[Application]"), std::string::npos);
+
+  // The disk filled but for a few kilobytes: the export no longer fits.
+  std::string old = "[Notes]\r\n";
+  while (old.size() < 60 * 1024) old += "Line=" + std::string(60, 'n') + "\r\n";
+  e2e::WriteFile(path, old);
+  const std::string filler = disk.Path() + "/filler";
+  const int fd = open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  const std::string block(1024, 'f');
+  while (write(fd, block.data(), block.size()) > 0) {
+  }
+  ftruncate(fd, lseek(fd, 0, SEEK_CUR) - 4096);
+  close(fd);
+  const e2e::Run full = e2e::RunTarvo({"EXPORT", mounted, emulator.Server()});
+  EXPECT_EQ(full.exitCode, 255);
+  EXPECT_NE(full.out.find(" - No space left on device.\n"), std::string::npos) << full.out;
+  EXPECT_EQ(e2e::ReadFile(path), old);
+  umount2(mounted.c_str(), MNT_DETACH);
+  EXPECT_EQ(Entries(disk.Path()), (std::set<std::string>{"filler", "mounted.ini", "site.ini"}));
+}
+
+// A device or pipe is written once, directly, at the end of the run.
+TEST(FileFailure, ExportToStandardOutputWritesTheFileThere) {
+  if (std::getenv("TARVO_LAUNCHER") != nullptr) GTEST_SKIP() << "a POSIX device name";
+  e2e::Emulator emulator(json::parse(SampleStation()));
+  const e2e::Run run = e2e::RunTarvo({"EXPORT", "/dev/stdout", emulator.Server()});
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  const size_t at = run.out.find("\r\n[Application]\r\nName=");
+  EXPECT_NE(at, std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("[Application]", at + 4), std::string::npos);
+}
+
 // Starts the program with its output thrown away; the caller kills it.
 pid_t StartExport(const std::string& path, const std::string& server) {
   const std::string program = e2e::TarvoPath();
