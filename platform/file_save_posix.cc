@@ -94,9 +94,12 @@ void RemoveLeftovers(const SaveTarget& target) {
 }
 
 // The name still refers to the file that was read, or to none at all (the
-// file was deleted meanwhile); `now` is what it refers to.
+// file was deleted meanwhile, its folder still there); `now` is what it
+// refers to.
 bool StillTheFileRead(const SaveTarget& target, struct stat* now, bool* exists,
                       std::string* error) {
+  // A folder removed since takes no file at all.
+  if (fstat(target.folder, now) == 0 && now->st_nlink == 0) return Fail(error, ENOENT);
   *exists = fstatat(target.folder, target.name.c_str(), now, AT_SYMLINK_NOFOLLOW) == 0;
   if (!*exists) return errno == ENOENT || Fail(error, errno);
   return SameFile(target, *now) || FailWith(error, file_error::kReplacedSinceRead);
