@@ -35,6 +35,11 @@ void CloseQuietly(int fd);
 // All of the pieces, in order, from the current offset.
 bool WriteAll(int fd, const std::vector<std::string_view>& pieces);
 
+// Rewrites the target through its own name, for a file that cannot be
+// replaced (file_inplace_posix.cc).
+bool RewriteInPlace(const SaveTarget& target, const std::vector<std::string_view>& pieces,
+                    std::string* error);
+
 inline bool SameFile(const SaveTarget& target, const struct stat& st) {
   return st.st_dev == target.dev && st.st_ino == target.ino;
 }

@@ -182,52 +182,6 @@ void Discard(const SaveTarget& target, NewFile* file) {
   errno = saved;
 }
 
-// Claims the disk space of `size` bytes without changing the file; where the
-// file system cannot, the part beyond the old end is claimed (it reads as
-// zeros until written). Where nothing can be claimed, nothing is.
-bool Reserve(int fd, off_t old_size, off_t size) {
-#ifdef FALLOC_FL_KEEP_SIZE
-  if (size > 0 && fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) == 0) return true;
-  if (size > 0 && errno != EOPNOTSUPP && errno != ENOSYS) return false;
-#endif
-  if (size <= old_size) return true;
-  const int code = posix_fallocate(fd, old_size, size - old_size);
-  if (code == 0 || code == EOPNOTSUPP || code == EINVAL) return true;
-  errno = code;
-  return false;
-}
-
-// Rewrites the file through its own name where it cannot be replaced:
-// reserve, write, flush, and only then cut to the new length.
-bool RewriteInPlace(const SaveTarget& target, const std::vector<std::string_view>& pieces,
-                    std::string* error) {
-  const int fd =
-      openat(target.folder, target.name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
-    return errno == ELOOP ? FailWith(error, file_error::kReplacedSinceRead) : Fail(error, errno);
-  }
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !SameFile(target, st)) {
-    close(fd);
-    return FailWith(error, file_error::kReplacedSinceRead);
-  }
-  off_t size = 0;
-  for (std::string_view piece : pieces) size += static_cast<off_t>(piece.size());
-  if (!Reserve(fd, st.st_size, size)) {
-    const int code = errno;
-    if (ftruncate(fd, st.st_size) != 0) errno = 0;  // gives back what was claimed
-    close(fd);
-    return Fail(error, code);
-  }
-  const bool ok = lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, pieces) && fsync(fd) == 0 &&
-                  (size >= st.st_size || (ftruncate(fd, size) == 0 && fsync(fd) == 0));
-  if (!ok) {
-    CloseQuietly(fd);
-    return Fail(error, errno);
-  }
-  return close(fd) == 0 || Fail(error, errno);
-}
-
 bool WriteSpecial(const SaveTarget& target, const std::vector<std::string_view>& pieces,
                   std::string* error) {
   if (!WriteAll(target.special, pieces)) return Fail(error, errno);

@@ -179,7 +179,8 @@ TEST(ProfileFile, OpenReportsAFileThatCannotBeWritten) {
 
 // Where the file cannot be replaced, it is rewritten through its own name:
 // a folder that takes no new file, another user's file in a sticky folder.
-// A longer content and then a shorter one: the file is cut to its length.
+// A longer content, a shorter one (the file is cut to its length), one that
+// differs in a single byte.
 TEST(ProfileFile, FileThatCannotBeReplacedIsRewrittenInPlace) {
   const auto check_in_place = [](const std::string& path) {
     struct stat before;
@@ -189,6 +190,8 @@ TEST(ProfileFile, FileThatCannotBeReplacedIsRewrittenInPlace) {
     EXPECT_EQ("[Application]\r\nVersion=a much longer version than before\r\n", GetFile(path));
     EXPECT_TRUE(WriteOne(path, "5", &error)) << error;
     EXPECT_EQ("[Application]\r\nVersion=5\r\n", GetFile(path));
+    EXPECT_TRUE(WriteOne(path, "6", &error)) << error;  // one byte in the middle
+    EXPECT_EQ("[Application]\r\nVersion=6\r\n", GetFile(path));
     struct stat after;
     ASSERT_EQ(0, stat(path.c_str(), &after));
     EXPECT_EQ(before.st_ino, after.st_ino);
