@@ -376,8 +376,12 @@ bool ReplaceContent(SaveTarget& target, const std::vector<std::string_view>& pie
   if (!ok) {
     DeleteFileA(temp);
     // A file that may be written but not replaced (its folder refuses the
-    // rename) is rewritten.
-    if (exists && code == ERROR_ACCESS_DENIED) return RewriteInPlace(target, pieces, error);
+    // rename, another program holds it open without letting it be renamed,
+    // a file mounted on its own under wine) is rewritten.
+    if (exists && (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION ||
+                   code == ERROR_LOCK_VIOLATION)) {
+      return RewriteInPlace(target, pieces, error);
+    }
     return FailSystem(error, code);
   }
   RememberNewFile(&target);
