@@ -64,12 +64,17 @@ std::string LeftoverName(const std::string& prefix, const struct stat& st) {
 // save holds locked, and whose name is the one a save gave it.
 bool IsLeftover(int folder, const std::string& prefix, const char* name) {
   if (strncmp(name, prefix.c_str(), prefix.size()) != 0) return false;
+  // Looked at before it is opened: a device or pipe is never opened here.
+  struct stat st;
+  if (fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+      st.st_uid != geteuid() || st.st_nlink != 1 || LeftoverName(prefix, st) != name) {
+    return false;
+  }
   int fd = openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return false;
-  struct stat st;
-  const bool ours = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
-                    st.st_nlink == 1 && LeftoverName(prefix, st) == name &&
-                    flock(fd, LOCK_EX | LOCK_NB) == 0;
+  struct stat opened;
+  const bool ours = fstat(fd, &opened) == 0 && opened.st_dev == st.st_dev &&
+                    opened.st_ino == st.st_ino && flock(fd, LOCK_EX | LOCK_NB) == 0;
   close(fd);
   return ours;
 }
