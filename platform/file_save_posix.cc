@@ -21,7 +21,7 @@ namespace {
 // A new file for the content. While it is written it has no name where the
 // system allows that (O_TMPFILE), so that a killed save leaves nothing. It is
 // then linked as ".NAME.tarvo-INODE-MTIME" (hexadecimal: its own inode number
-// and time of change in nanoseconds, both fixed once it is written) and
+// and time of last modification in nanoseconds, fixed once it is written) and
 // renamed over the file. A file of that name whose inode and time match it is
 // a new file that a save killed between those two calls left behind: no other
 // file can carry its own inode and time in its name by chance. Where there
@@ -48,7 +48,7 @@ std::string TempPrefix(const SaveTarget& target) {
   return "." + target.name.substr(0, keep) + kMark;
 }
 
-unsigned long long ChangeNanoseconds(const struct stat& st) {
+unsigned long long ModifiedNanoseconds(const struct stat& st) {
   return static_cast<unsigned long long>(st.st_mtim.tv_sec) * 1000000000ull +
          static_cast<unsigned long long>(st.st_mtim.tv_nsec);
 }
@@ -56,7 +56,7 @@ unsigned long long ChangeNanoseconds(const struct stat& st) {
 std::string LeftoverName(const std::string& prefix, const struct stat& st) {
   char suffix[kLongestSuffix + 1];
   snprintf(suffix, sizeof suffix, "%llx-%llx", static_cast<unsigned long long>(st.st_ino),
-           ChangeNanoseconds(st));
+           ModifiedNanoseconds(st));
   return prefix + suffix;
 }
 

@@ -269,6 +269,19 @@ bool RewriteInPlace(const SaveTarget& target, const std::vector<std::string_view
   return ok ? true : FailSystem(error, code);
 }
 
+// The pieces in the new file `temp`, flushed to disk.
+bool WriteNewFile(const char* temp, const std::vector<std::string_view>& pieces, DWORD* code) {
+  HANDLE file = OpenPath(temp, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+  if (file == INVALID_HANDLE_VALUE) {
+    *code = GetLastError();
+    return false;
+  }
+  const bool ok = WriteAll(file, pieces) && FlushFileBuffers(file);
+  *code = GetLastError();
+  CloseHandle(file);
+  return ok;
+}
+
 // After a replacement the name refers to the new file: the next save of the
 // same profile checks against that one.
 void RememberNewFile(SaveTarget* target) {
@@ -359,21 +372,18 @@ bool ReplaceContent(SaveTarget& target, const std::vector<std::string_view>& pie
     if (exists && code == ERROR_ACCESS_DENIED) return RewriteInPlace(target, pieces, error);
     return FailSystem(error, code);
   }
-  HANDLE file = OpenPath(temp, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD code = GetLastError();
+  DWORD code = 0;
+  if (!WriteNewFile(temp, pieces, &code)) {
     DeleteFileA(temp);
     return FailSystem(error, code);
   }
-  bool ok = WriteAll(file, pieces) && FlushFileBuffers(file);
-  DWORD code = GetLastError();
-  CloseHandle(file);
-  if (ok && !StillTheFileRead(target, &exists, error)) {
+  // Checked again at the last moment: the name may have been taken while
+  // the new file was written.
+  if (!StillTheFileRead(target, &exists, error)) {
     DeleteFileA(temp);
     return false;
   }
-  if (ok) ok = MoveIntoPlace(target, temp, exists, &code);
-  if (!ok) {
+  if (!MoveIntoPlace(target, temp, exists, &code)) {
     DeleteFileA(temp);
     // A file that may be written but not replaced (its folder refuses the
     // rename, another program holds it open without letting it be renamed,
