@@ -131,8 +131,9 @@ TEST(FileFailure, FileThatCannotBeReplacedIsRewrittenWholeOrNotAtAll) {
   const std::string block(1024, 'f');
   while (write(fd, block.data(), block.size()) > 0) {
   }
-  ftruncate(fd, lseek(fd, 0, SEEK_CUR) - 4096);
+  const int freed = ftruncate(fd, lseek(fd, 0, SEEK_CUR) - 4096);
   close(fd);
+  ASSERT_EQ(freed, 0);
   const e2e::Run full = e2e::RunTarvo({"EXPORT", mounted, emulator.Server()});
   EXPECT_EQ(full.exitCode, 255);
   EXPECT_NE(full.out.find(" - No space left on device.\n"), std::string::npos) << full.out;
