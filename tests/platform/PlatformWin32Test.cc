@@ -134,6 +134,26 @@ TEST(ConfigurationFile, NoHandleIsKeptOpenBetweenLoadAndSave) {
   EXPECT_EQ("[S]\r\nK=2\r\n", Get(path));
 }
 
+// Another file put under the name during the run is not overwritten: the
+// save is refused, as on POSIX.
+TEST(ConfigurationFile, SaveGoesOnlyToTheFileThatWasRead) {
+  Folder folder;
+  const std::string path = folder.Path("station.ini");
+  Put(path, "[S]\r\nK=1\r\n");
+  CProfile profile(path.c_str(), true);
+  ASSERT_TRUE(profile.Open(nullptr));
+  profile.SetSection("S");
+  EXPECT_EQ(1, profile.WriteString("K", Text("2")));
+  ASSERT_TRUE(MoveFileA(path.c_str(), folder.Path("moved.ini").c_str()));
+  Put(path, "other\r\n");
+  std::string error;
+  EXPECT_FALSE(profile.Save(&error));
+  EXPECT_EQ("File replaced since it was read", error);
+  EXPECT_EQ("other\r\n", Get(path));
+  EXPECT_EQ("[S]\r\nK=1\r\n", Get(folder.Path("moved.ini")));
+  EXPECT_EQ(2u, folder.Entries().size());
+}
+
 TEST(ConfigurationFile, DevicesAreWrittenDirectly) {
   Folder folder;
   SetCurrentDirectoryA(folder.Path("").c_str());
