@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include "platform/File.h"
+#include "platform/Utf16.h"
 #include "platform/WriteGathered.h"
 
 namespace platform {
@@ -68,7 +69,7 @@ bool FailSystem(std::string* error, DWORD code) {
 }
 
 bool IsDirectory(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -112,35 +113,40 @@ std::string Folder(const std::string& path) {
 // The file that a path names once every link on the way is followed; the
 // path itself when it is not a link or the file does not exist.
 std::string FinalPath(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
     return path;
   }
-  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE file = CreateFileW(WidePath(path).c_str(), 0,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return path;
-  std::string final_path(MAX_PATH, '\0');
-  DWORD n = GetFinalPathNameByHandleA(file, &final_path[0], static_cast<DWORD>(final_path.size()),
+  std::wstring final_path(MAX_PATH, L'\0');
+  DWORD n = GetFinalPathNameByHandleW(file, &final_path[0], static_cast<DWORD>(final_path.size()),
                                       FILE_NAME_NORMALIZED);
   if (n >= final_path.size()) {
     final_path.resize(n + 1);
-    n = GetFinalPathNameByHandleA(file, &final_path[0], static_cast<DWORD>(final_path.size()),
+    n = GetFinalPathNameByHandleW(file, &final_path[0], static_cast<DWORD>(final_path.size()),
                                   FILE_NAME_NORMALIZED);
   }
   CloseHandle(file);
   if (n == 0 || n >= final_path.size()) return path;
   final_path.resize(n);
-  // The answer comes as \\?\C:\... or \\?\UNC\server\...; the ANSI calls
-  // want the plain forms.
-  if (final_path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\\\" + final_path.substr(8);
-  if (final_path.compare(0, 4, "\\\\?\\") == 0) return final_path.substr(4);
-  return final_path;
+  // The answer comes as \\?\C:\... or \\?\UNC\server\...; the rest of
+  // this file wants the plain forms.
+  if (final_path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+    return "\\\\" + Utf8(final_path.data() + 8, final_path.size() - 8);
+  }
+  if (final_path.compare(0, 4, L"\\\\?\\") == 0) {
+    return Utf8(final_path.data() + 4, final_path.size() - 4);
+  }
+  return Utf8(final_path.data(), final_path.size());
 }
 
 bool WriteDirect(const std::string& path, DWORD disposition,
                  const std::vector<std::string_view>& pieces, std::string* error) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return FailSystem(error, GetLastError());
   bool ok = WriteAll(file, pieces);
   DWORD code = GetLastError();
@@ -159,13 +165,14 @@ bool LoadFile(const std::string& path, bool for_update, FileLoad* load, std::str
   if (IsDirectory(path)) return FailErrno(error, EISDIR);
   int fd;
   if (for_update) {
-    fd = _open(path.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT);
+    fd = _wopen(WidePath(path).c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT);
     if (fd < 0 && errno == ENOENT) {
-      fd = _open(path.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT | _O_CREAT, _S_IREAD | _S_IWRITE);
+      fd = _wopen(WidePath(path).c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT | _O_CREAT,
+                  _S_IREAD | _S_IWRITE);
       if (fd >= 0) load->created = true;
     }
   } else {
-    fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    fd = _wopen(WidePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
   }
   if (fd < 0) return FailErrno(error, errno);
   struct _stati64 st;
@@ -199,9 +206,9 @@ bool ReplaceContent(const std::string& path, const std::vector<std::string_view>
                  std::string* error) {
   const std::string target = FinalPath(path);
   if (IsDirectory(target)) return FailErrno(error, EISDIR);
-  bool exists = GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-  HANDLE probe = CreateFileA(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
+  bool exists = GetFileAttributesW(WidePath(target).c_str()) != INVALID_FILE_ATTRIBUTES;
+  HANDLE probe = CreateFileW(WidePath(target).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
   if (probe != INVALID_HANDLE_VALUE) {
     DWORD type = GetFileType(probe);
     CloseHandle(probe);
@@ -210,8 +217,8 @@ bool ReplaceContent(const std::string& path, const std::vector<std::string_view>
     exists = true;
   }
 
-  char temp[MAX_PATH + 1];
-  if (GetTempFileNameA(Folder(target).c_str(), "tvx", 0, temp) == 0) {
+  wchar_t temp[MAX_PATH + 1];
+  if (GetTempFileNameW(WidePath(Folder(target)).c_str(), L"tvx", 0, temp) == 0) {
     DWORD code = GetLastError();
     // A folder that takes no new file: the file itself may still be written.
     if (exists && code == ERROR_ACCESS_DENIED) {
@@ -219,11 +226,11 @@ bool ReplaceContent(const std::string& path, const std::vector<std::string_view>
     }
     return FailSystem(error, code);
   }
-  HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+  HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                             nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     DWORD code = GetLastError();
-    DeleteFileA(temp);
+    DeleteFileW(temp);
     return FailSystem(error, code);
   }
   bool ok = WriteAll(file, pieces) && FlushFileBuffers(file);
@@ -232,22 +239,23 @@ bool ReplaceContent(const std::string& path, const std::vector<std::string_view>
   if (ok && exists) {
     // The new file takes the old one's hidden and system marks before it
     // goes in its place, whichever of the two calls below moves it there.
-    const DWORD old_attributes = GetFileAttributesA(target.c_str());
+    const DWORD old_attributes = GetFileAttributesW(WidePath(target).c_str());
     const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     if (old_attributes != INVALID_FILE_ATTRIBUTES && (old_attributes & kept) != 0) {
-      SetFileAttributesA(temp, old_attributes & kept);
+      SetFileAttributesW(temp, old_attributes & kept);
     }
   }
   if (ok) {
     // ReplaceFile keeps the old file's attributes and access rights.
-    ok = (exists && ReplaceFileA(target.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                 nullptr, nullptr)) ||
-         MoveFileExA(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    ok = (exists && ReplaceFileW(WidePath(target).c_str(), temp, nullptr,
+                                 REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) ||
+         MoveFileExW(temp, WidePath(target).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     code = GetLastError();
   }
   if (!ok) {
-    DeleteFileA(temp);
+    DeleteFileW(temp);
     return FailSystem(error, code);
   }
   return true;

@@ -4,6 +4,7 @@
 # every sanitizer error stops the process that met it.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+source scripts/ci/tally.sh
 flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DTARVO_WERROR=ON \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -15,4 +16,4 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_stri
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # Tests that bound memory know that the sanitizers multiply it.
 export TARVO_SANITIZED=1
-ctest --test-dir build-asan --output-on-failure -j2
+tally_ctest build-asan

@@ -213,4 +213,32 @@ TEST(ExportFile, FileThatCannotBeSavedAtTheEndIsReportedNotClaimed) {
             "Cannot write configuration file " + path + " - No such file or directory.\n");
 }
 
+// A folder whose name the ANSI code page cannot spell ("Ł" is in no Western
+// code page): the name reaches the file calls whole, in the drive-letter
+// form a Windows user types, and the file holds the same bytes as one
+// written into a plain folder.
+TEST(ExportFile, FolderNamedOutsideTheAnsiCodePage) {
+  e2e::Emulator emu(kStation);
+  const std::string dir = e2e::TempDir();
+  const std::string folder = dir + "/\xC5\x81\xC3\xB3" "d\xC5\xBA";  // Łódź in UTF-8
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  std::string argument = folder + "/site.ini";
+  if (std::getenv("TARVO_LAUNCHER") != nullptr) {
+    argument = "Z:" + argument;
+    for (char& c : argument) {
+      if (c == '/') c = '\\';
+    }
+  }
+  const e2e::Run run = e2e::RunTarvo({"EXPORT", argument, emu.Server()});
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_EQ(exporttest::AfterConnect(run.out),
+            exporttest::NoDetailsLine("port 1") +
+                "  1 ports exported successfully.\n  1 Pumps exported successfully.\n"
+                "\nAll done.\n");
+
+  const auto plain = RunExport(emu, dir + "/site.ini");
+  ASSERT_EQ(plain.exitCode, 0);
+  EXPECT_EQ(exporttest::MaskDate(e2e::ReadFile(folder + "/site.ini")), plain.file);
+}
+
 }  // namespace
