@@ -12,12 +12,18 @@ TEST_PACKAGES=(clang pkg-config
                g++-mingw-w64-x86-64 googletest wine wine64
                time)  # /usr/bin/time: the benchmark's peak memory of a run
 PACKAGES=("${DEMO_PACKAGES[@]}")
-if [ "${1:-}" != --demo ]; then PACKAGES+=("${TEST_PACKAGES[@]}"); fi
+install_options=(--no-install-recommends)
+if [ "${1:-}" != --demo ]; then
+  PACKAGES+=("${TEST_PACKAGES[@]}")
+  install_options=()
+fi
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+  # The demo takes no recommended packages (libasio-dev alone would bring
+  # Boost and OpenSSL); the full set keeps apt's defaults.
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${install_options[@]}" "${missing[@]}"
 fi
