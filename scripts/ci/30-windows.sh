@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows build: cross-compiled with MinGW-w64 (warnings as errors), its
-# unit tests run under wine by ctest, the release zip made, and the native
-# end-to-end suites run against the zip's TarvoExtract.exe under wine, which
-# talks to the Linux emulator over loopback.
+# unit tests run under wine by ctest, the release zip made and checked (its
+# files, CR LF texts, the DLLs the programs import, their version resources),
+# and the native end-to-end suites run against the zip's TarvoExtract.exe
+# under wine, which talks to the Linux emulator over loopback.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/ci/tally.sh
