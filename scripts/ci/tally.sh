@@ -32,8 +32,10 @@ tally_gtest() {
   status=${PIPESTATUS[0]}
   set -e
   passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "${out}" | tail -n 1)
-  failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below.*/\1/p' "${out}" | tail -n 1)
-  skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}, listed below.*/\1/p' "${out}" | tail -n 1)
+  # "[  FAILED  ] 2 tests, listed below:" or, brief, "[  SKIPPED ] 1 test.";
+  # the lines that name a single test carry no count.
+  failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}[.,].*/\1/p' "${out}" | tail -n 1)
+  skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}[.,].*/\1/p' "${out}" | tail -n 1)
   rm -f "${out}"
   passed=${passed:-0}
   failed=${failed:-0}
