@@ -9,6 +9,7 @@
 
 #include "platform/File.h"
 #include "platform/FileErrors.h"
+#include "platform/Utf16.h"
 #include "platform/WriteGathered.h"
 
 namespace platform {
@@ -71,7 +72,7 @@ bool FailSystem(std::string* error, DWORD code) {
 }
 
 bool IsDirectory(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -115,28 +116,32 @@ std::string Folder(const std::string& path) {
 // Every handle that the save opens by name comes from here.
 HANDLE OpenPath(const std::string& path, DWORD access, DWORD share, DWORD disposition,
                 DWORD flags) {
-  return CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+  return CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
 }
 
 // The file that an open handle refers to, by its final path (every link on
 // the way followed); `path` when the system cannot tell. Only a path that is
 // itself a link is looked up: the save then replaces the link's target.
 std::string FinalPath(HANDLE file, const std::string& path) {
-  std::string final_path(MAX_PATH, '\0');
-  DWORD n = GetFinalPathNameByHandleA(file, &final_path[0], static_cast<DWORD>(final_path.size()),
+  std::wstring final_path(MAX_PATH, L'\0');
+  DWORD n = GetFinalPathNameByHandleW(file, &final_path[0], static_cast<DWORD>(final_path.size()),
                                       FILE_NAME_NORMALIZED);
   if (n >= final_path.size()) {
     final_path.resize(n + 1);
-    n = GetFinalPathNameByHandleA(file, &final_path[0], static_cast<DWORD>(final_path.size()),
+    n = GetFinalPathNameByHandleW(file, &final_path[0], static_cast<DWORD>(final_path.size()),
                                   FILE_NAME_NORMALIZED);
   }
   if (n == 0 || n >= final_path.size()) return path;
   final_path.resize(n);
-  // The answer comes as \\?\C:\... or \\?\UNC\server\...; the ANSI calls
-  // want the plain forms.
-  if (final_path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\\\" + final_path.substr(8);
-  if (final_path.compare(0, 4, "\\\\?\\") == 0) return final_path.substr(4);
-  return final_path;
+  // The answer comes as \\?\C:\... or \\?\UNC\server\...; the rest of
+  // this file wants the plain forms.
+  if (final_path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+    return "\\\\" + Utf8(final_path.data() + 8, final_path.size() - 8);
+  }
+  if (final_path.compare(0, 4, L"\\\\?\\") == 0) {
+    return Utf8(final_path.data() + 4, final_path.size() - 4);
+  }
+  return Utf8(final_path.data(), final_path.size());
 }
 
 // Which file a handle refers to: volume and file index.
@@ -184,7 +189,7 @@ void BindTarget(int fd, const std::string& path, FileLoad* load) {
   BY_HANDLE_FILE_INFORMATION info;
   if (file == INVALID_HANDLE_VALUE) return;
   if (Identify(file, &info)) Remember(&target, info);
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     target.path = FinalPath(file, path);
   }
@@ -270,8 +275,9 @@ bool RewriteInPlace(const SaveTarget& target, const std::vector<std::string_view
 }
 
 // The pieces in the new file `temp`, flushed to disk.
-bool WriteNewFile(const char* temp, const std::vector<std::string_view>& pieces, DWORD* code) {
-  HANDLE file = OpenPath(temp, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+bool WriteNewFile(const wchar_t* temp, const std::vector<std::string_view>& pieces, DWORD* code) {
+  HANDLE file =
+      CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     *code = GetLastError();
     return false;
@@ -297,19 +303,19 @@ void RememberNewFile(SaveTarget* target) {
 // Puts the written new file in the place of the old one. ReplaceFile keeps
 // the old file's attributes and access rights; the new file takes the old
 // one's hidden and system marks first, whichever of the two calls moves it.
-bool MoveIntoPlace(const SaveTarget& target, const char* temp, bool exists, DWORD* code) {
+bool MoveIntoPlace(const SaveTarget& target, const wchar_t* temp, bool exists, DWORD* code) {
   if (exists) {
-    const DWORD old_attributes = GetFileAttributesA(target.path.c_str());
+    const DWORD old_attributes = GetFileAttributesW(WidePath(target.path).c_str());
     const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     if (old_attributes != INVALID_FILE_ATTRIBUTES && (old_attributes & kept) != 0) {
-      SetFileAttributesA(temp, old_attributes & kept);
+      SetFileAttributesW(temp, old_attributes & kept);
     }
   }
-  const bool ok = (exists && ReplaceFileA(target.path.c_str(), temp, nullptr,
+  const std::wstring wide = WidePath(target.path);
+  const bool ok = (exists && ReplaceFileW(wide.c_str(), temp, nullptr,
                                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) ||
-                  MoveFileExA(temp, target.path.c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+                  MoveFileExW(temp, wide.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   *code = GetLastError();
   return ok;
 }
@@ -321,13 +327,13 @@ bool LoadFile(const std::string& path, bool forUpdate, FileLoad* load, std::stri
   if (IsDirectory(path)) return FailErrno(error, EISDIR);
   int fd;
   if (forUpdate) {
-    fd = _open(path.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT);
+    fd = _wopen(WidePath(path).c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT);
     if (fd < 0 && errno == ENOENT) {
-      fd = _open(path.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT | _O_CREAT, _S_IREAD | _S_IWRITE);
+      fd = _wopen(WidePath(path).c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT | _O_CREAT, _S_IREAD | _S_IWRITE);
       if (fd >= 0) load->created = true;
     }
   } else {
-    fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    fd = _wopen(WidePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
   }
   if (fd < 0) return FailErrno(error, errno);
   struct _stati64 st;
@@ -365,8 +371,8 @@ bool ReplaceContent(SaveTarget& target, const std::vector<std::string_view>& pie
   bool exists = false;
   if (!StillTheFileRead(target, &exists, error)) return false;
 
-  char temp[MAX_PATH + 1];
-  if (GetTempFileNameA(Folder(target.path).c_str(), "tvx", 0, temp) == 0) {
+  wchar_t temp[MAX_PATH + 1];
+  if (GetTempFileNameW(WidePath(Folder(target.path)).c_str(), L"tvx", 0, temp) == 0) {
     const DWORD code = GetLastError();
     // A folder that takes no new file: the file itself may still be written.
     if (exists && code == ERROR_ACCESS_DENIED) return RewriteInPlace(target, pieces, error);
@@ -374,17 +380,17 @@ bool ReplaceContent(SaveTarget& target, const std::vector<std::string_view>& pie
   }
   DWORD code = 0;
   if (!WriteNewFile(temp, pieces, &code)) {
-    DeleteFileA(temp);
+    DeleteFileW(temp);
     return FailSystem(error, code);
   }
   // Checked again at the last moment: the name may have been taken while
   // the new file was written.
   if (!StillTheFileRead(target, &exists, error)) {
-    DeleteFileA(temp);
+    DeleteFileW(temp);
     return false;
   }
   if (!MoveIntoPlace(target, temp, exists, &code)) {
-    DeleteFileA(temp);
+    DeleteFileW(temp);
     // A file that may be written but not replaced (its folder refuses the
     // rename, another program holds it open without letting it be renamed,
     // a file mounted on its own under wine) is rewritten.

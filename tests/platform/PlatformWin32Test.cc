@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "client/LibString.h"
+#include "platform/File.h"
 #include "platform/Platform.h"
 #include "profile/Profile.h"
 #include "profile/Text.h"
@@ -213,6 +214,23 @@ TEST(ConfigurationFile, FolderGoneBeforeTheSaveIsAMissingFolder) {
   std::string error;
   EXPECT_FALSE(profile.Save(&error));
   EXPECT_EQ("No such file or directory", error);
+}
+
+// Names are UTF-8 (as the command line gives them): a folder that no ANSI
+// code page spells is created, replaced and read under its UTF-16 name.
+TEST(ConfigurationFile, NamesOutsideTheAnsiCodePage) {
+  Folder folder;
+  const std::string ascii = folder.Path("");
+  const std::wstring wide = std::wstring(ascii.begin(), ascii.end()) + L"\u0141\u00F3d\u017A";
+  ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr));
+  const std::string path = folder.Path("\xC5\x81\xC3\xB3" "d\xC5\xBA\\site.ini");  // Łódź
+  std::string error;
+  ASSERT_TRUE(WriteVersion(path, "1", &error)) << error;
+  ASSERT_TRUE(WriteVersion(path, "2", &error)) << error;
+  platform::FileLoad load;
+  ASSERT_TRUE(platform::LoadFile(path, false, &load, &error)) << error;
+  EXPECT_EQ("\r\n[Application]\r\nVersion=2\r\n", load.bytes);
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((wide + L"\\site.ini").c_str()));
 }
 
 }  // namespace
