@@ -1,12 +1,12 @@
-# The Windows release package: a zip with TarvoExtract.exe, the stand-in
+# The Windows release package: a zip with TarvoExtract.exe, TarvoCheck.exe, the stand-in
 # TarvoClient.dll and the README, made in the cross build folder by
 #   cmake --build build-win --target package
-# Debug information is stripped from the two programs.
+# Debug information is stripped from the programs.
 if(NOT WIN32)
   return()
 endif()
 
-install(TARGETS TarvoExtract TarvoClient
+install(TARGETS TarvoExtract TarvoCheck TarvoClient
         RUNTIME DESTINATION .
         LIBRARY DESTINATION .
         ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)

@@ -27,10 +27,11 @@ rm -rf "$unpacked"
 mkdir -p "$unpacked"
 (cd "$unpacked" && cmake -E tar xf "../$(basename "$zip")")
 exe=$(ls "$PWD/$unpacked"/*/TarvoExtract.exe)
+check_exe="$(dirname "$exe")/TarvoCheck.exe"
 
 # A plain Windows machine has Windows' own DLLs and nothing of MinGW's: the
 # zipped programs may import nothing else (and the program the client library).
-for binary in "$exe" "$(dirname "$exe")/TarvoClient.dll"; do
+for binary in "$exe" "$check_exe" "$(dirname "$exe")/TarvoClient.dll"; do
   foreign=$(x86_64-w64-mingw32-objdump -p "$binary" | sed -n 's/^\s*DLL Name: //p' |
             grep -viE '^(kernel32|msvcrt|oleaut32|ws2_32|TarvoClient)\.dll$' || true)
   if [ -n "$foreign" ]; then
@@ -43,8 +44,8 @@ done
 # it too); the reliability suite joins once it is there.
 cmake --preset default >/dev/null
 cmake --build --preset default
-export TARVO_EXTRACT="$exe" TARVO_LAUNCHER=wine
-for suite in driver_e2e export_e2e import_e2e reliability; do
+export TARVO_EXTRACT="$exe" TARVO_CHECK="$check_exe" TARVO_LAUNCHER=wine
+for suite in driver_e2e export_e2e import_e2e check_e2e reliability; do
   if [ ! -x "build/bin/tarvo_${suite}_tests" ]; then
     echo "--- no tarvo_${suite}_tests in this tree"
     continue
