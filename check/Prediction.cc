@@ -7,6 +7,7 @@
 #include "client/ClientLibrary.h"
 #include "client/LibString.h"
 #include "import/ImportConfiguration.h"
+#include "platform/Platform.h"
 #include "profile/Profile.h"
 #include "profile/Text.h"
 
@@ -176,19 +177,15 @@ bool PredictImport(const std::string& path, Prediction* prediction, std::string*
   *prediction = Prediction();
   CProfile profile(path.c_str(), false);
   if (!profile.Open(error)) return false;
-  // The import's own lines are kept, not shown: they would speak of a run
-  // that did not happen.
-  std::FILE* out = std::tmpfile();
+  // The import's own lines are not shown: they would speak of a run that
+  // did not happen.
+  std::FILE* out = platform::OpenNullOutput();
   if (out == nullptr) {
-    if (error != nullptr) *error = "Cannot create a temporary file";
+    if (error != nullptr) *error = "Cannot open the null device";
     return false;
   }
   RecordingLibrary recorder(prediction);
   prediction->result = RunImport(profile, recorder, out);
-  std::rewind(out);
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, out)) > 0) prediction->printed.append(buffer, got);
   std::fclose(out);
   return true;
 }

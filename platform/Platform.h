@@ -17,4 +17,9 @@ std::string LocalTimeStamp();
 // True when standard error is an interactive terminal.
 bool StderrIsTerminal();
 
+// A stream that discards what is written to it (the null device), for
+// output nobody is to see; null when it cannot be opened. The caller closes
+// it with fclose.
+std::FILE* OpenNullOutput();
+
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include <cstdio>
+
 #include <windows.h>
 #include <io.h>
 
@@ -37,5 +39,7 @@ std::string LocalTimeStamp() {
 }
 
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+std::FILE* OpenNullOutput() { return std::fopen("NUL", "w"); }
 
 }  // namespace platform
