@@ -550,6 +550,8 @@ class Checker {
     std::set<int> hoseReported;
     for (const FileScan::KeyLine& k : file_.Keys(s)) {
       if (used_.count(k.line) != 0) continue;
+      // A line meant as a comment matches no key; it is no one's typo.
+      if (k.name[0] == ';' || k.name[0] == '#') continue;
       std::string lower = Lower(k.name);
       bool isKnown = false;
       for (const std::string& name : known) isKnown = isKnown || Lower(name) == lower;
