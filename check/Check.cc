@@ -1,6 +1,7 @@
 #include "check/Check.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -107,8 +108,8 @@ std::string HoseKey(const char* pattern, int h) {
 // Table and number of a record section name ("pump03" -> pump, 3), or false.
 bool ParseRecordName(std::string_view name, Table* table, int32_t* n) {
   for (const TableDef& def : kTables) {
-    std::string word = TableWord(def.table);
-    if (name.size() <= word.size() || Lower(name.substr(0, word.size())) != Lower(word)) {
+    std::string_view word = TableWord(def.table);
+    if (name.size() <= word.size() || !EqualsIgnoringCase(name.substr(0, word.size()), word)) {
       continue;
     }
     std::string_view digits = name.substr(word.size());
@@ -266,7 +267,7 @@ class Checker {
         if (d.table == table) def = &d;
       }
       std::string canonical = SectionName(table, n);
-      if (Lower(canonical) != Lower(s.name)) {
+      if (!EqualsIgnoringCase(canonical, s.name)) {
         Warn(s.line, s.name, "",
              "IMPORT looks for " + canonical + ", never for this name: the section is not read");
         continue;
@@ -350,12 +351,12 @@ class Checker {
       if (reportMissing) Warn(s.line, s.name, key, missingText);
       return 0;
     }
-    used_.insert(f.line);
-    usedBy_.emplace(Lower(key), f.line);
-    const bool secret = Lower(key) == "password";
-    if (Lower(f.lineKey) != Lower(key)) {
+    used_.push_back(f.line);
+    const bool secret = EqualsIgnoringCase(key, "Password");
+    // The line's key begins with the key: it is another key when it is longer.
+    if (f.lineKey.size() != key.size()) {
       Warn(f.line, s.name, key,
-           "the line " + f.lineKey + " is read as " + key +
+           "the line " + std::string(f.lineKey) + " is read as " + key +
                (secret ? "" : ": IMPORT writes " + Quoted(pl::Unquote(f.value))));
       if (kind == Kind::kText) return f.line;
     }
@@ -371,7 +372,6 @@ class Checker {
 
   void Integer(const FileScan::Section& s, const std::string& key, int line, std::string_view v,
                Kind kind) {
-    const int32_t read = Text(std::string(v)).ToInt();
     if (v.empty()) {
       Warn(line, s.name, key, "empty: IMPORT writes 0");
       return;
@@ -387,12 +387,16 @@ class Checker {
       }
       if (exact < (int64_t{1} << 40)) exact = exact * 10 + (v[k] - '0');
     }
+    if (v[0] == '-') exact = -exact;
+    // What the import passes; a clean number that fits needs no second reading.
+    const int32_t read = clean && exact >= INT32_MIN && exact <= INT32_MAX
+                             ? static_cast<int32_t>(exact)
+                             : Text(std::string(v)).ToInt();
     if (!clean) {
       Warn(line, s.name, key,
            Quoted(v) + " is not a whole number: IMPORT reads it as " + std::to_string(read));
       return;
     }
-    if (v[0] == '-') exact = -exact;
     if (exact != read) {
       Warn(line, s.name, key,
            Quoted(v) + " wraps past 32 bits: IMPORT writes " + std::to_string(read));
@@ -434,7 +438,6 @@ class Checker {
 
   void CheckRecord(const TableDef& def, const FileScan::Section& s, int32_t n) {
     used_.clear();
-    usedBy_.clear();
     for (size_t i = 0; i < def.keyCount; ++i) {
       ReadKey(s, def.keys[i].key, def.keys[i].kind, true,
               def.keys[i].kind == Kind::kText ? "missing: IMPORT writes an empty text"
@@ -466,7 +469,7 @@ class Checker {
       std::snprintf(key, sizeof key, "Price%02d", level);
       FileScan::Found f = file_.FindKey(s, key);
       if (f.found) {
-        used_.insert(f.line);
+        used_.push_back(f.line);
         Warn(f.line, s.name, key, "never reached: IMPORT stops at the first missing price level");
       }
     }
@@ -530,11 +533,12 @@ class Checker {
 
   // A line of a key that the import reads from another line.
   void SecondLine(const FileScan::Section& s, const FileScan::KeyLine& k) {
-    auto it = usedBy_.find(Lower(k.name));
-    Warn(k.line, s.name, k.name,
-         it == usedBy_.end() ? "IMPORT does not read this line"
-                             : "IMPORT reads " + k.name + " from line " +
-                                   std::to_string(it->second) + ", never from this one");
+    const std::string name(k.name);
+    FileScan::Found read = file_.FindKey(s, name);
+    Warn(k.line, s.name, name,
+         !read.found ? "IMPORT does not read this line"
+                     : "IMPORT reads " + name + " from line " + std::to_string(read.line) +
+                           ", never from this one");
   }
 
   // Keys that the import does not read, and second lines of a key.
@@ -549,10 +553,11 @@ class Checker {
     }
     std::set<int> hoseReported;
     for (const FileScan::KeyLine& k : file_.Keys(s)) {
-      if (used_.count(k.line) != 0) continue;
+      if (std::find(used_.begin(), used_.end(), k.line) != used_.end()) continue;
       // A line meant as a comment matches no key; it is no one's typo.
       if (k.name[0] == ';' || k.name[0] == '#') continue;
       std::string lower = Lower(k.name);
+      const std::string keyName(k.name);
       bool isKnown = false;
       for (const std::string& name : known) isKnown = isKnown || Lower(name) == lower;
       if (isKnown) {
@@ -574,7 +579,7 @@ class Checker {
                                  rest == "enabled");
         if (hoseKey && h > hoses) {
           if (hoseReported.insert(h).second) {
-            Warn(k.line, s.name, k.name,
+            Warn(k.line, s.name, keyName,
                  h > kMaxHoses ? "never reached: IMPORT reads hoses 1 to 8 only"
                                : "never reached: IMPORT stops at the first hose without a "
                                  "usable Hose" + std::to_string(hoses + 1) + "ID");
@@ -601,7 +606,7 @@ class Checker {
           nearest = name;
         }
       }
-      Warn(k.line, s.name, k.name,
+      Warn(k.line, s.name, keyName,
            "unknown key" + (nearest.empty() ? std::string() : " (nearest known key: " + nearest + ")") +
                ": IMPORT does not read it");
     }
@@ -611,8 +616,7 @@ class Checker {
   FileCheck* check_;
   std::unordered_set<int32_t> written_[8];
   std::set<std::pair<int32_t, int32_t>> writtenHoses_;
-  std::unordered_set<int> used_;
-  std::unordered_map<std::string, int> usedBy_;  // key read -> the line it was read from
+  std::vector<int> used_;  // lines of the current section that the import reads
   int32_t walkEnd_[8] = {};
 };
 

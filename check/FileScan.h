@@ -10,6 +10,9 @@
 #include <unordered_map>
 #include <vector>
 
+// Names compare so in the file: ASCII letters without regard to case.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 class FileScan {
  public:
   struct Section {
@@ -24,7 +27,7 @@ class FileScan {
   // A key line of a section: its name is the text up to the first blank,
   // "=" or line end.
   struct KeyLine {
-    std::string name;
+    std::string_view name;
     std::string_view value;  // as the profile reads it, quotes included
     int line = 0;
   };
@@ -34,7 +37,7 @@ class FileScan {
   struct Found {
     bool found = false;
     int line = 0;
-    std::string lineKey;     // the name on that line (longer than the key for a prefix match)
+    std::string_view lineKey;  // the name on that line (longer than the key for a prefix match)
     std::string_view value;  // quotes included
   };
 
@@ -49,6 +52,19 @@ class FileScan {
   int LineAt(size_t offset) const;
 
  private:
+  // A line of a section's body, as split once for all the searches in it.
+  struct LineRef {
+    std::string_view text;  // the whole line, its line end included
+    std::string_view name;  // the key name on it; empty for a blank line
+    bool blank = false;     // the first character after blanks is CR or LF
+    int line = 0;
+  };
+  // The lines of the section asked for last: CHECK asks for many keys of one
+  // section in a row.
+  const std::vector<LineRef>& LinesOf(const Section& section) const;
+
+  mutable const Section* cached_ = nullptr;
+  mutable std::vector<LineRef> lines_;
   std::string bytes_;
   std::vector<size_t> lineStarts_;
   std::vector<Section> sections_;

@@ -1,7 +1,7 @@
 #include "check/Prediction.h"
 
 #include <cstdio>
-#include <map>
+#include <unordered_map>
 #include <utility>
 
 #include "client/ClientLibrary.h"
@@ -138,7 +138,7 @@ class RecordingLibrary : public ClientLibrary {
   // The record of (table, id), made on its first Set call. A record written
   // twice (a grade beyond the import's list of 128) keeps its place.
   Record& At(Table table, int32_t id, int32_t pumpId, int32_t hose) {
-    auto key = std::make_pair(static_cast<int>(table), id);
+    const uint64_t key = (static_cast<uint64_t>(table) << 32) | static_cast<uint32_t>(id);
     auto it = index_.find(key);
     if (it != index_.end()) {
       Record& r = p_->records[it->second];
@@ -160,15 +160,18 @@ class RecordingLibrary : public ClientLibrary {
 
   void Keep(Record& r, const char* call, std::vector<Value> head, std::vector<Field> fields) {
     SetCall c{call, std::move(head)};
-    for (Field& f : fields) {
-      c.args.push_back(f.value);
-      r.Put(f.name, std::move(f.value));
-    }
+    c.args.reserve(c.args.size() + fields.size());
+    for (const Field& f : fields) c.args.push_back(f.value);
     p_->calls.push_back(std::move(c));
+    if (r.fields.empty()) {
+      r.fields = std::move(fields);
+      return;
+    }
+    for (Field& f : fields) r.Put(f.name, std::move(f.value));
   }
 
   Prediction* p_;
-  std::map<std::pair<int, int32_t>, size_t> index_;
+  std::unordered_map<uint64_t, size_t> index_;  // (table, id) -> place in records
 };
 
 }  // namespace
