@@ -36,7 +36,13 @@ bool IsWord(const std::string& argument, const char* word) {
   return i == argument.size();
 }
 
-int Emit(const std::string& text, int code) {
+// Writes a report. Names and values from the file reach the terminal: a
+// control character in them is shown as "?" so that it cannot move the
+// cursor or hide a line (JSON escapes its own).
+int Emit(std::string text, int code) {
+  for (char& c : text) {
+    if ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F) c = '?';
+  }
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
   return code;

@@ -81,7 +81,12 @@ bool Value::Same(const Value& other) const {
   if (kind != other.kind) return false;
   switch (kind) {
     case Kind::kInt: return number == other.number;
-    case Kind::kAmount: return Scaled(amount) == Scaled(other.amount);
+    case Kind::kAmount:
+      // At the file's four decimals while the scaled amounts fit in 64 bits.
+      if (std::fabs(amount) < 9e14 && std::fabs(other.amount) < 9e14) {
+        return Scaled(amount) == Scaled(other.amount);
+      }
+      return amount == other.amount;
     case Kind::kText: return text == other.text;
   }
   return false;
@@ -94,7 +99,7 @@ std::string Value::Show() const {
       std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(number));
       return buffer;
     case Kind::kAmount: {
-      const bool fourth = Scaled(amount) % 10 != 0;
+      const bool fourth = std::fabs(amount) < 9e14 && Scaled(amount) % 10 != 0;
       std::snprintf(buffer, sizeof buffer, fourth ? "%.4f" : "%.3f", amount);
       return buffer;
     }
@@ -113,10 +118,9 @@ std::string Value::Show() const {
 }
 
 std::string Value::Json() const {
-  if (kind != Kind::kText) {
-    std::string shown = Show();
-    return shown;
-  }
+  // JSON has no number for an amount that is not finite.
+  if (kind == Kind::kAmount && !std::isfinite(amount)) return "null";
+  if (kind != Kind::kText) return Show();
   std::string out = "\"";
   for (size_t i = 0; i < text.size(); ++i) {
     uint32_t c = text[i];
