@@ -1,18 +1,22 @@
 #include "check/Compare.h"
 
 #include <cstring>
-#include <map>
-#include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
-using Key = std::tuple<int, int32_t, int32_t>;
+// Table, then the identifier, or for a hose matched by number its pump and
+// hose number, packed into one integer.
+using Key = uint64_t;
 
 Key KeyOf(const Record& r, bool hosesByNumber) {
+  const uint64_t table = static_cast<uint64_t>(r.table) << 60;
   if (r.table == Table::kHose && hosesByNumber) {
-    return Key(static_cast<int>(r.table), r.pumpId, r.hose);
+    return table | (uint64_t{1} << 59) | (static_cast<uint64_t>(static_cast<uint32_t>(r.pumpId)) << 16) |
+           static_cast<uint16_t>(r.hose);
   }
-  return Key(static_cast<int>(r.table), r.id, 0);
+  return table | static_cast<uint32_t>(r.id);
 }
 
 // Why IMPORT cannot give the field back its old value, when that is so.
@@ -33,18 +37,20 @@ std::string NoteFor(const Record& r, const Change& c) {
 Comparison Compare(const std::vector<Record>& before, const std::vector<Record>& after,
                    bool hosesByNumber, bool allFields) {
   Comparison result;
-  std::map<Key, const Record*> old;
+  std::unordered_map<Key, const Record*> old;
+  old.reserve(before.size());
   for (const Record& r : before) old.emplace(KeyOf(r, hosesByNumber), &r);
-  std::map<Key, bool> seen;
+  std::unordered_set<Key> seen;
+  seen.reserve(after.size());
 
   for (const Record& r : after) {
     Key key = KeyOf(r, hosesByNumber);
-    if (!seen.emplace(key, true).second) continue;
+    if (!seen.insert(key).second) continue;
     auto it = old.find(key);
     RecordChange rc;
-    rc.record = r;
     if (it == old.end()) {
       rc.kind = RecordChange::Kind::kNew;
+      rc.record = r;
       ++result.added;
       result.records.push_back(std::move(rc));
       continue;
@@ -76,15 +82,14 @@ Comparison Compare(const std::vector<Record>& before, const std::vector<Record>&
       }
     }
     if (!rc.changes.empty()) {
+      rc.record = r;
       ++result.changed;
       result.records.push_back(std::move(rc));
     }
   }
 
   for (const Record& r : before) {
-    Key key = KeyOf(r, hosesByNumber);
-    if (seen.count(key) != 0) continue;
-    seen.emplace(key, true);
+    if (!seen.insert(KeyOf(r, hosesByNumber)).second) continue;
     RecordChange rc;
     rc.kind = RecordChange::Kind::kOnlyBefore;
     rc.record = r;
