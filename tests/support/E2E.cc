@@ -254,7 +254,7 @@ Run RunCheck(const std::vector<std::string>& args, const std::string& cwd) {
   return RunLaunched(CheckPath(), args, cwd);
 }
 
-Emulator::Emulator(const std::string& fixtureJson) {
+Emulator::Emulator(const std::string& fixtureJson, const std::vector<std::string>& options) {
   dir_ = TempDir();
   db_ = dir_ + "/controller.db";
   std::string fixture = dir_ + "/fixture.json";
@@ -267,6 +267,7 @@ Emulator::Emulator(const std::string& fixtureJson) {
     return;
   }
   std::vector<std::string> argv = {EmulatorPath(), "--db", db_, "--seed", fixture, "--port", "0"};
+  argv.insert(argv.end(), options.begin(), options.end());
   std::vector<char*> args = Argv(argv);
   pid_t pid = fork();
   if (pid == 0) {
