@@ -332,7 +332,8 @@ class Checker {
     int32_t end = WalkEnd(def);
     if (def.table == Table::kTank && n <= end) {
       int32_t grade = IntOf(s, "Grade");
-      Warn(file_.FindKey(s, "Grade").line, s.name, "Grade",
+      FileScan::Found key = file_.FindKey(s, "Grade");
+      Warn(key.found ? key.line : s.line, s.name, "Grade",
            "refers to grade " + std::to_string(grade) +
                ", which the file does not hold: IMPORT skips the tank");
       return;
@@ -342,8 +343,8 @@ class Checker {
              SectionName(def.table, end));
   }
 
-  // Checks a key that the import reads; `field` names the written value.
-  // Returns the line used, or 0 when the key is missing.
+  // Checks a key that the import reads, and marks its line as read.
+  // Returns that line, or 0 when the key is missing.
   int ReadKey(const FileScan::Section& s, const std::string& key, Kind kind, bool reportMissing,
               const char* missingText) {
     FileScan::Found f = file_.FindKey(s, key);
