@@ -81,9 +81,20 @@ Comparison Compare(const std::vector<Record>& before, const std::vector<Record>&
         rc.changes.push_back(std::move(c));
       }
     }
-    if (!rc.changes.empty()) {
+    if (!allFields && r.table == Table::kGrade) {
+      for (const Field& f : b.fields) {
+        if (std::strncmp(f.name, "Price", 5) != 0 || r.Find(f.name) != nullptr) continue;
+        if (f.value.Same(Value::Amount(0.0))) continue;
+        rc.kept.push_back(f);
+      }
+    }
+    if (!rc.changes.empty() || !rc.kept.empty()) {
       rc.record = r;
-      ++result.changed;
+      if (rc.changes.empty()) {
+        ++result.keeping;
+      } else {
+        ++result.changed;
+      }
       result.records.push_back(std::move(rc));
     }
   }

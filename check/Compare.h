@@ -22,6 +22,11 @@ struct RecordChange {
   Kind kind = Kind::kNew;
   Record record;  // the "after" record, or the "before" one for kOnlyBefore
   std::vector<Change> changes;
+  // Without allFields: fields of the before record that the after record
+  // does not carry and that are not 0, which stay as they are (a grade's
+  // price levels above the ones IMPORT writes). A kChanged record may have
+  // these alone.
+  std::vector<Field> kept;
 };
 
 struct Comparison {
@@ -29,6 +34,7 @@ struct Comparison {
   int changed = 0;
   int added = 0;
   int onlyBefore = 0;
+  int keeping = 0;  // records with kept fields and no change
 };
 
 // Records match by table and identifier; with hosesByNumber hoses match by

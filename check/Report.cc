@@ -105,8 +105,9 @@ std::string RecordBlock(const RecordChange& rc, const std::string& onlyBefore,
       }
       return out;
     case RecordChange::Kind::kChanged:
-      out = r.Name() + "  changes\n";
+      out = r.Name() + (rc.changes.empty() ? "  keeps\n" : "  changes\n");
       for (const Change& c : rc.changes) width = std::max(width, std::string(c.field).size());
+      for (const Field& f : rc.kept) width = std::max(width, std::string(f.name).size());
       for (const Change& c : rc.changes) {
         out += "    " + Pad(c.field, width) + "  ";
         if (c.secret) {
@@ -117,6 +118,10 @@ std::string RecordBlock(const RecordChange& rc, const std::string& onlyBefore,
         }
         if (!c.note.empty()) out += "  (" + c.note + ")";
         out += "\n";
+      }
+      for (const Field& f : rc.kept) {
+        out += "    " + Pad(f.name, width) + "  " + f.value.Show() +
+               " stays (IMPORT writes no such price level)\n";
       }
       return out;
   }
@@ -140,7 +145,17 @@ std::string RecordJson(const RecordChange& rc, const char* onlyBefore) {
       return out + "}}";
     }
     case RecordChange::Kind::kChanged: {
-      out += "\"changed\", \"changes\": {";
+      if (!rc.kept.empty()) {
+        out += std::string(rc.changes.empty() ? "\"kept\"" : "\"changed\"") + ", \"kept\": {";
+        bool firstKept = true;
+        for (const Field& f : rc.kept) {
+          out += std::string(firstKept ? "" : ", ") + "\"" + f.name + "\": " + f.value.Json();
+          firstKept = false;
+        }
+        out += "}, \"changes\": {";
+      } else {
+        out += "\"changed\", \"changes\": {";
+      }
       bool first = true;
       for (const Change& c : rc.changes) {
         out += std::string(first ? "" : ", ") + "\"" + c.field + "\": ";
@@ -229,7 +244,8 @@ std::string PlanReport(const std::string& path, const std::string& server,
     out += ",\n  \"stops\": " + Stopped(check) + ",\n  \"errors\": " +
            FindingsJson(check.findings, true) + ",\n  \"changed\": " + std::to_string(plan.changed) +
            ",\n  \"new\": " + std::to_string(plan.added) + ",\n  \"controllerOnly\": " +
-           std::to_string(plan.onlyBefore) + "\n}\n";
+           std::to_string(plan.onlyBefore) + ",\n  \"kept\": " + std::to_string(plan.keeping) +
+           "\n}\n";
     return out;
   }
   std::string out = "PLAN " + path + " against " + server + "\n\n";
@@ -239,7 +255,12 @@ std::string PlanReport(const std::string& path, const std::string& server,
   }
   out += Plural(plan.changed, "record changes", "records change") + ", " +
          std::to_string(plan.added) + " new, " + std::to_string(plan.onlyBefore) +
-         " in the controller only\n";
+         " in the controller only";
+  if (plan.keeping > 0) {
+    out += ", " + Plural(plan.keeping, "record keeps", "records keep") +
+           " price levels IMPORT does not write";
+  }
+  out += "\n";
   return out;
 }
 

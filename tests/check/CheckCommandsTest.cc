@@ -71,10 +71,13 @@ TEST(CheckCommands, DiffComparesWhatImportReads) {
 }
 
 TEST(CheckCommands, PlanReadsTheControllerAndWritesNothing) {
-  e2e::Emulator emu(json{{"attendants", {{{"id", 1}, {"number", 1}, {"name", "Jose"},
+  e2e::Emulator emu(json{{"grades", {{{"id", 1}, {"number", 1}, {"name", "G95"},
+                                      {"prices", {{"1", 1.5}, {"2", 1.4}}}}}},
+                         {"attendants", {{{"id", 1}, {"number", 1}, {"name", "Jose"},
                                           {"password", "1111"}, {"enabled", 1}}}},
                          {"cardClients", {{{"id", 5}, {"number", 5}, {"name", "Old"}}}}});
-  std::string path = Write(kStation);
+  std::string path = Write(std::string(kStation) +
+                           "[Grade01]\r\nNumber=1\r\nName=G95\r\nPrice01=1.5\r\n");
   e2e::Run run = e2e::RunCheck({"PLAN", path, emu.Server()});
   EXPECT_EQ(run.exitCode, 1) << run.out;
   EXPECT_NE(run.out.find("Attendant01  changes\n    Password  changed\n"), std::string::npos)
@@ -83,7 +86,13 @@ TEST(CheckCommands, PlanReadsTheControllerAndWritesNothing) {
   EXPECT_NE(run.out.find("Client005  in the controller only: IMPORT leaves it as it is\n"),
             std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find("1 record changes, 1 new, 1 in the controller only\n"),
+  // IMPORT writes no second price level, so the controller's stays.
+  EXPECT_NE(run.out.find("Grade01  keeps\n    Price2  1.400 stays (IMPORT writes no such price "
+                         "level)\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("1 record changes, 1 new, 1 in the controller only, 1 record keeps "
+                         "price levels IMPORT does not write\n"),
             std::string::npos)
       << run.out;
   EXPECT_EQ(run.out.find("1111"), std::string::npos);
