@@ -181,6 +181,37 @@ std::string Stopped(const FileCheck& check) {
 
 }  // namespace
 
+std::string JsonArgument(const std::string& text) {
+  // Valid UTF-8 (file names as the program receives them) stays as it is.
+  std::u16string units;
+  size_t i = 0;
+  while (i < text.size()) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    const size_t more = c < 0x80 ? 0
+                        : (c & 0xE0) == 0xC0 ? 1
+                        : (c & 0xF0) == 0xE0 ? 2
+                        : (c & 0xF8) == 0xF0 ? 3
+                                             : 4;  // not a lead byte
+    if (more == 4) return JsonBytes(text);
+    uint32_t code = more == 0 ? c : c & (0x3Fu >> more);
+    for (size_t k = 1; k <= more; ++k) {
+      if (i + k >= text.size()) return JsonBytes(text);
+      unsigned char d = static_cast<unsigned char>(text[i + k]);
+      if ((d & 0xC0) != 0x80) return JsonBytes(text);
+      code = (code << 6) | (d & 0x3F);
+    }
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      units.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+      units.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+      units.push_back(static_cast<char16_t>(code));
+    }
+    i += more + 1;
+  }
+  return Value::Text(units).Json();
+}
+
 std::string JsonBytes(const std::string& bytes) {
   std::u16string units;
   for (char c : bytes) units.push_back(static_cast<unsigned char>(c));
@@ -191,7 +222,7 @@ std::string CheckReport(const std::string& path, const FileCheck& check, bool js
   int prices = 0;
   std::vector<std::pair<Table, int>> writes = Writes(check.prediction, &prices);
   if (json) {
-    std::string out = "{\n  \"command\": \"CHECK\",\n  \"file\": " + JsonBytes(path) +
+    std::string out = "{\n  \"command\": \"CHECK\",\n  \"file\": " + JsonArgument(path) +
                       ",\n  \"writes\": {";
     bool first = true;
     for (const auto& w : writes) {
@@ -233,8 +264,8 @@ std::string PlanReport(const std::string& path, const std::string& server,
                        const Comparison& plan, const FileCheck& check, bool json) {
   const char* onlyBefore = "in the controller only: IMPORT leaves it as it is";
   if (json) {
-    std::string out = "{\n  \"command\": \"PLAN\",\n  \"file\": " + JsonBytes(path) +
-                      ",\n  \"server\": " + JsonBytes(server) + ",\n  \"records\": [";
+    std::string out = "{\n  \"command\": \"PLAN\",\n  \"file\": " + JsonArgument(path) +
+                      ",\n  \"server\": " + JsonArgument(server) + ",\n  \"records\": [";
     bool first = true;
     for (const RecordChange& rc : plan.records) {
       out += (first ? "" : ",") + RecordJson(rc, "controller only");
@@ -267,8 +298,8 @@ std::string PlanReport(const std::string& path, const std::string& server,
 std::string DiffReport(const std::string& a, const std::string& b, const Comparison& diff,
                        const FileCheck& checkA, const FileCheck& checkB, bool json) {
   if (json) {
-    std::string out = "{\n  \"command\": \"DIFF\",\n  \"a\": " + JsonBytes(a) + ",\n  \"b\": " +
-                      JsonBytes(b) + ",\n  \"records\": [";
+    std::string out = "{\n  \"command\": \"DIFF\",\n  \"a\": " + JsonArgument(a) + ",\n  \"b\": " +
+                      JsonArgument(b) + ",\n  \"records\": [";
     bool first = true;
     for (const RecordChange& rc : diff.records) {
       RecordChange shown = rc;

@@ -19,3 +19,6 @@ std::string FailureReport(const char* command, const std::string& message, bool 
 // A text of bytes as a JSON string, each byte read as the character of the
 // same value (as the import reads the file).
 std::string JsonBytes(const std::string& bytes);
+// A command-line argument as a JSON string: UTF-8 when it is valid UTF-8 (as
+// file names reach the program), else each byte as the character of its value.
+std::string JsonArgument(const std::string& text);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -21,5 +22,12 @@ bool StderrIsTerminal();
 // output nobody is to see; null when it cannot be opened. The caller closes
 // it with fclose.
 std::FILE* OpenNullOutput();
+
+// The program's arguments, argv[0] first. On Windows they are read again from
+// the system's UTF-16 command line, split as the C runtime splits it for
+// main, and given as UTF-8, the form in which the file procedures take names:
+// a name outside the ANSI code page arrives whole. Elsewhere they are argv's
+// bytes as given.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
 }  // namespace platform
