@@ -5,4 +5,5 @@
 
 // True for 0. Otherwise prints "%s - %s.\n" with the step text and the
 // library's text for the code ("<null>" when it gives none) and returns false.
+// Control characters of the library's text (below 32, and 127) print as "?".
 bool CheckResult(const char* step, int32_t code);
