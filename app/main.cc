@@ -1,3 +1,7 @@
 #include "app/Driver.h"
+#include "platform/Platform.h"
 
-int main(int argc, char** argv) { return TarvoMain(argc, argv); }
+int main(int argc, char** argv) {
+  platform::IgnoreBrokenPipe();
+  return TarvoMain(argc, argv);
+}

@@ -17,4 +17,10 @@ std::string LocalTimeStamp();
 // True when standard error is an interactive terminal.
 bool StderrIsTerminal();
 
+// Called once at the start of the program: a write to a closed pipe or socket
+// (standard output read by `head`, for example) fails with an error instead of
+// ending the process, so that a run ends with its own exit code. Nothing to do
+// on Windows.
+void IgnoreBrokenPipe();
+
 }  // namespace platform

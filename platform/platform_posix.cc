@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <clocale>
+#include <csignal>
 #include <ctime>
 #include <unistd.h>
 
@@ -26,5 +27,7 @@ std::string LocalTimeStamp() {
 }
 
 bool StderrIsTerminal() { return isatty(2) == 1; }
+
+void IgnoreBrokenPipe() { std::signal(SIGPIPE, SIG_IGN); }
 
 }  // namespace platform

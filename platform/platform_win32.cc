@@ -38,4 +38,7 @@ std::string LocalTimeStamp() {
 
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
+// Windows ends no process for a write to a closed pipe.
+void IgnoreBrokenPipe() {}
+
 }  // namespace platform
