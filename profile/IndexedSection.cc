@@ -1,0 +1,162 @@
+#include "profile/IndexedSection.h"
+
+#include <cstring>
+#include <iterator>
+#include <limits>
+
+#include "profile/ProfileLines.h"
+
+namespace pl = profile_lines;
+
+namespace {
+
+constexpr size_t kBlock = 64 * 1024;
+
+bool EndsName(char c) { return c == ' ' || c == '=' || c == '\r' || c == '\n' || c == '\0'; }
+
+// The name a line begins with (after blanks, up to a blank, "=", a line end or
+// a NUL), in lower case; empty for a blank line. A key that holds none of
+// those characters matches a line exactly when this name starts with it.
+std::string NameOf(std::string_view line) {
+  size_t begin = 0;
+  while (begin < line.size() && line[begin] == ' ') ++begin;
+  size_t end = begin;
+  while (end < line.size() && !EndsName(line[end])) ++end;
+  return pl::Lower(line.substr(begin, end - begin));
+}
+
+bool Indexable(std::string_view key) {
+  if (key.empty()) return false;
+  for (char c : key) {
+    if (EndsName(c)) return false;
+  }
+  return true;
+}
+
+bool IsBlank(std::string_view line) {
+  size_t i = 0;
+  while (i < line.size() && line[i] == ' ') ++i;
+  return i < line.size() && (line[i] == '\r' || line[i] == '\n');
+}
+
+}  // namespace
+
+IndexedSection::IndexedSection(std::string_view text, std::unique_ptr<std::string> owner)
+    : owner_(std::move(owner)) {
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const size_t length = pl::LineLength(text, pos);
+    AddLine(text.substr(pos, length));
+    pos += length;
+  }
+  if (lines_.empty()) lines_.push_back({std::string_view(), 0});
+}
+
+std::string_view IndexedSection::Keep(std::string_view text) {
+  if (text.size() > block_size_ - block_used_) {
+    block_size_ = text.size() > kBlock ? text.size() : kBlock;
+    blocks_.push_back(std::make_unique<char[]>(block_size_));
+    block_used_ = 0;
+  }
+  char* at = blocks_.back().get() + block_used_;
+  if (!text.empty()) std::memcpy(at, text.data(), text.size());
+  block_used_ += text.size();
+  return std::string_view(at, text.size());
+}
+
+void IndexedSection::AddLine(std::string_view text) {
+  const uint32_t line = static_cast<uint32_t>(lines_.size());
+  lines_.push_back({text, tail_});
+  tail_ = line;
+  if (line == 0) return;  // the header
+  std::string name = NameOf(text);
+  if (!name.empty()) keys_.emplace(std::move(name), line);
+}
+
+void IndexedSection::SetLine(uint32_t line, std::string_view text) {
+  std::string before = NameOf(lines_[line].text);
+  std::string after = NameOf(text);
+  lines_[line].text = Keep(text);
+  if (before == after) return;
+  if (!before.empty()) keys_.erase({before, line});
+  if (!after.empty()) keys_.emplace(std::move(after), line);
+}
+
+uint32_t IndexedSection::Find(std::string_view key) const {
+  if (!Indexable(key)) {
+    // Keys with blanks, "=" or line ends are never the program's own: they
+    // are looked for line by line.
+    for (uint32_t i = 1; i < lines_.size(); ++i) {
+      if (!lines_[i].text.empty() && pl::FindKey(lines_[i].text, key).found) return i;
+    }
+    return 0;
+  }
+  const std::string lower = pl::Lower(key);
+  uint32_t first = 0;
+  auto it = keys_.lower_bound({lower, 0});
+  while (it != keys_.end() && it->first.compare(0, lower.size(), lower) == 0) {
+    // The first entry of a name is its first line.
+    if (first == 0 || it->second < first) first = it->second;
+    auto next = std::next(it);
+    if (next != keys_.end() && next->first == it->first) {
+      next = keys_.upper_bound({it->first, std::numeric_limits<uint32_t>::max()});
+    }
+    it = next;
+  }
+  return first;
+}
+
+bool IndexedSection::Read(std::string_view key, std::string_view* value) const {
+  const uint32_t line = Find(key);
+  if (line == 0) return false;
+  *value = pl::FindKey(lines_[line].text, key).value;
+  return true;
+}
+
+uint32_t IndexedSection::DropBlanksBackFrom(uint32_t line) {
+  while (line != 0 && IsBlank(lines_[line].text)) {
+    lines_[line].text = std::string_view();  // a blank line begins with no key
+    line = lines_[line].prev;
+  }
+  return line;
+}
+
+void IndexedSection::Write(std::string_view key, std::string_view value, bool last) {
+  std::string text;
+  pl::AppendKeyLine(&text, key, value);
+  const uint32_t found = Find(key);
+  if (found != 0) {
+    lines_[found].prev = DropBlanksBackFrom(lines_[found].prev);
+    SetLine(found, text);
+    return;
+  }
+  if (last) {
+    const std::string_view end = pl::LineEndNeeded(lines_[tail_].text);
+    if (!end.empty()) SetLine(tail_, std::string(lines_[tail_].text).append(end));
+  } else {
+    tail_ = DropBlanksBackFrom(tail_);
+  }
+  AddLine(Keep(text));
+}
+
+void IndexedSection::AppendLineEnd() {
+  const std::string_view tail = lines_[tail_].text;
+  if (!tail.empty() && tail.back() == '\n') {
+    AddLine("\r\n");
+  } else {
+    SetLine(tail_, std::string(tail).append("\r\n"));
+  }
+}
+
+void IndexedSection::AppendPieces(std::vector<std::string_view>* pieces) const {
+  const char* end = nullptr;  // where the last piece ends
+  for (const Line& line : lines_) {
+    if (line.text.empty()) continue;
+    if (end != nullptr && line.text.data() == end) {
+      pieces->back() = std::string_view(pieces->back().data(), pieces->back().size() + line.text.size());
+    } else {
+      pieces->push_back(line.text);
+    }
+    end = line.text.data() + line.text.size();
+  }
+}
