@@ -15,14 +15,37 @@ constexpr size_t kBlock = 64 * 1024;
 bool EndsName(char c) { return c == ' ' || c == '=' || c == '\r' || c == '\n' || c == '\0'; }
 
 // The name a line begins with (after blanks, up to a blank, "=", a line end or
-// a NUL), in lower case; empty for a blank line. A key that holds none of
-// those characters matches a line exactly when this name starts with it.
-std::string NameOf(std::string_view line) {
+// a NUL); empty for a blank line. A key that holds none of those characters
+// matches a line exactly when this name starts with it (case ignored).
+std::string_view NameOf(std::string_view line) {
   size_t begin = 0;
   while (begin < line.size() && line[begin] == ' ') ++begin;
   size_t end = begin;
   while (end < line.size() && !EndsName(line[end])) ++end;
-  return pl::Lower(line.substr(begin, end - begin));
+  return line.substr(begin, end - begin);
+}
+
+unsigned char LowerChar(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
+// Compares the first n characters, case ignored: <0, 0 or >0.
+int CompareLower(std::string_view a, std::string_view b, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char x = LowerChar(a[i]);
+    const unsigned char y = LowerChar(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return 0;
+}
+
+bool StartsWith(std::string_view name, std::string_view key) {
+  return name.size() >= key.size() && CompareLower(name, key, key.size()) == 0;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && CompareLower(a, b, a.size()) == 0;
 }
 
 bool Indexable(std::string_view key) {
@@ -40,6 +63,14 @@ bool IsBlank(std::string_view line) {
 }
 
 }  // namespace
+
+bool IndexedSection::NameOrder::operator()(const Name& a, const Name& b) const {
+  const size_t common = a.name.size() < b.name.size() ? a.name.size() : b.name.size();
+  const int order = CompareLower(a.name, b.name, common);
+  if (order != 0) return order < 0;
+  if (a.name.size() != b.name.size()) return a.name.size() < b.name.size();
+  return a.line < b.line;
+}
 
 IndexedSection::IndexedSection(std::string_view text, std::unique_ptr<std::string> owner)
     : owner_(std::move(owner)) {
@@ -69,17 +100,18 @@ void IndexedSection::AddLine(std::string_view text) {
   lines_.push_back({text, tail_});
   tail_ = line;
   if (line == 0) return;  // the header
-  std::string name = NameOf(text);
-  if (!name.empty()) keys_.emplace(std::move(name), line);
+  const std::string_view name = NameOf(text);
+  if (!name.empty()) names_.insert({name, line});
 }
 
 void IndexedSection::SetLine(uint32_t line, std::string_view text) {
-  std::string before = NameOf(lines_[line].text);
-  std::string after = NameOf(text);
+  const std::string_view before = NameOf(lines_[line].text);
   lines_[line].text = Keep(text);
-  if (before == after) return;
-  if (!before.empty()) keys_.erase({before, line});
-  if (!after.empty()) keys_.emplace(std::move(after), line);
+  const std::string_view after = NameOf(lines_[line].text);
+  if (SameName(before, after)) return;
+  // The old text stays where it was, so its name can still be compared.
+  if (!before.empty()) names_.erase({before, line});
+  if (!after.empty()) names_.insert({after, line});
 }
 
 uint32_t IndexedSection::Find(std::string_view key) const {
@@ -91,15 +123,14 @@ uint32_t IndexedSection::Find(std::string_view key) const {
     }
     return 0;
   }
-  const std::string lower = pl::Lower(key);
   uint32_t first = 0;
-  auto it = keys_.lower_bound({lower, 0});
-  while (it != keys_.end() && it->first.compare(0, lower.size(), lower) == 0) {
+  auto it = names_.lower_bound({key, 0});
+  while (it != names_.end() && StartsWith(it->name, key)) {
     // The first entry of a name is its first line.
-    if (first == 0 || it->second < first) first = it->second;
+    if (first == 0 || it->line < first) first = it->line;
     auto next = std::next(it);
-    if (next != keys_.end() && next->first == it->first) {
-      next = keys_.upper_bound({it->first, std::numeric_limits<uint32_t>::max()});
+    if (next != names_.end() && SameName(next->name, it->name)) {
+      next = names_.upper_bound({it->name, std::numeric_limits<uint32_t>::max()});
     }
     it = next;
   }

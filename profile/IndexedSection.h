@@ -14,7 +14,6 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 class IndexedSection {
@@ -45,6 +44,17 @@ class IndexedSection {
     std::string_view text;  // empty once the line has been dropped
     uint32_t prev;          // the line before it that is still there
   };
+  // The key name a line begins with (a view of the line's text, which never
+  // moves), and the line.
+  struct Name {
+    std::string_view name;
+    uint32_t line;
+  };
+  // By name without regard to the case of ASCII letters, then by line: the
+  // names that start with a key stand side by side.
+  struct NameOrder {
+    bool operator()(const Name& a, const Name& b) const;
+  };
 
   // The first line after the header that begins with the key, or 0.
   uint32_t Find(std::string_view key) const;
@@ -59,10 +69,8 @@ class IndexedSection {
   std::unique_ptr<std::string> owner_;
   std::vector<Line> lines_;
   uint32_t tail_ = 0;  // the last line kept
-  // (lower-case key name a line begins with, line), for every line that
-  // begins with one: the lines that begin with a key are the names that start
-  // with it, side by side in this order.
-  std::set<std::pair<std::string, uint32_t>> keys_;
+  // Every line that begins with a key name.
+  std::set<Name, NameOrder> names_;
   // The texts of lines written, in blocks that never move.
   std::vector<std::unique_ptr<char[]>> blocks_;
   size_t block_used_ = 0;
