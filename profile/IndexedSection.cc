@@ -1,5 +1,6 @@
 #include "profile/IndexedSection.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <limits>
@@ -64,23 +65,43 @@ bool IsBlank(std::string_view line) {
 
 }  // namespace
 
+IndexedSection::Name::Name(std::string_view text, uint32_t at) : head(0), name(text), line(at) {
+  for (size_t i = 0; i < 8; ++i) {
+    head = (head << 8) | (i < text.size() ? LowerChar(text[i]) : 0u);
+  }
+}
+
 bool IndexedSection::NameOrder::operator()(const Name& a, const Name& b) const {
+  // A name holds no NUL: equal heads are equal first eight characters, or
+  // the same shorter name.
+  if (a.head != b.head) return a.head < b.head;
   const size_t common = a.name.size() < b.name.size() ? a.name.size() : b.name.size();
-  const int order = CompareLower(a.name, b.name, common);
-  if (order != 0) return order < 0;
+  if (common > 8) {
+    const int order = CompareLower(a.name.substr(8), b.name.substr(8), common - 8);
+    if (order != 0) return order < 0;
+  }
   if (a.name.size() != b.name.size()) return a.name.size() < b.name.size();
   return a.line < b.line;
 }
 
 IndexedSection::IndexedSection(std::string_view text, std::unique_ptr<std::string> owner)
     : owner_(std::move(owner)) {
+  // The names are sorted first: a set built from a sorted range is built in
+  // one pass.
+  std::vector<Name> names;
   size_t pos = 0;
   while (pos < text.size()) {
     const size_t length = pl::LineLength(text, pos);
-    AddLine(text.substr(pos, length));
+    const uint32_t line = static_cast<uint32_t>(lines_.size());
+    lines_.push_back({text.substr(pos, length), tail_});
+    tail_ = line;
+    const std::string_view name = NameOf(lines_.back().text);
+    if (line != 0 && !name.empty()) names.push_back({name, line});
     pos += length;
   }
   if (lines_.empty()) lines_.push_back({std::string_view(), 0});
+  std::sort(names.begin(), names.end(), NameOrder());
+  names_ = Names(names.begin(), names.end());
 }
 
 std::string_view IndexedSection::Keep(std::string_view text) {
@@ -95,13 +116,14 @@ std::string_view IndexedSection::Keep(std::string_view text) {
   return std::string_view(at, text.size());
 }
 
-void IndexedSection::AddLine(std::string_view text) {
+void IndexedSection::AddLine(std::string_view text, Names::const_iterator where) {
   const uint32_t line = static_cast<uint32_t>(lines_.size());
   lines_.push_back({text, tail_});
   tail_ = line;
   if (line == 0) return;  // the header
   const std::string_view name = NameOf(text);
-  if (!name.empty()) names_.insert({name, line});
+  // A line added comes after every other: it goes last among its name's.
+  if (!name.empty()) names_.insert(where, {name, line});
 }
 
 void IndexedSection::SetLine(uint32_t line, std::string_view text) {
@@ -114,7 +136,7 @@ void IndexedSection::SetLine(uint32_t line, std::string_view text) {
   if (!after.empty()) names_.insert({after, line});
 }
 
-uint32_t IndexedSection::Find(std::string_view key) const {
+uint32_t IndexedSection::Find(std::string_view key, Names::const_iterator* where) const {
   if (!Indexable(key)) {
     // Keys with blanks, "=" or line ends are never the program's own: they
     // are looked for line by line.
@@ -125,6 +147,7 @@ uint32_t IndexedSection::Find(std::string_view key) const {
   }
   uint32_t first = 0;
   auto it = names_.lower_bound({key, 0});
+  if (where != nullptr) *where = it;
   while (it != names_.end() && StartsWith(it->name, key)) {
     // The first entry of a name is its first line.
     if (first == 0 || it->line < first) first = it->line;
@@ -155,19 +178,23 @@ uint32_t IndexedSection::DropBlanksBackFrom(uint32_t line) {
 void IndexedSection::Write(std::string_view key, std::string_view value, bool last) {
   std::string text;
   pl::AppendKeyLine(&text, key, value);
-  const uint32_t found = Find(key);
+  // Where no line begins with the key, its name goes where the search for it
+  // ended (the names that start with it would stand there).
+  Names::const_iterator where = names_.end();
+  const uint32_t found = Find(key, &where);
   if (found != 0) {
     lines_[found].prev = DropBlanksBackFrom(lines_[found].prev);
     SetLine(found, text);
     return;
   }
   if (last) {
+    // A line end added changes no line's name: `where` stays good.
     const std::string_view end = pl::LineEndNeeded(lines_[tail_].text);
     if (!end.empty()) SetLine(tail_, std::string(lines_[tail_].text).append(end));
   } else {
     tail_ = DropBlanksBackFrom(tail_);
   }
-  AddLine(Keep(text));
+  AddLine(Keep(text), where);
 }
 
 void IndexedSection::AppendLineEnd() {

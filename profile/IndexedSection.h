@@ -45,8 +45,12 @@ class IndexedSection {
     uint32_t prev;          // the line before it that is still there
   };
   // The key name a line begins with (a view of the line's text, which never
-  // moves), and the line.
+  // moves), and the line. `head` holds the name's first eight characters in
+  // lower case, the first in the highest byte (zeros after a shorter name), so
+  // that most comparisons never read the text.
   struct Name {
+    Name(std::string_view name, uint32_t line);
+    uint64_t head;
     std::string_view name;
     uint32_t line;
   };
@@ -56,21 +60,25 @@ class IndexedSection {
     bool operator()(const Name& a, const Name& b) const;
   };
 
-  // The first line after the header that begins with the key, or 0.
-  uint32_t Find(std::string_view key) const;
+  using Names = std::set<Name, NameOrder>;
+
+  // The first line after the header that begins with the key, or 0. With
+  // `where`, the place in names_ where the key's name goes.
+  uint32_t Find(std::string_view key, Names::const_iterator* where = nullptr) const;
   // Drops the blank lines that end at `line` (going back from it) and gives
   // the line before them that is kept.
   uint32_t DropBlanksBackFrom(uint32_t line);
   // Replaces a line's text, keeping the index right.
   void SetLine(uint32_t line, std::string_view text);
-  void AddLine(std::string_view text);
+  void AddLine(std::string_view text, Names::const_iterator where);
+  void AddLine(std::string_view text) { AddLine(text, names_.end()); }
   std::string_view Keep(std::string_view text);
 
   std::unique_ptr<std::string> owner_;
   std::vector<Line> lines_;
   uint32_t tail_ = 0;  // the last line kept
   // Every line that begins with a key name.
-  std::set<Name, NameOrder> names_;
+  Names names_;
   // The texts of lines written, in blocks that never move.
   std::vector<std::unique_ptr<char[]>> blocks_;
   size_t block_used_ = 0;

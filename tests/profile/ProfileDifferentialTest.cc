@@ -21,7 +21,8 @@ const std::vector<std::string> kSections = {
     "Port01", "port01", "Port010", "Port1", "Pump01", "a]b", "a", "X", "Gr\xe9", "", " Port01"};
 const std::vector<std::string> kKeys = {
     "Number", "number", "Num", "NumberEx", "Price1", "Price10", "Name", "A", " A", "K=",
-    "[bad", "a\rb", "N\xe9"};
+    "[bad", "a\rb", "N\xe9", "Hose12Price1", "HOSE12PRICE10", "Hose12P",
+    "Hose12PriceB", "hose12pricea"};
 
 class Generator {
  public:
