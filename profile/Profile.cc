@@ -42,12 +42,12 @@ bool CProfile::Load(std::string* error) {
 std::string CProfile::FromFile(std::string bytes) {
   mark_ = fe::MarkOf(bytes);
   odd_byte_.clear();
-  const std::string_view text = std::string_view(bytes).substr(fe::MarkBytes(mark_).size());
+  bytes.erase(0, fe::MarkBytes(mark_).size());
+  const std::string_view text = bytes;
   switch (mark_) {
     case fe::Mark::kNone:
-      return bytes;
     case fe::Mark::kUtf8:
-      return std::string(text);
+      return bytes;
     case fe::Mark::kUtf16Le:
     case fe::Mark::kUtf16Be:
       if (text.size() % 2 != 0) odd_byte_.assign(1, text.back());
@@ -58,21 +58,14 @@ std::string CProfile::FromFile(std::string bytes) {
 }
 
 std::vector<std::string_view> CProfile::ToFile(std::string* buffer) const {
-  std::vector<std::string_view> pieces = store_.Pieces();
-  switch (mark_) {
-    case fe::Mark::kNone:
-      break;
-    case fe::Mark::kUtf8:
-      pieces.insert(pieces.begin(), fe::MarkBytes(mark_));
-      break;
-    case fe::Mark::kUtf16Le:
-    case fe::Mark::kUtf16Be:
-      buffer->assign(fe::MarkBytes(mark_));
-      buffer->append(fe::Utf8ToUtf16(store_.Bytes(), mark_ == fe::Mark::kUtf16Be));
-      buffer->append(odd_byte_);
-      pieces.assign(1, *buffer);
-      break;
+  if (mark_ == fe::Mark::kUtf16Le || mark_ == fe::Mark::kUtf16Be) {
+    buffer->assign(fe::MarkBytes(mark_));
+    buffer->append(fe::Utf8ToUtf16(store_.Bytes(), mark_ == fe::Mark::kUtf16Be));
+    buffer->append(odd_byte_);
+    return {*buffer};
   }
+  std::vector<std::string_view> pieces = store_.Pieces();
+  if (mark_ == fe::Mark::kUtf8) pieces.insert(pieces.begin(), fe::MarkBytes(mark_));
   return pieces;
 }
 
