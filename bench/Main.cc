@@ -293,7 +293,8 @@ void PrintTable(const Collector& c) {
         };
         char growth[48] = "";
         if (s.get() != &first && tarvo != nullptr && base != nullptr) {
-          std::snprintf(growth, sizeof growth, "%.2fx %s", perKey(tarvo, s->keys) / perKey(base, first.keys),
+          std::snprintf(growth, sizeof growth, "%.2fx %s",
+                        perKey(tarvo, s->keys) / perKey(base, first.keys),
                         first.size.name.c_str());
         }
         std::printf("%-10s %7zu %8.0f  %-9s %9.3f %9.3f %9s %13s\n", s->size.name.c_str(), s->keys,

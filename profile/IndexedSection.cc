@@ -211,7 +211,8 @@ void IndexedSection::AppendPieces(std::vector<std::string_view>* pieces) const {
   for (const Line& line : lines_) {
     if (line.text.empty()) continue;
     if (end != nullptr && line.text.data() == end) {
-      pieces->back() = std::string_view(pieces->back().data(), pieces->back().size() + line.text.size());
+      const std::string_view joined = pieces->back();
+      pieces->back() = std::string_view(joined.data(), joined.size() + line.text.size());
     } else {
       pieces->push_back(line.text);
     }

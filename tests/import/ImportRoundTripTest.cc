@@ -157,7 +157,8 @@ TEST(ImportRoundTrip, FilesWithAByteOrderMark) {
   const std::string utf8 = e2e::ReadFile(dir + "/utf8.ini");
   ASSERT_EQ(utf8.rfind("\xEF\xBB\xBF\r\n[Application]\r\n", 0), 0u) << utf8.substr(0, 40);
   EXPECT_NE(utf8.find("Name=\xCE\xA9mega Caf\xC3\xA9 \xE2\x82\xAC\r\n"), std::string::npos);
-  ASSERT_EQ(e2e::ReadFile(dir + "/utf16.ini").rfind(std::string("\xFF\xFE\r\0\n\0[\0A\0", 10), 0), 0u);
+  const std::string utf16Start("\xFF\xFE\r\0\n\0[\0A\0", 10);
+  ASSERT_EQ(e2e::ReadFile(dir + "/utf16.ini").rfind(utf16Start, 0), 0u);
   EXPECT_EQ(Masked(Iconv("UTF-16", "UTF-8", dir + "/utf16.ini")), Masked(utf8.substr(3)));
 
   for (const char* name : {"utf8.ini", "utf16.ini"}) {
