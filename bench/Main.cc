@@ -11,7 +11,10 @@
 //       typical and large only);
 //   run/<station>/<export|import>  whole runs against the emulator,
 //       TarvoExtract as a process and, in turn, a bare client that replays
-//       the same library calls and discards the results.
+//       the same library calls and discards the results;
+//   profile/pump<hoses>/<work>/<who>  the profile alone on one pump with
+//       1,000 and 16,000 hoses (a server that lies about a pump's hoses):
+//       the cost per key must not grow with the section.
 // and prints the ratios after the runs.
 #include <benchmark/benchmark.h>
 
@@ -50,6 +53,8 @@ struct Station {
 
 // Each station has an emulator of its own for all its runs.
 std::vector<std::unique_ptr<Station>> g_stations;
+// The one-pump stations: a file only, no emulator.
+std::vector<std::unique_ptr<Station>> g_pumps;
 
 const json kEmptyController = {{"versions", {{"dll", "4.2.1"}, {"server", "4.2.0"}}}};
 
@@ -108,6 +113,19 @@ bool Prepare(Station& s, const std::string& keepIn) {
   s.sections = bench::SectionsOf(bytes);
   s.keys = bench::KeyCount(s.sections);
   return true;
+}
+
+bool PrepareOnePump(Station& s, int hoses, const std::string& keepIn) {
+  s.size.name = "pump" + std::to_string(hoses);
+  s.dir = keepIn.empty() ? e2e::TempDir() : keepIn + "/" + s.size.name;
+  if (!keepIn.empty()) mkdir(s.dir.c_str(), 0755);
+  s.file = s.dir + "/station.ini";
+  const std::string bytes = bench::OnePumpFile(hoses);
+  e2e::WriteFile(s.file, bytes);
+  s.fileBytes = bytes.size();
+  s.sections = bench::SectionsOf(bytes);
+  s.keys = bench::KeyCount(s.sections);
+  return s.keys > 0;
 }
 
 // --- the profile alone ---
@@ -327,6 +345,34 @@ void PrintTable(const Collector& c) {
     }
   }
 
+  // One pump: the cost per key of the largest against the smallest.
+  if (!g_pumps.empty()) {
+    std::printf("\nOne pump with many hoses, the profile alone (microseconds per key)\n");
+    std::printf("%-10s %7s %8s  %-9s %9s %9s %9s %13s\n", "station", "keys", "KB", "work",
+                "tarvo", "floor", "x floor", "x per key of");
+    const Station& first = *g_pumps.front();
+    for (const auto& s : g_pumps) {
+      for (const char* work : {"new", "existing", "read"}) {
+        const std::string stem = "profile/" + s->size.name + "/" + work + "/";
+        const Result* tarvo = c.Find(stem + "tarvo");
+        const Result* floor = c.Find(stem + "floor");
+        const Result* base = c.Find("profile/" + first.size.name + "/" + work + "/tarvo");
+        auto perKey = [](const Result* r, size_t keys) {
+          return r == nullptr ? 0.0 : r->seconds * 1e6 / static_cast<double>(keys);
+        };
+        char growth[48] = "";
+        if (s.get() != &first && tarvo != nullptr && base != nullptr) {
+          std::snprintf(growth, sizeof growth, "%.2fx %s",
+                        perKey(tarvo, s->keys) / perKey(base, first.keys),
+                        first.size.name.c_str());
+        }
+        std::printf("%-10s %7zu %8.0f  %-9s %9.3f %9.3f %9s %13s\n", s->size.name.c_str(), s->keys,
+                    s->fileBytes / 1024.0, work, perKey(tarvo, s->keys), perKey(floor, s->keys),
+                    Ratio(tarvo, floor).c_str(), growth);
+      }
+    }
+  }
+
   // Linear growth: from large to largest the times should grow like the keys.
   if (g_stations.size() >= 3) {
     const Station& large = *g_stations[1];
@@ -354,11 +400,15 @@ void PrintTable(const Collector& c) {
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  // --stations=DIR keeps each station's fixture, file and journals there.
+  // --stations=DIR keeps each station's fixture, file and journals there;
+  // --one-pump measures only the one-pump stations (no emulator).
   std::string keepIn;
+  bool onePumpOnly = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg.rfind("--stations=", 0) == 0) {
+    if (arg == "--one-pump") {
+      onePumpOnly = true;
+    } else if (arg.rfind("--stations=", 0) == 0) {
       keepIn = arg.substr(11);
     } else {
       std::fprintf(stderr, "tarvo_bench: unknown argument %s\n", argv[i]);
@@ -366,11 +416,17 @@ int main(int argc, char** argv) {
     }
   }
   for (const bench::StationSize& size : bench::Stations()) {
+    if (onePumpOnly) break;
     auto s = std::make_unique<Station>();
     s->size = size;
     std::fprintf(stderr, "preparing the %s station...\n", size.name.c_str());
     if (!Prepare(*s, keepIn)) return 1;
     g_stations.push_back(std::move(s));
+  }
+  for (int hoses : bench::OnePumpHoses()) {
+    auto s = std::make_unique<Station>();
+    if (!PrepareOnePump(*s, hoses, keepIn)) return 1;
+    g_pumps.push_back(std::move(s));
   }
 
   for (const auto& sp : g_stations) {
@@ -401,10 +457,23 @@ int main(int argc, char** argv) {
         ->Unit(ms)->UseManualTime()->Iterations(runs);
   }
 
+  for (const auto& sp : g_pumps) {
+    Station* s = sp.get();
+    const std::string p = "profile/" + s->size.name + "/";
+    const auto ms = benchmark::kMillisecond;
+    benchmark::RegisterBenchmark((p + "new/tarvo").c_str(), ProfileNew, s, bench::ProfileWrite)->Unit(ms)->MinTime(0.3);
+    benchmark::RegisterBenchmark((p + "new/floor").c_str(), ProfileNew, s, bench::FloorWrite)->Unit(ms)->MinTime(0.3);
+    benchmark::RegisterBenchmark((p + "existing/tarvo").c_str(), ProfileExisting, s, bench::ProfileWrite)->Unit(ms)->MinTime(0.3);
+    benchmark::RegisterBenchmark((p + "existing/floor").c_str(), ProfileExisting, s, bench::FloorWrite)->Unit(ms)->MinTime(0.3);
+    benchmark::RegisterBenchmark((p + "read/tarvo").c_str(), ProfileRead, s, bench::ProfileRead)->Unit(ms)->MinTime(0.3);
+    benchmark::RegisterBenchmark((p + "read/floor").c_str(), ProfileRead, s, bench::FloorRead)->Unit(ms)->MinTime(0.3);
+  }
+
   Collector collector;
   benchmark::RunSpecifiedBenchmarks(&collector);
   PrintTable(collector);
   benchmark::Shutdown();
   g_stations.clear();  // stops the emulators
+  g_pumps.clear();
   return 0;
 }

@@ -102,4 +102,27 @@ json StationFixture(const StationSize& s) {
   return f;
 }
 
+const std::vector<int>& OnePumpHoses() {
+  static const std::vector<int> hoses = {1000, 16000};
+  return hoses;
+}
+
+std::string OnePumpFile(int hoses) {
+  std::string file =
+      "\r\n[Pump01]\r\nNumber=1\r\nName=Bomba 1 Caf\xe9\r\nPhysicalNumber=1\r\nSide=2\r\n"
+      "Address=1\r\nSlot=-1\r\nPriceLevel1=1\r\nPriceLevel2=2\r\nPriceDspFormat=3\r\n"
+      "VolumeDspFormat=2\r\nValueDspFormat=2\r\nPumpType=4\r\nPortID=1\r\n"
+      "AttendantID=-1\r\nAuthMode=0\r\nStackMode=0\r\nPrepayAllowed=1\r\n"
+      "PreauthAllowed=0\r\nMuxSlotZigBeeID=5\r\nPriceControl=0\r\nHasPreset=1\r\n";
+  char lines[512];
+  for (int h = 1; h <= hoses; ++h) {
+    std::snprintf(lines, sizeof lines,
+                  "Hose%dID=%d\r\nHose%dTank=1\r\nHose%dPhysicalNumber=%d\r\nHose%dReader=0\r\n"
+                  "Hose%dPrice1=1.589\r\nHose%dPrice2=1.569\r\nHose%dEnabled=1\r\n",
+                  h, 10 + h, h, h, h, h, h, h, h);
+    file += lines;
+  }
+  return file;
+}
+
 }  // namespace bench

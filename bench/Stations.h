@@ -20,4 +20,12 @@ const std::vector<StationSize>& Stations();
 // Latin-1 letters, hoses point at existing pumps and tanks.
 nlohmann::json StationFixture(const StationSize& size);
 
+// The hose counts of the one-pump stations: a real pump has at most eight
+// hoses, a server that lies may report any number.
+const std::vector<int>& OnePumpHoses();
+
+// The file an EXPORT writes for one pump with that many hoses (its section
+// only, keys in the export's order), for the profile alone.
+std::string OnePumpFile(int hoses);
+
 }  // namespace bench

@@ -10,6 +10,7 @@
 
 #include "check/FileScan.h"
 #include "platform/File.h"
+#include "profile/FileEncoding.h"
 #include "profile/ProfileLines.h"
 #include "profile/Text.h"
 
@@ -143,7 +144,8 @@ size_t Distance(const std::string& a, const std::string& b) {
 
 class Checker {
  public:
-  Checker(const FileScan& file, FileCheck* check) : file_(file), check_(check) {}
+  Checker(const FileScan& file, file_encoding::Mark mark, FileCheck* check)
+      : file_(file), mark_(mark), check_(check) {}
 
   void Run() {
     WholeFile();
@@ -194,26 +196,17 @@ class Checker {
 
   void WholeFile() {
     const std::string& b = file_.Bytes();
-    const bool utf16 =
-        b.size() >= 2 && ((b[0] == '\xFF' && b[1] == '\xFE') || (b[0] == '\xFE' && b[1] == '\xFF'));
-    if (utf16) {
-      Warn(1, "", "",
-           "the file begins with a UTF-16 byte-order mark; IMPORT reads it byte for byte as "
-           "8-bit text (save it as ANSI)");
-    } else if (b.size() >= 3 && b.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-      Warn(1, "", "",
-           "the file begins with a UTF-8 byte-order mark; IMPORT reads it byte for byte, "
-           "the mark included, as part of the first line");
-    }
-    // In a UTF-16 file NUL bytes and lone CRs are what the mark already says.
-    size_t nul = utf16 ? std::string::npos : b.find('\0');
+    // A file with a byte-order mark is read in its encoding: its texts reach
+    // the controller as the characters they are.
+    const bool marked = mark_ != file_encoding::Mark::kNone;
+    const size_t nul = b.find('\0');
     if (nul != std::string::npos) {
       Warn(file_.LineAt(nul), "", "",
            "NUL bytes: IMPORT ignores the rest of each line after one");
     }
     size_t lf = b.find('\n');
     size_t loneCr = std::string::npos;
-    for (size_t i = 0; i < b.size() && !utf16; ++i) {
+    for (size_t i = 0; i < b.size(); ++i) {
       if (b[i] == '\r' && i + 1 < b.size() && b[i + 1] != '\n') {
         loneCr = i;
         break;
@@ -227,7 +220,7 @@ class Checker {
     }
     size_t utf8 = 0;
     size_t firstUtf8 = 0;
-    for (size_t i = 0; i < b.size(); ++i) {
+    for (size_t i = 0; i < b.size() && !marked; ++i) {
       unsigned char c = static_cast<unsigned char>(b[i]);
       size_t more = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 0;
       if (more == 0 || c == 0xC0 || c == 0xC1 || i + more >= b.size()) continue;
@@ -244,7 +237,8 @@ class Checker {
       Warn(file_.LineAt(firstUtf8), "", "",
            std::to_string(utf8) +
                " characters look like UTF-8; IMPORT reads the file byte for byte, so each "
-               "becomes two to four characters in the controller (save it as ANSI)");
+               "becomes two to four characters in the controller (save it as ANSI, or as UTF-8 "
+               "with a byte-order mark)");
     }
     if (check_->prediction.records.empty()) {
       Warn(0, "", "", "IMPORT would write no record at all");
@@ -614,6 +608,7 @@ class Checker {
   }
 
   const FileScan& file_;
+  file_encoding::Mark mark_;
   FileCheck* check_;
   std::unordered_set<int32_t> written_[8];
   std::set<std::pair<int32_t, int32_t>> writtenHoses_;
@@ -628,7 +623,17 @@ bool CheckFile(const std::string& path, FileCheck* check, std::string* error) {
   platform::FileLoad load;
   if (!platform::LoadFile(path, false, &load, error)) return false;
   if (!PredictImport(path, &check->prediction, error)) return false;
-  FileScan file(std::move(load.bytes));
-  Checker(file, check).Run();
+  // The lines as the profile reads them: a byte-order mark says how the file
+  // is encoded and is not part of the first line; a UTF-16 file is read as
+  // UTF-8 (the same number of lines).
+  const file_encoding::Mark mark = file_encoding::MarkOf(load.bytes);
+  std::string bytes = std::move(load.bytes);
+  bytes.erase(0, file_encoding::MarkBytes(mark).size());
+  if (mark == file_encoding::Mark::kUtf16Le || mark == file_encoding::Mark::kUtf16Be) {
+    bytes = file_encoding::Utf16ToUtf8(std::string_view(bytes).substr(0, bytes.size() & ~size_t{1}),
+                                       mark == file_encoding::Mark::kUtf16Be);
+  }
+  FileScan file(std::move(bytes));
+  Checker(file, mark, check).Run();
   return true;
 }

@@ -1,7 +1,26 @@
 #include "client/CheckResult.h"
 
+#include <string>
+
 #include "client/ClientLibrary.h"
 #include "client/LibString.h"
+
+namespace {
+
+// A library text as the console shows it: byte for byte like Narrow, but
+// every control character (below 32, and 127) printed as "?", so that a text
+// from the server cannot move the cursor or send escape sequences to the
+// technician's terminal.
+std::string ConsoleText(const Text& text) {
+  std::string out = text.Narrow();
+  for (char& c : out) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 32 || u == 127) c = '?';
+  }
+  return out;
+}
+
+}  // namespace
 
 bool CheckResult(ClientLibrary& library, std::FILE* out, const char* step, int32_t code) {
   if (code == 0) return true;
@@ -10,7 +29,7 @@ bool CheckResult(ClientLibrary& library, std::FILE* out, const char* step, int32
   LibString libraryText;
   *libraryText.Out() = library.ResultString(code);
   std::fprintf(out, "%s - %s.\n", step != nullptr ? step : "<null>",
-               libraryText.ToText().Narrow().c_str());
+               ConsoleText(libraryText.ToText()).c_str());
   return false;
 }
 

@@ -30,4 +30,10 @@ std::FILE* OpenNullOutput();
 // bytes as given.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
+// Called once at the start of the program: a write to a closed pipe or socket
+// (standard output read by `head`, for example) fails with an error instead of
+// ending the process, so that a run ends with its own exit code. Nothing to do
+// on Windows.
+void IgnoreBrokenPipe();
+
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <unistd.h>
@@ -35,5 +36,7 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   for (int i = 0; i < argc; ++i) arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
   return arguments;
 }
+
+void IgnoreBrokenPipe() { std::signal(SIGPIPE, SIG_IGN); }
 
 }  // namespace platform

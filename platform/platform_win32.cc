@@ -72,4 +72,7 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return arguments;
 }
 
+// Windows ends no process for a write to a closed pipe.
+void IgnoreBrokenPipe() {}
+
 }  // namespace platform

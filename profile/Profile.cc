@@ -5,6 +5,8 @@
 #include "platform/File.h"
 #include "profile/ProfileLines.h"
 
+namespace fe = file_encoding;
+
 CProfile::CProfile(const char* path, bool writable)
     : path_(path != nullptr ? path : ""), writable_(writable) {}
 
@@ -31,10 +33,12 @@ bool CProfile::Load(std::string* error) {
   // any other, not the end of the process.
   try {
     if (!platform::LoadFile(path_, writable_, &load, error)) return false;
-    store_.Assign(std::move(load.bytes));
+    store_.Assign(FromFile(std::move(load.bytes)));
     target_ = std::move(load.target);
   } catch (const std::bad_alloc&) {
     store_ = ProfileStore();
+    mark_ = fe::Mark::kNone;
+    odd_byte_.clear();
     if (error != nullptr) *error = "Not enough memory";
     return false;
   }
@@ -42,15 +46,59 @@ bool CProfile::Load(std::string* error) {
   return true;
 }
 
+std::string CProfile::FromFile(std::string bytes) {
+  mark_ = fe::MarkOf(bytes);
+  odd_byte_.clear();
+  bytes.erase(0, fe::MarkBytes(mark_).size());
+  const std::string_view text = bytes;
+  switch (mark_) {
+    case fe::Mark::kNone:
+    case fe::Mark::kUtf8:
+      return bytes;
+    case fe::Mark::kUtf16Le:
+    case fe::Mark::kUtf16Be:
+      if (text.size() % 2 != 0) odd_byte_.assign(1, text.back());
+      return fe::Utf16ToUtf8(text.substr(0, text.size() - odd_byte_.size()),
+                             mark_ == fe::Mark::kUtf16Be);
+  }
+  return bytes;
+}
+
+std::vector<std::string_view> CProfile::ToFile(std::string* buffer) const {
+  if (mark_ == fe::Mark::kUtf16Le || mark_ == fe::Mark::kUtf16Be) {
+    buffer->assign(fe::MarkBytes(mark_));
+    buffer->append(fe::Utf8ToUtf16(store_.Bytes(), mark_ == fe::Mark::kUtf16Be));
+    buffer->append(odd_byte_);
+    return {*buffer};
+  }
+  std::vector<std::string_view> pieces = store_.Pieces();
+  if (mark_ == fe::Mark::kUtf8) pieces.insert(pieces.begin(), fe::MarkBytes(mark_));
+  return pieces;
+}
+
+std::string_view CProfile::FileName(std::string_view name, std::string* buffer) const {
+  if (mark_ == fe::Mark::kNone || fe::IsAscii(name)) return name;
+  *buffer = fe::BytesToUtf8(name);
+  return *buffer;
+}
+
 bool CProfile::Open(std::string* error) { return Load(error); }
 
 int CProfile::ReadString(const char* key, Text& value) {
   value = Text("");
   std::string_view found;
-  if (key == nullptr || section_.empty() || !Load(nullptr) || !store_.Read(section_, key, &found)) {
+  std::string section, name;
+  if (key == nullptr || section_.empty() || !Load(nullptr) ||
+      !store_.Read(FileName(section_, &section), FileName(key, &name), &found)) {
     return 0;
   }
-  value = Text(std::string(profile_lines::Unquote(found)));
+  found = profile_lines::Unquote(found);
+  if (mark_ == fe::Mark::kNone) {
+    value = Text(std::string(found));
+  } else {
+    const std::u16string units = fe::DecodeUtf8(found, Text::kMaxLength);
+    value = Text::FromUnits(units.data(), static_cast<int>(units.size()));
+  }
   return value.Length();
 }
 
@@ -63,7 +111,9 @@ int32_t CProfile::ReadInt(const char* key) {
 Currency CProfile::ReadCurrency(const char* key) {
   Currency amount;
   std::string_view found;
-  if (key != nullptr && !section_.empty() && Load(nullptr) && store_.Read(section_, key, &found)) {
+  std::string section, name;
+  if (key != nullptr && !section_.empty() && Load(nullptr) &&
+      store_.Read(FileName(section_, &section), FileName(key, &name), &found)) {
     amount.value = profile_lines::ToCurrency(profile_lines::Unquote(found));
   }
   return amount;
@@ -76,15 +126,22 @@ int CProfile::WriteString(const char* key, const Text& value) {
     return 0;
   }
   // An absent value is written like an empty one.
-  std::string bytes = value.Length() > 0 ? value.Narrow() : std::string();
-  if (!store_.Write(section_, key, bytes)) return 0;
+  std::string bytes;
+  if (mark_ != fe::Mark::kNone) {
+    fe::AppendUtf8(&bytes, value.Units());
+  } else if (value.Length() > 0) {
+    bytes = value.Narrow();
+  }
+  std::string section, name;
+  if (!store_.Write(FileName(section_, &section), FileName(key, &name), bytes)) return 0;
   changed_ = true;
   return value.Length();
 }
 
 bool CProfile::Save(std::string* error) {
   if (!changed_) return true;
-  if (!platform::ReplaceContent(*target_, store_.Pieces(), error)) {
+  std::string encoded;
+  if (!platform::ReplaceContent(*target_, ToFile(&encoded), error)) {
     save_failed_ = true;
     // A file that this profile created and never filled goes again.
     if (!saved_) platform::RemoveCreated(*target_);

@@ -5,13 +5,22 @@
 // of the profile file; the file is read once, on the first access, held as
 // lines with an index, and written back once by Save() (or, for changes not
 // yet saved, by the destructor, unless a Save() failed).
+//
+// A file without a byte-order mark is bytes, each byte one character (the
+// shared Text's narrow conversion). In a file with a UTF-8 or UTF-16 mark the
+// texts are UTF-8 or UTF-16: values read are decoded to 16-bit code units and
+// values written encoded, and the file is saved with the mark and in the
+// encoding it was read in (see FileEncoding.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/File.h"
 #include "profile/Currency.h"
+#include "profile/FileEncoding.h"
 #include "profile/ProfileStore.h"
 #include "profile/Text.h"
 
@@ -63,6 +72,16 @@ class CProfile {
   // next one.
   bool Load(std::string* error);
 
+  // The bytes of the file as read, made into the store's bytes: without the
+  // mark, and UTF-16 as UTF-8.
+  std::string FromFile(std::string bytes);
+  // The store's content as the file holds it; `buffer` keeps what the views
+  // point at when the content had to be converted.
+  std::vector<std::string_view> ToFile(std::string* buffer) const;
+  // A section or key name (each byte one character) as the file spells it.
+  std::string_view FileName(std::string_view name, std::string* buffer) const;
+
+
   std::string path_;
   bool writable_;
   std::string section_;
@@ -72,4 +91,7 @@ class CProfile {
   bool save_failed_ = false;  // a Save() has failed
   ProfileStore store_;
   platform::SaveTargetPtr target_;  // set once a writable profile is loaded
+  file_encoding::Mark mark_ = file_encoding::Mark::kNone;
+  // A UTF-16 file's odd last byte, which is no character: kept at the end.
+  std::string odd_byte_;
 };

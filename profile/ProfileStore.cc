@@ -19,14 +19,30 @@ void ProfileStore::Assign(std::string bytes) {
       segments_.back().begin = pos;
     }
     segments_.back().size += len;
+    segments_.back().lines += 1;
     pos += len;
   }
-  for (size_t s = 1; s < segments_.size(); ++s) Index(s);
+  for (size_t s = 1; s < segments_.size(); ++s) {
+    Index(s);
+    IndexIfLarge(segments_[s]);
+  }
+}
+
+void ProfileStore::IndexIfLarge(Segment& segment) {
+  if (segment.indexed || segment.lines < index_from_lines_) return;
+  const std::string_view text = View(segment);
+  segment.indexed = std::make_unique<IndexedSection>(text, std::move(segment.own));
 }
 
 std::string_view ProfileStore::View(const Segment& segment) const {
   if (segment.own) return *segment.own;
   return std::string_view(base_).substr(segment.begin, segment.size);
+}
+
+std::string_view ProfileStore::HeaderLine(const Segment& segment) const {
+  if (segment.indexed) return segment.indexed->HeaderLine();
+  std::string_view text = View(segment);
+  return text.substr(0, pl::LineLength(text, 0));
 }
 
 std::string& ProfileStore::Own(Segment& segment) {
@@ -37,9 +53,8 @@ std::string& ProfileStore::Own(Segment& segment) {
 }
 
 void ProfileStore::Index(size_t segment) {
-  std::string_view text = View(segments_[segment]);
   std::string_view name;
-  if (pl::HeaderName(text.substr(0, pl::LineLength(text, 0)), &name)) {
+  if (pl::HeaderName(HeaderLine(segments_[segment]), &name)) {
     headers_.emplace(pl::Lower(name), segment);
   }
 }
@@ -57,8 +72,7 @@ size_t ProfileStore::FindSection(std::string_view name) const {
   // A name holding "]" can match a header line at any of its "]"s; such names
   // do not occur in practice, so they are looked up the long way.
   for (size_t s = 1; s < segments_.size(); ++s) {
-    std::string_view text = View(segments_[s]);
-    if (pl::IsHeaderOf(text.substr(0, pl::LineLength(text, 0)), name)) {
+    if (pl::IsHeaderOf(HeaderLine(segments_[s]), name)) {
       last_segment_ = s;
       return s;
     }
@@ -71,6 +85,7 @@ bool ProfileStore::Read(std::string_view section, std::string_view key,
                         std::string_view* value) const {
   size_t s = FindSection(section);
   if (s == 0) return false;
+  if (segments_[s].indexed) return segments_[s].indexed->Read(key, value);
   std::string_view text = View(segments_[s]);
   pl::KeySearch found = pl::FindKey(text.substr(pl::LineLength(text, 0)), key);
   if (!found.found) return false;
@@ -84,9 +99,16 @@ bool ProfileStore::Write(std::string_view section, std::string_view key, std::st
   if (s == 0) {
     // A new section is an empty line, its header and the key line. The CR LF
     // of the empty line also ends an unterminated last line.
-    Own(segments_.back()).append("\r\n");
+    Segment& last = segments_.back();
+    if (last.indexed) {
+      last.indexed->AppendLineEnd();
+    } else {
+      Own(last).append("\r\n");
+      last.lines += 1;
+    }
     segments_.emplace_back();
     segments_.back().own = std::make_unique<std::string>(pl::HeaderLine(section));
+    segments_.back().lines = 2;
     pl::AppendKeyLine(segments_.back().own.get(), key, value);
     Index(segments_.size() - 1);
     // No earlier header matched the name, so the new header is the first
@@ -96,10 +118,15 @@ bool ProfileStore::Write(std::string_view section, std::string_view key, std::st
     last_valid_ = true;
     return true;
   }
-  std::string_view text = View(segments_[s]);
+  Segment& segment = segments_[s];
+  if (segment.indexed) {
+    segment.indexed->Write(key, value, s + 1 == segments_.size());
+    return true;
+  }
+  std::string_view text = View(segment);
   size_t header = pl::LineLength(text, 0);
   pl::KeySearch found = pl::FindKey(text.substr(header), key);
-  std::string& bytes = Own(segments_[s]);
+  std::string& bytes = Own(segment);
   if (found.found) {
     // Blank lines before the key line go with it.
     size_t from = header + found.rewrite_from;
@@ -115,6 +142,9 @@ bool ProfileStore::Write(std::string_view section, std::string_view key, std::st
     bytes.resize(header + found.rewrite_from);
     pl::AppendKeyLine(&bytes, key, value);
   }
+  // Counted high when blank lines went: the count only decides when to index.
+  segment.lines += 1;
+  IndexIfLarge(segment);
   return true;
 }
 
@@ -122,6 +152,10 @@ std::vector<std::string_view> ProfileStore::Pieces() const {
   std::vector<std::string_view> pieces;
   pieces.reserve(segments_.size());
   for (const Segment& segment : segments_) {
+    if (segment.indexed) {
+      segment.indexed->AppendPieces(&pieces);
+      continue;
+    }
     std::string_view text = View(segment);
     if (!text.empty()) pieces.push_back(text);
   }

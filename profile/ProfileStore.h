@@ -8,6 +8,10 @@
 // header of a name wins. Every read and write gives exactly the result, and
 // leaves exactly the bytes, that scanning the whole file from the top for that
 // one operation would give.
+//
+// A section of many lines (kIndexFromLines or more) is held as an
+// IndexedSection instead, so that its reads and writes do not read through
+// its lines: working through a section costs time in proportion to its size.
 #pragma once
 
 #include <cstddef>
@@ -17,10 +21,17 @@
 #include <unordered_map>
 #include <vector>
 
+#include "profile/IndexedSection.h"
+
 class ProfileStore {
  public:
-  // An empty file.
-  ProfileStore() : segments_(1) {}
+  // Far more lines than a section of a real station holds (a pump with eight
+  // hoses has about 80).
+  static constexpr size_t kIndexFromLines = 128;
+
+  // An empty file. Sections of index_from_lines lines or more are indexed.
+  explicit ProfileStore(size_t index_from_lines = kIndexFromLines)
+      : segments_(1), index_from_lines_(index_from_lines) {}
 
   // Replaces the content by the bytes of a file.
   void Assign(std::string bytes);
@@ -48,9 +59,15 @@ class ProfileStore {
     size_t begin = 0;                   // in base_, while not owned
     size_t size = 0;
     std::unique_ptr<std::string> own;   // the segment's bytes once written
+    size_t lines = 0;                   // at least the lines it holds
+    // A large section's lines (begin, size and own are then unused).
+    std::unique_ptr<IndexedSection> indexed;
   };
 
   std::string_view View(const Segment& segment) const;
+  std::string_view HeaderLine(const Segment& segment) const;
+  // Holds a segment of index_from_lines_ lines or more as an IndexedSection.
+  void IndexIfLarge(Segment& segment);
   std::string& Own(Segment& segment);
   void Index(size_t segment);
   // The segment whose first line is the section's header, or 0 (which is never
@@ -60,6 +77,7 @@ class ProfileStore {
   std::string base_;
   std::vector<Segment> segments_;
   std::unordered_map<std::string, size_t> headers_;
+  size_t index_from_lines_;
   // The last section looked up: a run works on one section for many keys.
   // A section added becomes the last one looked up.
   mutable std::string last_name_;

@@ -1,8 +1,10 @@
 #!/bin/bash
 # The benchmark: builds a Release tree in build-bench/, generates the three
 # stations (typical, large, largest) as emulator fixtures and files, measures
-# the profile alone, whole EXPORT, IMPORT and PLAN runs through the emulator
-# and TarvoCheck's CHECK and DIFF, and prints the ratios. Takes a few minutes. Arguments go to tarvo_bench (for
+# the profile alone, whole EXPORT, IMPORT and PLAN runs through the emulator,
+# TarvoCheck's CHECK and DIFF, and the profile alone on one pump with 1,000
+# and 16,000 hoses, and prints the ratios. --one-pump measures only the
+# one-pump rows. Takes a few minutes. Arguments go to tarvo_bench (for
 # example --benchmark_filter=typical).
 #
 #   bash scripts/bench.sh

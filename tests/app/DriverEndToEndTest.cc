@@ -1,7 +1,12 @@
 // The driver run as a user runs it: the real program, a real emulator.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -152,6 +157,35 @@ TEST(DriverEndToEnd, VersionOnlyReachesTheExport) {
   EXPECT_NE(std::string::npos, fullFile.find("[Grade01]")) << fullFile;
   EXPECT_EQ(std::string::npos, versionFile.find("[Grade01]")) << versionFile;
   EXPECT_NE(std::string::npos, versionFile.find("[Port01]")) << versionFile;
+}
+
+// Standard output read by a reader that has gone (`| head -1`): the export
+// still saves its file and the run ends with its own exit code, not with the
+// signal of a broken pipe.
+TEST(DriverEndToEnd, ClosedStandardOutputEndsWithTheRunsExitCode) {
+  if (std::getenv("TARVO_LAUNCHER") != nullptr) GTEST_SKIP() << "a POSIX signal";
+  e2e::Emulator emu(R"({"ports": [{"id": 1, "number": 1, "name": "COM1"}]})");
+  const std::string file = e2e::TempDir() + "/closed.ini";
+  const std::string program = e2e::TarvoPath();
+  const std::string server = emu.Server();
+  int out[2];
+  ASSERT_EQ(0, pipe(out));
+  close(out[0]);  // every write to the pipe fails
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    signal(SIGPIPE, SIG_DFL);  // whatever the test process does with it
+    dup2(out[1], 1);
+    execl(program.c_str(), program.c_str(), "EXPORT", file.c_str(), server.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  int status = 0;
+  ASSERT_EQ(pid, waitpid(pid, &status, 0));
+  EXPECT_FALSE(WIFSIGNALED(status)) << "signal " << WTERMSIG(status);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_NE(std::string::npos, e2e::ReadFile(file).find("[Port01]"));
 }
 
 }  // namespace

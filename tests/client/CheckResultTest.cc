@@ -44,13 +44,19 @@ uint32_t SysStringLen(BSTR s) {
   return bytes / 2;
 }
 
-// 7: no text at all; 8: a text with a letter outside one byte; others: a
+// 7: no text at all; 8: a text with a letter outside one byte; 9: a text
+// with a terminal's escape sequence and other control characters; others: a
 // plain text.
 BSTR ResultString(int32_t code) {
   if (code == 7) return nullptr;
   if (code == 8) {
     const OLECHAR units[] = {u'\x141', u'o', u'd', u'z'};
     return SysAllocStringLen(units, 4);
+  }
+  if (code == 9) {
+    const OLECHAR units[] = {0x1B, u'[', u'2', u'J', u'\t', u'A', u'\r', u'\n', 0x7F,
+                             0x80, 0xE9, u' ', 0x1F};
+    return SysAllocStringLen(units, sizeof units / sizeof units[0]);
   }
   const OLECHAR units[] = {u'C', u'o', u'n', u'n', u'e', u'c', u't', u'i', u'o', u'n',
                            u' ', u'r', u'e', u'f', u'u', u's', u'e', u'd'};
@@ -104,6 +110,10 @@ TEST(CheckResult, NoTextReadsNullAndAStepsFullStopStays) {
 
 TEST(CheckResult, WideLettersOfTheTextAreMarked) {
   EXPECT_EQ("Step - ?odz.\n", Check("Step", 8).out);
+}
+
+TEST(CheckResult, ControlCharactersOfTheTextPrintAsQuestionMarks) {
+  EXPECT_EQ("Step - ?[2J?A???\x80\xe9 ?.\n", Check("Step", 9).out);
 }
 
 }  // namespace

@@ -122,6 +122,65 @@ TEST(ImportRoundTrip, SampleStationComesBackWhole) {
   EXPECT_EQ(Masked(trip.second), Masked(trip.first));
 }
 
+// Runs iconv over a file and gives what it wrote.
+std::string Iconv(const char* from, const char* to, const std::string& path) {
+  e2e::Run run = e2e::RunCommand({"iconv", "-f", from, "-t", to, path});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  return run.out;
+}
+
+json Imports(const std::string& path, json* state = nullptr) {
+  e2e::Emulator target;
+  Imported imported = ImportPath(target, path);
+  EXPECT_EQ(imported.exitCode, 0) << path << ": " << imported.out;
+  if (state != nullptr) *state = target.State();
+  return imported.sets;
+}
+
+// Files as editors save them. A file with a UTF-8 or UTF-16 byte-order mark
+// keeps it through EXPORT and carries every text whole, letters beyond one
+// byte too; a plain file converted by iconv imports as the plain file does.
+TEST(ImportRoundTrip, FilesWithAByteOrderMark) {
+  std::ifstream sample(TARVO_SOURCE_DIR "/examples/sample-station.json");
+  ASSERT_TRUE(sample.good()) << "examples/sample-station.json";
+  json station = json::parse(sample);
+  station["grades"][0]["name"] = "\u03a9mega Caf\u00e9 \u20ac";
+  e2e::Emulator source(station);
+  const json original = source.State();
+  const std::string dir = e2e::TempDir();
+  e2e::WriteFile(dir + "/utf8.ini", "\xEF\xBB\xBF");
+  e2e::WriteFile(dir + "/utf16.ini", "\xFF\xFE");
+  for (const char* name : {"plain.ini", "utf8.ini", "utf16.ini"}) {
+    e2e::Run run = e2e::RunTarvo({"EXPORT", dir + "/" + name, source.Server()});
+    ASSERT_EQ(run.exitCode, 0) << name << ": " << run.out;
+  }
+  const std::string utf8 = e2e::ReadFile(dir + "/utf8.ini");
+  ASSERT_EQ(utf8.rfind("\xEF\xBB\xBF\r\n[Application]\r\n", 0), 0u) << utf8.substr(0, 40);
+  EXPECT_NE(utf8.find("Name=\xCE\xA9mega Caf\xC3\xA9 \xE2\x82\xAC\r\n"), std::string::npos);
+  const std::string utf16Start("\xFF\xFE\r\0\n\0[\0A\0", 10);
+  ASSERT_EQ(e2e::ReadFile(dir + "/utf16.ini").rfind(utf16Start, 0), 0u);
+  EXPECT_EQ(Masked(Iconv("UTF-16", "UTF-8", dir + "/utf16.ini")), Masked(utf8.substr(3)));
+
+  for (const char* name : {"utf8.ini", "utf16.ini"}) {
+    SCOPED_TRACE(name);
+    json imported;
+    Imports(dir + "/" + name, &imported);
+    EXPECT_EQ(Carried(imported), Carried(original));
+  }
+
+  const json plain = Imports(dir + "/plain.ini");
+  EXPECT_FALSE(plain.empty());
+  e2e::WriteFile(dir + "/iconv-utf8.ini",
+                 "\xEF\xBB\xBF" + Iconv("LATIN1", "UTF-8", dir + "/plain.ini"));
+  e2e::WriteFile(dir + "/iconv-utf16le.ini", Iconv("LATIN1", "UTF-16", dir + "/plain.ini"));
+  e2e::WriteFile(dir + "/iconv-utf16be.ini",
+                 "\xFE\xFF" + Iconv("LATIN1", "UTF-16BE", dir + "/plain.ini"));
+  for (const char* name : {"iconv-utf8.ini", "iconv-utf16le.ini", "iconv-utf16be.ini"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(Imports(dir + "/" + name), plain);
+  }
+}
+
 // One record of each kind the file cannot carry whole; every other field of
 // these records comes back.
 const char kLossyStation[] = R"({

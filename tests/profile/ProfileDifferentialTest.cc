@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -12,6 +13,7 @@
 #include "tests/support/LiteralProfile.h"
 #include "tests/support/TestFiles.h"
 #include "profile/Profile.h"
+#include "profile/ProfileStore.h"
 
 namespace {
 
@@ -19,7 +21,8 @@ const std::vector<std::string> kSections = {
     "Port01", "port01", "Port010", "Port1", "Pump01", "a]b", "a", "X", "Gr\xe9", "", " Port01"};
 const std::vector<std::string> kKeys = {
     "Number", "number", "Num", "NumberEx", "Price1", "Price10", "Name", "A", " A", "K=",
-    "[bad", "a\rb", "N\xe9"};
+    "[bad", "a\rb", "N\xe9", "Hose12Price1", "HOSE12PRICE10", "Hose12P",
+    "Hose12PriceB", "hose12pricea"};
 
 class Generator {
  public:
@@ -154,6 +157,55 @@ TEST(ProfileDifferential, MatchesTheLiteralRulesOnRandomRuns) {
   }
   EXPECT_GT(writes, 5000);
   EXPECT_GT(reads, 1000);
+}
+
+// Sections held with a key index against the same store reading them line by
+// line (which the test above holds to the literal rules): the same reads, the
+// same results and the same bytes, with every section indexed from its first,
+// second or fifth line on.
+TEST(ProfileDifferential, IndexedSectionsMatchTheLineByLineRules) {
+  int indexed_reads = 0;
+  for (uint32_t seed = 1; seed <= 400; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Generator g(seed + 100000);
+    const std::string initial = g.File();
+    ProfileStore plain(std::numeric_limits<size_t>::max());
+    ProfileStore indexed(g.Pick(std::vector<size_t>{1, 2, 5}));
+    plain.Assign(initial);
+    indexed.Assign(initial);
+    std::string section = g.Pick(kSections);
+    const int operations = g.Below(120);
+    for (int op = 0; op < operations; ++op) {
+      switch (g.Below(8)) {
+        case 0:
+          section = g.Below(8) == 0 ? "New" + std::to_string(g.Below(4)) : g.Pick(kSections);
+          break;
+        case 1:
+        case 2: {
+          const std::string& key = g.Pick(kKeys);
+          std::string_view expected, value;
+          const bool found = plain.Read(section, key, &expected);
+          ASSERT_EQ(found, indexed.Read(section, key, &value)) << "op " << op << " key " << key;
+          if (found) {
+            ASSERT_EQ(expected, value) << "op " << op << " key " << key;
+          }
+          indexed_reads += found;
+          break;
+        }
+        default: {
+          const std::string& key = g.Pick(kKeys);
+          const std::string value = g.Value();
+          ASSERT_EQ(plain.Write(section, key, value), indexed.Write(section, key, value))
+              << "op " << op << " key " << key;
+          if (g.Below(10) == 0) {
+            ASSERT_EQ(plain.Bytes(), indexed.Bytes()) << "op " << op;
+          }
+        }
+      }
+    }
+    ASSERT_EQ(plain.Bytes(), indexed.Bytes());
+  }
+  EXPECT_GT(indexed_reads, 1000);
 }
 
 }  // namespace

@@ -77,8 +77,12 @@ TEST(HostileFile, DamagedContentEndsWithADefinedImport) {
            "]\r\nNumber=1\r\n[" + std::string(5000, '[') + "\r\n[Port02]\r\nNumber=2\r\n",
        "  1 ports imported successfully.\n" + std::string(kAllDone), "Port 2", nullptr},
       {"bytes that are no text at all",
-       Repeat("\xff\xfe[\0]\r=\n\x80"s, 5000) + "\n[Port01]\nNumber=1\n",
+       Repeat("\x80\xff\xfe[\0]\r=\n"s, 5000) + "\n[Port01]\nNumber=1\n",
        "  1 ports imported successfully.\n" + std::string(kAllDone), "Port 1", nullptr},
+      // Read as UTF-16, where the bytes at the end make no section.
+      {"the same after a UTF-16 byte-order mark",
+       Repeat("\xff\xfe[\0]\r=\n\x80"s, 5000) + "\n[Port01]\nNumber=1\n", kAllDone, "",
+       nullptr},
   };
   e2e::Emulator emulator;
   for (const Case& c : cases) {
