@@ -9,7 +9,10 @@ PACKAGES=(cmake ninja-build g++ clang pkg-config
           libsqlite3-dev libasio-dev nlohmann-json3-dev
           libclang-rt-14-dev
           g++-mingw-w64-x86-64 googletest wine wine64
-          time)  # /usr/bin/time: the benchmark's peak memory of a run
+          time   # /usr/bin/time: the benchmark's peak memory of a run
+          # The fleet playbooks (fleet/) and their test: ansible brings the
+          # Windows modules of the Windows runner's tasks.
+          ansible-core ansible ansible-lint git python3)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
