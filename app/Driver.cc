@@ -3,7 +3,8 @@
 #include <cstdio>
 
 #include "client/CheckResult.h"
-#include "client/TarvoClient.h"
+#include "client/ClientLibrary.h"
+#include "client/LibString.h"
 #include "export/ExportConfiguration.h"
 #include "import/ImportConfiguration.h"
 
@@ -20,10 +21,8 @@ int Finish(int code) {
 
 int32_t LogOn(const Text& server) {
   // The server string lives only for the call.
-  BSTR serverString = server.ToLibraryString();
-  const int32_t result = ClientLogonEx(110, 5, serverString, 5123, 5124, 10000, 0, 0, 1024);
-  SysFreeString(serverString);
-  return result;
+  LibStringArg serverString(server);
+  return LinkedLibrary().ClientLogonEx(110, 5, serverString.Get(), 5123, 5124, 10000, 0, 0, 1024);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <unordered_map>
 
 #include "profile/Profile.h"
-#include "tests/profile/LiteralProfile.h"
+#include "tests/support/LiteralProfile.h"
 
 namespace bench {
 

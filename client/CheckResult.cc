@@ -1,17 +1,19 @@
 #include "client/CheckResult.h"
 
-#include <cstdio>
+#include "client/ClientLibrary.h"
+#include "client/LibString.h"
 
-#include "client/TarvoClient.h"
-#include "profile/Text.h"
+bool CheckResult(ClientLibrary& library, std::FILE* out, const char* step, int32_t code) {
+  if (code == 0) return true;
+  // ResultString hands over a new string (or null), freed once its text has
+  // been taken.
+  LibString libraryText;
+  *libraryText.Out() = library.ResultString(code);
+  std::fprintf(out, "%s - %s.\n", step != nullptr ? step : "<null>",
+               libraryText.ToText().Narrow().c_str());
+  return false;
+}
 
 bool CheckResult(const char* step, int32_t code) {
-  if (code == 0) return true;
-  // ResultString hands over a new string (or null); it is freed here once
-  // its text has been taken.
-  BSTR libraryText = ResultString(code);
-  const Text text = Text::FromLibraryString(libraryText);
-  if (libraryText != nullptr) SysFreeString(libraryText);
-  std::printf("%s - %s.\n", step != nullptr ? step : "<null>", text.Narrow().c_str());
-  return false;
+  return CheckResult(LinkedLibrary(), stdout, step, code);
 }

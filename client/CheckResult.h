@@ -2,7 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
-// True for 0. Otherwise prints "%s - %s.\n" with the step text and the
+class ClientLibrary;
+
+// True for 0. Otherwise prints "%s - %s.\n" to out with the step text and the
 // library's text for the code ("<null>" when it gives none) and returns false.
+bool CheckResult(ClientLibrary& library, std::FILE* out, const char* step, int32_t code);
+
+// The same with the linked library, on standard output.
 bool CheckResult(const char* step, int32_t code);

@@ -13,13 +13,9 @@
 
 #include "platform/LibraryString.h"
 
-#if defined(TARVO_CLIENT_BUILD)
-#if defined(_WIN32)
-#define TARVO_API __declspec(dllexport)
-#else
-#define TARVO_API __attribute__((visibility("default")))
-#endif
-#else
+// The stand-in library's build marks the functions as its exports
+// (emulator/library/Export.h); for the program they are plain declarations.
+#ifndef TARVO_API
 #define TARVO_API
 #endif
 

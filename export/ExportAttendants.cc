@@ -1,12 +1,10 @@
 // Attendants: one "Attendant%02d" section per attendant. Skipped under
 // VERSION, though the count is still asked for and checked.
 #include <cstdio>
+#include <string>
 
-#include "client/CheckResult.h"
-#include "client/Progress.h"
-#include "client/TarvoClient.h"
-#include "export/ExportConfiguration.h"
 #include "export/ExportSteps.h"
+#include "profile/RecordNames.h"
 
 namespace {
 
@@ -26,21 +24,23 @@ struct AttendantRecord {
   int16_t enabled = 0;
 };
 
+}  // namespace
+
 bool ExportAttendant(ExportContext& ctx, int32_t ordinal) {
   AttendantRecord a;
-  if (!CheckResult("GetAttendantByOrdinal failed.", GetAttendantByOrdinal(ordinal, &a.id))) {
+  if (!ctx.Check("GetAttendantByOrdinal failed.",
+                 ctx.library.GetAttendantByOrdinal(ordinal, &a.id))) {
     return false;
   }
-  if (!CheckResult("GetAttendantPropertiesEx failed.",
-                   GetAttendantPropertiesEx(a.id, &a.number, a.name.Out(), a.shortName.Out(),
-                                            a.password.Out(), a.tag.Out(), &a.shiftAStart,
-                                            &a.shiftAEnd, &a.shiftBStart, &a.shiftBEnd,
-                                            &a.enabled))) {
+  if (!ctx.Check("GetAttendantPropertiesEx failed.",
+                 ctx.library.GetAttendantPropertiesEx(a.id, &a.number, a.name.Out(),
+                                                      a.shortName.Out(), a.password.Out(),
+                                                      a.tag.Out(), &a.shiftAStart, &a.shiftAEnd,
+                                                      &a.shiftBStart, &a.shiftBEnd, &a.enabled))) {
     return false;
   }
-  char section[32];
-  std::snprintf(section, sizeof section, "Attendant%02d", a.id);
-  ctx.profile.SetSection(section);
+  const std::string section = NumberedName(kAttendantSection, a.id);
+  ctx.profile.SetSection(section.c_str());
   WriteInt(ctx, "Number", a.number);
   WriteLibraryText(ctx, "Name", a.name);
   WriteLibraryText(ctx, "ShortName", a.shortName);
@@ -51,20 +51,5 @@ bool ExportAttendant(ExportContext& ctx, int32_t ordinal) {
   WriteInt(ctx, "ShiftBStart", a.shiftBStart);
   WriteInt(ctx, "ShiftBEnd", a.shiftBEnd);
   WriteInt(ctx, "Enabled", a.enabled);
-  return true;
-}
-
-}  // namespace
-
-bool ExportAttendants(ExportContext& ctx) {
-  int32_t count = 0;
-  if (!CheckResult("GetAttendantsCount failed.", GetAttendantsCount(&count))) return false;
-  Progress progress("attendants");
-  for (int32_t i = 1; i <= count && !gVersionOnly; ++i) {
-    progress.Show(i, count);
-    if (!ExportAttendant(ctx, i)) return false;
-  }
-  progress.Clear();
-  if (!gVersionOnly && count > 0) std::printf("%3d Attendants exported successfully.\n", count);
   return true;
 }

@@ -4,9 +4,7 @@
 #include <iterator>
 #include <string>
 
-#include "client/CheckResult.h"
 #include "client/LibString.h"
-#include "client/TarvoClient.h"
 #include "export/ExportContext.h"
 #include "export/ExportSteps.h"
 #include "platform/Platform.h"
@@ -30,11 +28,13 @@ bool ExportApplication(ExportContext& ctx) {
   ctx.profile.WriteString("DateGenerated", Text(platform::LocalTimeStamp()));
 
   LibString dllVersion;
-  if (!CheckResult("DllVersion failed.", DllVersion(dllVersion.Out()))) return false;
+  if (!ctx.Check("DllVersion failed.", ctx.library.DllVersion(dllVersion.Out()))) return false;
   WriteLibraryText(ctx, "ClientVersion", dllVersion);
 
   LibString serverVersion;
-  if (!CheckResult("ServerVersion failed.", ServerVersion(serverVersion.Out()))) return false;
+  if (!ctx.Check("ServerVersion failed.", ctx.library.ServerVersion(serverVersion.Out()))) {
+    return false;
+  }
   WriteLibraryText(ctx, "ServerVersion", serverVersion);
   return true;
 }
@@ -58,14 +58,14 @@ void ExportIntegration(ExportContext& ctx, bool company, bool gsc, bool ipt) {
   static const FixedKey kPort[] = {{"Name", "COM2"}};
   static const FixedKey kCompany[] = {
       {"Baudrate", "9600"}, {"DataBits", "8"}, {"Parity", "N"}, {"StopBits", "1"}};
-  static const FixedKey kPam[] = {{"Baudrate", "4800"},      {"DataBits", "7"},
-                                  {"Parity", "O"},           {"StopBits", "1"},
-                                  {"PriceDspFormat", "1"},   {"VolumeDspFormat", "10"},
-                                  {"ValueDspFormat", "10"},  {"PumpType", "4"}};
-  static const FixedKey kGsc[] = {{"GSC", "Yes"},      {"Name", "192.168.0.100"},
+  static const FixedKey kPam[] = {{"Baudrate", "4800"},     {"DataBits", "7"},
+                                  {"Parity", "O"},          {"StopBits", "1"},
+                                  {"PriceDspFormat", "1"},  {"VolumeDspFormat", "10"},
+                                  {"ValueDspFormat", "10"}, {"PumpType", "4"}};
+  static const FixedKey kGsc[] = {{"GSC", "Yes"},          {"Name", "192.168.0.100"},
                                   {"CommandPort", "6001"}, {"EventPort", "6003"},
-                                  {"LogAll", "No"},    {"AutoClear", "No"}};
-  static const FixedKey kIpt[] = {{"IPT", "Yes"},     {"Terminal", "1"}, {"Port", "COM1"},
+                                  {"LogAll", "No"},        {"AutoClear", "No"}};
+  static const FixedKey kIpt[] = {{"IPT", "Yes"},       {"Terminal", "1"}, {"Port", "COM1"},
                                   {"Baudrate", "9600"}, {"DataBits", "8"}, {"Parity", "N"},
                                   {"StopBits", "1"}};
   const FixedKey protocol[] = {{"Name", company ? "Company" : "PAM"}};
@@ -84,8 +84,10 @@ void ExportIntegration(ExportContext& ctx, bool company, bool gsc, bool ipt) {
 bool ExportAll(ExportContext& ctx, bool pam, bool company, bool gsc, bool ipt) {
   if (!ExportApplication(ctx)) return false;
   if (pam || company || gsc || ipt) ExportIntegration(ctx, company, gsc, ipt);
-  return ExportPorts(ctx) && ExportGrades(ctx) && ExportTanks(ctx) && ExportZigBee(ctx) &&
-         ExportPumps(ctx) && ExportAttendants(ctx) && ExportCardClients(ctx);
+  for (size_t i = 0; i < kExportStepCount; ++i) {
+    if (!RunExportStep(ctx, kExportSteps[i])) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -99,7 +101,7 @@ int32_t ExportConfiguration(const char* path, bool pam, bool company, bool gsc, 
     ReportUnwritable(path, error);
     return -1;
   }
-  ExportContext ctx{profile, pam, Text()};
+  ExportContext ctx{profile, LinkedLibrary(), stdout, pam, gVersionOnly, Text()};
   const bool complete = ExportAll(ctx, pam, company, gsc, ipt);
   // Saved on every path: after a failed call, what was written before it
   // stays in the file.

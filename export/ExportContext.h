@@ -1,6 +1,7 @@
 // What every table step of the export shares: the profile file object bound
-// to the configuration file, the value Text reused for every formatted value,
-// and the integration option that adds the tank-gauge sections.
+// to the configuration file, the library it reads from and where its lines
+// go, the value Text reused for every formatted value, the integration option
+// that adds the tank-gauge sections, and whether the run is a VERSION.
 //
 // Every value reaches the file through the writers below, so that the
 // formats sit in one place:
@@ -11,15 +12,24 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
+#include "client/CheckResult.h"
+#include "client/ClientLibrary.h"
 #include "client/LibString.h"
 #include "profile/Profile.h"
 #include "profile/Text.h"
 
 struct ExportContext {
   CProfile& profile;
+  ClientLibrary& library;
+  std::FILE* out;  // count lines and failure lines
   bool pam = false;
+  bool versionOnly = false;
   Text value;  // overwritten by each formatting
+
+  // CheckResult for this run's library and output.
+  bool Check(const char* step, int32_t code) { return CheckResult(library, out, step, code); }
 };
 
 void WriteInt(ExportContext& ctx, const char* key, int32_t number);

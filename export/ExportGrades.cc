@@ -2,12 +2,10 @@
 // price levels that are set. Skipped under VERSION, though the count is still
 // asked for and checked.
 #include <cstdio>
+#include <string>
 
-#include "client/CheckResult.h"
-#include "client/Progress.h"
-#include "client/TarvoClient.h"
-#include "export/ExportConfiguration.h"
 #include "export/ExportSteps.h"
+#include "profile/RecordNames.h"
 
 namespace {
 
@@ -22,19 +20,20 @@ struct GradeRecord {
   LibString code;
 };
 
+}  // namespace
+
 bool ExportGrade(ExportContext& ctx, int32_t ordinal) {
   GradeRecord grade;
-  if (!CheckResult("GetGradeByOrdinal failed.", GetGradeByOrdinal(ordinal, &grade.id))) {
+  if (!ctx.Check("GetGradeByOrdinal failed.", ctx.library.GetGradeByOrdinal(ordinal, &grade.id))) {
     return false;
   }
-  if (!CheckResult("GetGradeProperties failed.",
-                   GetGradeProperties(grade.id, &grade.number, grade.name.Out(),
-                                      grade.shortName.Out(), grade.code.Out()))) {
+  if (!ctx.Check("GetGradeProperties failed.",
+                 ctx.library.GetGradeProperties(grade.id, &grade.number, grade.name.Out(),
+                                                grade.shortName.Out(), grade.code.Out()))) {
     return false;
   }
-  char section[32];
-  std::snprintf(section, sizeof section, "Grade%02d", grade.id);
-  ctx.profile.SetSection(section);
+  const std::string section = NumberedName(kGradeSection, grade.id);
+  ctx.profile.SetSection(section.c_str());
   WriteInt(ctx, "Number", grade.number);
   WriteLibraryText(ctx, "Name", grade.name);
   WriteLibraryText(ctx, "ShortName", grade.shortName);
@@ -45,7 +44,7 @@ bool ExportGrade(ExportContext& ctx, int32_t ordinal) {
   // written.
   for (int16_t level = 1; level <= kPriceLevels; ++level) {
     double price = 0.0;
-    if (!CheckResult("GetGradePrice failed.", GetGradePrice(grade.id, level, &price))) {
+    if (!ctx.Check("GetGradePrice failed.", ctx.library.GetGradePrice(grade.id, level, &price))) {
       return false;
     }
     if (price != 0.0) {
@@ -54,20 +53,5 @@ bool ExportGrade(ExportContext& ctx, int32_t ordinal) {
       WriteDouble(ctx, key, price);
     }
   }
-  return true;
-}
-
-}  // namespace
-
-bool ExportGrades(ExportContext& ctx) {
-  int32_t count = 0;
-  if (!CheckResult("GetGradesCount failed", GetGradesCount(&count))) return false;
-  Progress progress("grades");
-  for (int32_t i = 1; i <= count && !gVersionOnly; ++i) {
-    progress.Show(i, count);
-    if (!ExportGrade(ctx, i)) return false;
-  }
-  progress.Clear();
-  if (!gVersionOnly && count > 0) std::printf("%3d grades exported successfully.\n", count);
   return true;
 }

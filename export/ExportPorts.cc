@@ -3,11 +3,10 @@
 // PAM option a port above 4 also gets a "TankGauge%02d" section. Exported in
 // full under VERSION too.
 #include <cstdio>
+#include <string>
 
-#include "client/CheckResult.h"
-#include "client/Progress.h"
-#include "client/TarvoClient.h"
 #include "export/ExportSteps.h"
+#include "profile/RecordNames.h"
 
 namespace {
 
@@ -35,22 +34,26 @@ void WriteKey64(ExportContext& ctx, const char* key, int64_t value) {
   ctx.profile.WriteString(key, ctx.value);
 }
 
+}  // namespace
+
 bool ExportPort(ExportContext& ctx, int32_t ordinal) {
   PortRecord port;
-  if (!CheckResult("GetPortByOrdinal failed.", GetPortByOrdinal(ordinal, &port.id))) return false;
-  if (!CheckResult("GetPortProperties failed.",
-                   GetPortProperties(port.id, &port.number, port.name.Out(), &port.protocolId,
-                                     &port.deviceType, port.serialNo.Out()))) {
+  if (!ctx.Check("GetPortByOrdinal failed.", ctx.library.GetPortByOrdinal(ordinal, &port.id)))
+    return false;
+  if (!ctx.Check(
+          "GetPortProperties failed.",
+          ctx.library.GetPortProperties(port.id, &port.number, port.name.Out(), &port.protocolId,
+                                        &port.deviceType, port.serialNo.Out()))) {
     return false;
   }
-  if (!CheckResult("GetZB2GConfig failed.",
-                   GetZB2GConfig(port.id, &port.panId, &port.channels, &port.keyA, &port.keyB))) {
+  if (!ctx.Check("GetZB2GConfig failed.",
+                 ctx.library.GetZB2GConfig(port.id, &port.panId, &port.channels, &port.keyA,
+                                           &port.keyB))) {
     return false;
   }
 
-  char section[32];
-  std::snprintf(section, sizeof section, "Port%02d", port.id);
-  ctx.profile.SetSection(section);
+  const std::string section = NumberedName(kPortSection, port.id);
+  ctx.profile.SetSection(section.c_str());
   WriteInt(ctx, "Number", port.number);
   WriteLibraryText(ctx, "Name", port.name);
   WriteLibraryText(ctx, "SerialNo", port.serialNo);
@@ -65,9 +68,8 @@ bool ExportPort(ExportContext& ctx, int32_t ordinal) {
   WriteKey64(ctx, "KeyB", port.keyB);
 
   if (port.id > 4 && ctx.pam) {
-    char gauge[32];
-    std::snprintf(gauge, sizeof gauge, "TankGauge%02d", port.id);
-    ctx.profile.SetSection(gauge);
+    const std::string gauge = NumberedName(kTankGaugeSection, port.id);
+    ctx.profile.SetSection(gauge.c_str());
     WriteLibraryText(ctx, "Port", port.name);
     WriteInt(ctx, "Protocol", port.protocolId);
   }
@@ -75,26 +77,11 @@ bool ExportPort(ExportContext& ctx, int32_t ordinal) {
   port.serialNo.Reset();
 
   // Without device details the port keeps its other keys and the run goes on.
-  if (CheckResult("GetDeviceDetails failed.",
-                  GetDeviceDetails(port.id, -1, port.details1.Out(), port.details2.Out(),
-                                   port.firmwareVersion.Out()))) {
-    ctx.profile.SetSection(section);
+  if (ctx.Check("GetDeviceDetails failed.",
+                ctx.library.GetDeviceDetails(port.id, -1, port.details1.Out(), port.details2.Out(),
+                                             port.firmwareVersion.Out()))) {
+    ctx.profile.SetSection(section.c_str());
     WriteLibraryText(ctx, "FirmwareVersion", port.firmwareVersion);
   }
-  return true;
-}
-
-}  // namespace
-
-bool ExportPorts(ExportContext& ctx) {
-  int32_t count = 0;
-  if (!CheckResult("GetPortsCount failed.", GetPortsCount(&count))) return false;
-  Progress progress("ports");
-  for (int32_t i = 1; i <= count; ++i) {
-    progress.Show(i, count);
-    if (!ExportPort(ctx, i)) return false;
-  }
-  progress.Clear();
-  std::printf("%3d ports exported successfully.\n", count);
   return true;
 }

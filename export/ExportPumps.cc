@@ -3,12 +3,10 @@
 // and so on). Skipped under VERSION, though the count is still asked for and
 // checked.
 #include <cstdio>
+#include <string>
 
-#include "client/CheckResult.h"
-#include "client/Progress.h"
-#include "client/TarvoClient.h"
-#include "export/ExportConfiguration.h"
 #include "export/ExportSteps.h"
+#include "profile/RecordNames.h"
 
 namespace {
 
@@ -58,31 +56,27 @@ struct HoseRecord {
 constexpr double kPriceThreshold = 0.1;
 
 void WriteHoseKey(ExportContext& ctx, const char* pattern, int32_t hoseNumber, int32_t value) {
-  char key[40];
-  std::snprintf(key, sizeof key, pattern, hoseNumber);
-  WriteInt(ctx, key, value);
+  WriteInt(ctx, NumberedName(pattern, hoseNumber).c_str(), value);
 }
 
 void WriteHosePrice(ExportContext& ctx, const char* pattern, int32_t hoseNumber, double price) {
   if (!(price > kPriceThreshold)) return;
-  char key[40];
-  std::snprintf(key, sizeof key, pattern, hoseNumber);
-  WriteDouble(ctx, key, price);
+  WriteDouble(ctx, NumberedName(pattern, hoseNumber).c_str(), price);
 }
 
 // Writes the hose into the pump's section, which stays selected.
 bool ExportHose(ExportContext& ctx, int32_t pumpId, int32_t position) {
   HoseRecord hose;
-  if (!CheckResult("GetPumpHoseByNumber failed.",
-                   GetPumpHoseByNumber(pumpId, position, &hose.id))) {
+  if (!ctx.Check("GetPumpHoseByNumber failed.",
+                 ctx.library.GetPumpHoseByNumber(pumpId, position, &hose.id))) {
     return false;
   }
   double* m = hose.measures;
-  if (!CheckResult("GetHosePropertiesEx2 failed.",
-                   GetHosePropertiesEx2(hose.id, &hose.number, &hose.pumpId, &hose.tank,
-                                        &hose.physicalNumber, &m[0], &m[1], &m[2], &m[3],
-                                        &hose.reader, &hose.price1, &hose.price2,
-                                        &hose.enabled))) {
+  if (!ctx.Check("GetHosePropertiesEx2 failed.",
+                 ctx.library.GetHosePropertiesEx2(hose.id, &hose.number, &hose.pumpId, &hose.tank,
+                                                  &hose.physicalNumber, &m[0], &m[1], &m[2], &m[3],
+                                                  &hose.reader, &hose.price1, &hose.price2,
+                                                  &hose.enabled))) {
     return false;
   }
   // Keys are named after the Number the hose reports, not its position.
@@ -97,25 +91,25 @@ bool ExportHose(ExportContext& ctx, int32_t pumpId, int32_t position) {
   return true;
 }
 
+}  // namespace
+
 bool ExportPump(ExportContext& ctx, int32_t ordinal) {
   PumpRecord pump;
-  if (!CheckResult("GetPumpByOrdinal failed.", GetPumpByOrdinal(ordinal, &pump.id))) {
+  if (!ctx.Check("GetPumpByOrdinal failed.", ctx.library.GetPumpByOrdinal(ordinal, &pump.id))) {
     return false;
   }
   PumpRecord& p = pump;
-  if (!CheckResult("GetPumpProperties failed.",
-                   GetPumpPropertiesEx(p.id, &p.number, p.name.Out(), &p.physicalNumber, &p.side,
-                                       &p.address, &p.priceLevel1, &p.priceLevel2,
-                                       &p.priceDspFormat, &p.volumeDspFormat, &p.valueDspFormat,
-                                       &p.pumpType, &p.portId, &p.attendantId, &p.authMode,
-                                       &p.stackMode, &p.prepayAllowed, &p.preauthAllowed,
-                                       &p.slot, &p.muxSlotZigBeeId, &p.priceControl,
-                                       &p.hasPreset))) {
+  if (!ctx.Check(
+          "GetPumpProperties failed.",
+          ctx.library.GetPumpPropertiesEx(
+              p.id, &p.number, p.name.Out(), &p.physicalNumber, &p.side, &p.address, &p.priceLevel1,
+              &p.priceLevel2, &p.priceDspFormat, &p.volumeDspFormat, &p.valueDspFormat, &p.pumpType,
+              &p.portId, &p.attendantId, &p.authMode, &p.stackMode, &p.prepayAllowed,
+              &p.preauthAllowed, &p.slot, &p.muxSlotZigBeeId, &p.priceControl, &p.hasPreset))) {
     return false;
   }
-  char section[32];
-  std::snprintf(section, sizeof section, "Pump%02d", p.id);
-  ctx.profile.SetSection(section);
+  const std::string section = NumberedName(kPumpSection, p.id);
+  ctx.profile.SetSection(section.c_str());
   WriteInt(ctx, "Number", p.number);
   WriteLibraryText(ctx, "Name", p.name);
   WriteInt(ctx, "PhysicalNumber", p.physicalNumber);
@@ -140,24 +134,10 @@ bool ExportPump(ExportContext& ctx, int32_t ordinal) {
   p.name.Reset();
 
   int32_t hoses = 0;
-  if (!CheckResult("GetPumpHosesCount failed.", GetPumpHosesCount(p.id, &hoses))) return false;
+  if (!ctx.Check("GetPumpHosesCount failed.", ctx.library.GetPumpHosesCount(p.id, &hoses)))
+    return false;
   for (int32_t j = 1; j <= hoses; ++j) {
     if (!ExportHose(ctx, p.id, j)) return false;
   }
-  return true;
-}
-
-}  // namespace
-
-bool ExportPumps(ExportContext& ctx) {
-  int32_t count = 0;
-  if (!CheckResult("GetPumpsCount failed.", GetPumpsCount(&count))) return false;
-  Progress progress("pumps");
-  for (int32_t i = 1; i <= count && !gVersionOnly; ++i) {
-    progress.Show(i, count);
-    if (!ExportPump(ctx, i)) return false;
-  }
-  progress.Clear();
-  if (!gVersionOnly && count > 0) std::printf("%3d Pumps exported successfully.\n", count);
   return true;
 }

@@ -2,12 +2,10 @@
 // and probe. Skipped under VERSION, though the count is still asked for and
 // checked.
 #include <cstdio>
+#include <string>
 
-#include "client/CheckResult.h"
-#include "client/Progress.h"
-#include "client/TarvoClient.h"
-#include "export/ExportConfiguration.h"
 #include "export/ExportSteps.h"
+#include "profile/RecordNames.h"
 
 namespace {
 
@@ -26,22 +24,23 @@ struct TankRecord {
   int16_t probe = 0;
 };
 
+}  // namespace
+
 bool ExportTank(ExportContext& ctx, int32_t ordinal) {
   TankRecord tank;
-  if (!CheckResult("GetTankByOrdinal failed.", GetTankByOrdinal(ordinal, &tank.id))) {
+  if (!ctx.Check("GetTankByOrdinal failed.", ctx.library.GetTankByOrdinal(ordinal, &tank.id))) {
     return false;
   }
   double* m = tank.measures;
-  if (!CheckResult("GetTankProperties failed.",
-                   GetTankProperties(tank.id, &tank.number, tank.name.Out(), &tank.grade,
-                                     &tank.type, &tank.capacity, &tank.diameter, &m[0], &m[1],
-                                     &m[2], &m[3], &m[4], &m[5], &m[6], &m[7], &tank.tankGauge,
-                                     &tank.probe))) {
+  if (!ctx.Check("GetTankProperties failed.",
+                 ctx.library.GetTankProperties(tank.id, &tank.number, tank.name.Out(), &tank.grade,
+                                               &tank.type, &tank.capacity, &tank.diameter, &m[0],
+                                               &m[1], &m[2], &m[3], &m[4], &m[5], &m[6], &m[7],
+                                               &tank.tankGauge, &tank.probe))) {
     return false;
   }
-  char section[32];
-  std::snprintf(section, sizeof section, "Tank%02d", tank.id);
-  ctx.profile.SetSection(section);
+  const std::string section = NumberedName(kTankSection, tank.id);
+  ctx.profile.SetSection(section.c_str());
   WriteInt(ctx, "Number", tank.number);
   WriteLibraryText(ctx, "Name", tank.name);
   // The record identifier of the tank's grade: the number of its section.
@@ -51,20 +50,5 @@ bool ExportTank(ExportContext& ctx, int32_t ordinal) {
   WriteDouble(ctx, "Diameter", tank.diameter);
   WriteInt(ctx, "TankGauge", tank.tankGauge);
   WriteInt(ctx, "Probe", tank.probe);
-  return true;
-}
-
-}  // namespace
-
-bool ExportTanks(ExportContext& ctx) {
-  int32_t count = 0;
-  if (!CheckResult("GetTanksCount failed.", GetTanksCount(&count))) return false;
-  Progress progress("tanks");
-  for (int32_t i = 1; i <= count && !gVersionOnly; ++i) {
-    progress.Show(i, count);
-    if (!ExportTank(ctx, i)) return false;
-  }
-  progress.Clear();
-  if (!gVersionOnly && count > 0) std::printf("%3d Tanks exported successfully.\n", count);
   return true;
 }

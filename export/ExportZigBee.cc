@@ -2,11 +2,10 @@
 // the firmware version from its device details. Exported in full under
 // VERSION too.
 #include <cstdio>
+#include <string>
 
-#include "client/CheckResult.h"
-#include "client/Progress.h"
-#include "client/TarvoClient.h"
 #include "export/ExportSteps.h"
+#include "profile/RecordNames.h"
 
 namespace {
 
@@ -24,20 +23,22 @@ struct ZigBeeRecord {
   LibString firmwareVersion;
 };
 
-bool ExportDevice(ExportContext& ctx, int32_t ordinal) {
+}  // namespace
+
+bool ExportZigBeeDevice(ExportContext& ctx, int32_t ordinal) {
   ZigBeeRecord device;
-  if (!CheckResult("GetZigBeeByOrdinal failed.", GetZigBeeByOrdinal(ordinal, &device.id))) {
+  if (!ctx.Check("GetZigBeeByOrdinal failed.",
+                 ctx.library.GetZigBeeByOrdinal(ordinal, &device.id))) {
     return false;
   }
-  if (!CheckResult("GetZigBeeProperties failed.",
-                   GetZigBeeProperties(device.id, &device.number, device.name.Out(),
-                                       &device.deviceType, device.serialNumber.Out(),
-                                       device.nodeIdentifier.Out(), &device.portId))) {
+  if (!ctx.Check("GetZigBeeProperties failed.",
+                 ctx.library.GetZigBeeProperties(device.id, &device.number, device.name.Out(),
+                                                 &device.deviceType, device.serialNumber.Out(),
+                                                 device.nodeIdentifier.Out(), &device.portId))) {
     return false;
   }
-  char section[32];
-  std::snprintf(section, sizeof section, "ZigBee%02d", device.id);
-  ctx.profile.SetSection(section);
+  const std::string section = NumberedName(kZigBeeSection, device.id);
+  ctx.profile.SetSection(section.c_str());
   WriteInt(ctx, "Number", device.number);
   WriteLibraryText(ctx, "Name", device.name);
   WriteInt(ctx, "DeviceType", device.deviceType);
@@ -49,25 +50,11 @@ bool ExportDevice(ExportContext& ctx, int32_t ordinal) {
   device.nodeIdentifier.Reset();
 
   // Without device details the section keeps its six keys and the run goes on.
-  if (CheckResult("GetDeviceDetails failed.",
-                  GetDeviceDetails(device.portId, device.id, device.details1.Out(),
-                                   device.details2.Out(), device.firmwareVersion.Out()))) {
+  if (ctx.Check(
+          "GetDeviceDetails failed.",
+          ctx.library.GetDeviceDetails(device.portId, device.id, device.details1.Out(),
+                                       device.details2.Out(), device.firmwareVersion.Out()))) {
     WriteLibraryText(ctx, "FirmwareVersion", device.firmwareVersion);
   }
-  return true;
-}
-
-}  // namespace
-
-bool ExportZigBee(ExportContext& ctx) {
-  int32_t count = 0;
-  if (!CheckResult("GetZigBeeCount failed.", GetZigBeeCount(&count))) return false;
-  Progress progress("ZigBee devices");
-  for (int32_t i = 1; i <= count; ++i) {
-    progress.Show(i, count);
-    if (!ExportDevice(ctx, i)) return false;
-  }
-  progress.Clear();
-  if (count > 0) std::printf("%3d ZigBee devices exported successfully.\n", count);
   return true;
 }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/profile/TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 inline const std::string& FuzzFolder() {
   static const std::string folder = [] {

@@ -10,7 +10,7 @@
 
 #include "FuzzFile.h"
 #include "profile/Profile.h"
-#include "tests/profile/LiteralProfile.h"
+#include "tests/support/LiteralProfile.h"
 
 namespace {
 

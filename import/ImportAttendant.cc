@@ -1,12 +1,10 @@
 // Step 6: one attendant per Attendant%02d section.
-#include "client/CheckResult.h"
 #include "client/LibString.h"
-#include "client/TarvoClient.h"
 #include "import/ImportRun.h"
 
 RecordOutcome ImportAttendant(ImportRun& run, int32_t n) {
   CProfile& profile = run.profile;
-  int32_t number = SelectRecord(profile, "Attendant%02d", n);
+  int32_t number = SelectRecord(profile, kAttendantSection, n);
   if (number < 1) return RecordOutcome::kMissing;
 
   Text name;
@@ -27,9 +25,9 @@ RecordOutcome ImportAttendant(ImportRun& run, int32_t n) {
   LibStringArg shortArg(shortName);
   LibStringArg passwordArg(password);
   LibStringArg tagArg(tag);
-  int32_t result = SetAttendantPropertiesEx(n, number, nameArg.Get(), shortArg.Get(),
+  int32_t result = run.library.SetAttendantPropertiesEx(n, number, nameArg.Get(), shortArg.Get(),
                                             passwordArg.Get(), tagArg.Get(), shiftAStart,
                                             shiftAEnd, shiftBStart, shiftBEnd, enabled);
-  if (!CheckResult("SetAttendantPropertiesEx failed.", result)) return RecordOutcome::kFailed;
+  if (!run.Check("SetAttendantPropertiesEx failed.", result)) return RecordOutcome::kFailed;
   return RecordOutcome::kImported;
 }

@@ -1,12 +1,10 @@
 // Step 7: one card client per Client%03d section.
-#include "client/CheckResult.h"
 #include "client/LibString.h"
-#include "client/TarvoClient.h"
 #include "import/ImportRun.h"
 
 RecordOutcome ImportCardClient(ImportRun& run, int32_t n) {
   CProfile& profile = run.profile;
-  int32_t number = SelectRecord(profile, "Client%03d", n);
+  int32_t number = SelectRecord(profile, kClientSection, n);
   if (number < 1) return RecordOutcome::kMissing;
 
   Text name;
@@ -17,9 +15,9 @@ RecordOutcome ImportCardClient(ImportRun& run, int32_t n) {
 
   LibStringArg nameArg(name);
   LibStringArg tagArg(tag);
-  int32_t result = SetCardClientProperties(n, number, nameArg.Get(), tagArg.Get(), enabled);
+  int32_t result = run.library.SetCardClientProperties(n, number, nameArg.Get(), tagArg.Get(), enabled);
   // The message names the extended call although the plain one is made; the
   // line has always read so.
-  if (!CheckResult("SetCardClientPropertiesEx failed.", result)) return RecordOutcome::kFailed;
+  if (!run.Check("SetCardClientPropertiesEx failed.", result)) return RecordOutcome::kFailed;
   return RecordOutcome::kImported;
 }

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "client/Progress.h"
+#include "client/ClientLibrary.h"
+#include "console/Progress.h"
 #include "import/ImportRun.h"
 #include "profile/Profile.h"
 
@@ -13,13 +14,18 @@ namespace {
 
 // How a step walks its section numbers: from first while n stays below
 // limit, ending after seven consecutive misses, but never before
-// alwaysTriedUpTo has been tried.
+// alwaysTriedUpTo has been tried. What a refused record does is the step's
+// own: ports, grades and tanks count it as a miss and go on; in the later
+// steps it ends the import, without a count line.
 struct StepRule {
   const char* table;      // for the progress shown on a terminal
+  const char* section;    // the sections the step reads, a printf pattern
   const char* countLine;  // printf pattern with one %3d
   int32_t first;
   int32_t limit;
   int32_t alwaysTriedUpTo;
+  bool refusalEndsImport;
+  RecordOutcome (*importRecord)(ImportRun& run, int32_t n);
 };
 
 constexpr int32_t kMissesToEnd = 7;
@@ -29,41 +35,29 @@ bool Finished(const StepRule& rule, int32_t n, int32_t misses) {
   return misses >= kMissesToEnd && n > rule.alwaysTriedUpTo;
 }
 
-void PrintCount(const StepRule& rule, Progress& progress, int32_t count) {
-  progress.Clear();
-  if (count > 0) std::printf(rule.countLine, count);
-}
-
-// Ports, grades and tanks: a record that cannot be written is a miss like an
-// absent one, and the step goes on.
-void RunLenientStep(ImportRun& run, const StepRule& rule,
-                    bool (*importRecord)(ImportRun&, int32_t)) {
-  Progress progress(rule.table);
-  int32_t count = 0;
-  int32_t misses = 0;
-  for (int32_t n = rule.first; !Finished(rule, n, misses); ++n) {
-    progress.Show(n, rule.limit - 1);
-    if (importRecord(run, n)) {
-      misses = 0;
-      ++count;
-    } else {
-      ++misses;
-    }
+// The sections of the step in the file, for the progress: the file is in
+// memory before the first record is written.
+int32_t SectionsPresent(CProfile& profile, const StepRule& rule) {
+  int32_t present = 0;
+  for (int32_t n = rule.first; n < rule.limit; ++n) {
+    if (profile.HasSection(NumberedName(rule.section, n).c_str())) ++present;
   }
-  PrintCount(rule, progress, count);
+  return present;
 }
 
-// The later steps: the first refused call ends the import, without a count
-// line. False then.
-bool RunStrictStep(ImportRun& run, const StepRule& rule,
-                   RecordOutcome (*importRecord)(ImportRun&, int32_t)) {
+// False when a refused record ends the import.
+bool RunStep(ImportRun& run, const StepRule& rule) {
   Progress progress(rule.table);
+  const int32_t present = progress.Enabled() ? SectionsPresent(run.profile, rule) : 0;
+  int32_t seen = 0;
   int32_t count = 0;
   int32_t misses = 0;
   for (int32_t n = rule.first; !Finished(rule, n, misses); ++n) {
-    progress.Show(n, rule.limit - 1);
-    RecordOutcome outcome = importRecord(run, n);
-    if (outcome == RecordOutcome::kFailed) return false;
+    if (progress.Enabled() && run.profile.HasSection(NumberedName(rule.section, n).c_str())) {
+      progress.Show(++seen, present);
+    }
+    const RecordOutcome outcome = rule.importRecord(run, n);
+    if (outcome == RecordOutcome::kFailed && rule.refusalEndsImport) return false;
     if (outcome == RecordOutcome::kImported) {
       misses = 0;
       ++count;
@@ -71,26 +65,43 @@ bool RunStrictStep(ImportRun& run, const StepRule& rule,
       ++misses;
     }
   }
-  PrintCount(rule, progress, count);
+  progress.Clear();
+  if (count > 0) std::fprintf(run.out, rule.countLine, count);
   return true;
 }
 
 // Steps without a floor end at seven misses anywhere.
 constexpr int32_t kNoFloor = 0;
 
-const StepRule kPorts = {"ports", "%3d ports imported successfully.\n", 1, 100, 13};
-const StepRule kGrades = {"grades", "%3d grades imported successfully.\n", 1, 100, kNoFloor};
-const StepRule kTanks = {"tanks", "%3d tanks imported successfully.\n", 1, 100, kNoFloor};
-// ZigBee sections 1 to 4 are never read: the walk starts at 5.
-const StepRule kZigBees = {"ZigBee devices", "%3d ZigBee devices imported successfully.\n", 5,
-                           100, kNoFloor};
-const StepRule kPumps = {"pumps", "%3d pumps imported successfully.\n", 1, 100, kNoFloor};
-const StepRule kAttendants = {"attendants", "%3d attendants imported successfully.\n", 1,
-                              10000, kNoFloor};
-const StepRule kClients = {"card clients", "%3d clients imported successfully.\n", 1, 10000,
-                           kNoFloor};
+// The tables in the order they are imported: a tank's grade and a hose's tank
+// are written before the record that refers to them. ZigBee sections 1 to 4
+// are never read: that walk starts at 5.
+const StepRule kSteps[] = {
+    {"ports", kPortSection, "%3d ports imported successfully.\n", 1, 100, 13, false, ImportPort},
+    {"grades", kGradeSection, "%3d grades imported successfully.\n", 1, 100, kNoFloor, false,
+     ImportGrade},
+    {"tanks", kTankSection, "%3d tanks imported successfully.\n", 1, 100, kNoFloor, false,
+     ImportTank},
+    {"ZigBee devices", kZigBeeSection, "%3d ZigBee devices imported successfully.\n", 5, 100,
+     kNoFloor, true, ImportZigBee},
+    {"pumps", kPumpSection, "%3d pumps imported successfully.\n", 1, 100, kNoFloor, true,
+     ImportPump},
+    {"attendants", kAttendantSection, "%3d attendants imported successfully.\n", 1, 10000,
+     kNoFloor, true, ImportAttendant},
+    {"card clients", kClientSection, "%3d clients imported successfully.\n", 1, 10000, kNoFloor,
+     true, ImportCardClient},
+};
 
 }  // namespace
+
+int32_t RunImport(CProfile& profile, ClientLibrary& library, std::FILE* out) {
+  ImportRun run(profile, library, out);
+  for (const StepRule& rule : kSteps) {
+    if (!RunStep(run, rule)) return -1;
+  }
+  std::fprintf(out, "\nAll done.\n");
+  return 0;
+}
 
 int32_t ImportConfiguration(const char* path) {
   // The file is only read: a read-only file imports like any other, and a
@@ -101,16 +112,5 @@ int32_t ImportConfiguration(const char* path) {
     std::printf("Cannot read configuration file %s - %s.\n", path, error.c_str());
     return -1;
   }
-
-  ImportRun run(profile);
-  RunLenientStep(run, kPorts, ImportPort);
-  RunLenientStep(run, kGrades, ImportGrade);
-  RunLenientStep(run, kTanks, ImportTank);
-  if (!RunStrictStep(run, kZigBees, ImportZigBee)) return -1;
-  if (!RunStrictStep(run, kPumps, ImportPump)) return -1;
-  if (!RunStrictStep(run, kAttendants, ImportAttendant)) return -1;
-  if (!RunStrictStep(run, kClients, ImportCardClient)) return -1;
-
-  std::printf("\nAll done.\n");
-  return 0;
+  return RunImport(profile, LinkedLibrary(), stdout);
 }

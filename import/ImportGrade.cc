@@ -3,9 +3,7 @@
 // once per run while the imported-grade list has room.
 #include <cstdio>
 
-#include "client/CheckResult.h"
 #include "client/LibString.h"
-#include "client/TarvoClient.h"
 #include "import/ImportRun.h"
 
 namespace {
@@ -14,12 +12,12 @@ constexpr int16_t kPriceLevels = 8;
 
 }  // namespace
 
-bool ImportGrade(ImportRun& run, int32_t n) {
-  if (run.grades.Contains(n)) return true;
+RecordOutcome ImportGrade(ImportRun& run, int32_t n) {
+  if (run.grades.Contains(n)) return RecordOutcome::kImported;
 
   CProfile& profile = run.profile;
-  int32_t number = SelectRecord(profile, "Grade%02d", n);
-  if (number < 1) return false;
+  int32_t number = SelectRecord(profile, kGradeSection, n);
+  if (number < 1) return RecordOutcome::kMissing;
 
   Text name;
   Text shortName;
@@ -31,10 +29,10 @@ bool ImportGrade(ImportRun& run, int32_t n) {
     LibStringArg nameArg(name);
     LibStringArg shortArg(shortName);
     LibStringArg codeArg(code);
-    if (!CheckResult("SetGradeProperties failed.",
-                     SetGradeProperties(n, number, nameArg.Get(), shortArg.Get(),
+    if (!run.Check("SetGradeProperties failed.",
+                     run.library.SetGradeProperties(n, number, nameArg.Get(), shortArg.Get(),
                                         codeArg.Get()))) {
-      return false;
+      return RecordOutcome::kFailed;
     }
   }
 
@@ -45,12 +43,12 @@ bool ImportGrade(ImportRun& run, int32_t n) {
     // A missing level, 0, and anything that does not read as a positive
     // amount end the levels of this grade.
     if (price.value <= 0) break;
-    if (!CheckResult("SetGradePrice failed.", SetGradePrice(n, level, price.ToDouble()))) {
+    if (!run.Check("SetGradePrice failed.", run.library.SetGradePrice(n, level, price.ToDouble()))) {
       // Not remembered: a tank that refers to it writes it again.
-      return false;
+      return RecordOutcome::kFailed;
     }
   }
 
   run.grades.Add(n);
-  return true;
+  return RecordOutcome::kImported;
 }

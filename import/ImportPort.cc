@@ -1,13 +1,11 @@
 // Step 1: one communication port per Port%02d section.
-#include "client/CheckResult.h"
 #include "client/LibString.h"
-#include "client/TarvoClient.h"
 #include "import/ImportRun.h"
 
-bool ImportPort(ImportRun& run, int32_t n) {
+RecordOutcome ImportPort(ImportRun& run, int32_t n) {
   CProfile& profile = run.profile;
-  int32_t number = SelectRecord(profile, "Port%02d", n);
-  if (number < 1) return false;
+  int32_t number = SelectRecord(profile, kPortSection, n);
+  if (number < 1) return RecordOutcome::kMissing;
 
   Text name;
   profile.ReadString("Name", name);
@@ -19,8 +17,9 @@ bool ImportPort(ImportRun& run, int32_t n) {
 
   LibStringArg nameArg(name);
   LibStringArg serialArg(serialNo);
-  int32_t result = SetPortProperties(n, number, nameArg.Get(), protocolId, deviceType,
+  int32_t result = run.library.SetPortProperties(n, number, nameArg.Get(), protocolId, deviceType,
                                      serialArg.Get());
   // The port's message has no full stop of its own.
-  return CheckResult("SetPortProperties failed", result);
+  if (!run.Check("SetPortProperties failed", result)) return RecordOutcome::kFailed;
+  return RecordOutcome::kImported;
 }

@@ -1,16 +1,18 @@
 // Step 5: one pump per Pump%02d section, then its hoses from the HoseNxxx keys
 // of the same section, hose 1 up to the first missing HoseNID (at most 8).
 // Each hose's tank, and that tank's grade, is written before the hose.
-#include "client/CheckResult.h"
+#include <cstdio>
+#include <string>
+
 #include "client/LibString.h"
-#include "client/TarvoClient.h"
 #include "import/ImportRun.h"
 
 namespace {
 
 constexpr int32_t kMaxHoses = 8;
 
-bool WritePump(CProfile& profile, int32_t n, int32_t number) {
+bool WritePump(ImportRun& run, int32_t n, int32_t number) {
+  CProfile& profile = run.profile;
   Text name;
   profile.ReadString("Name", name);
   int16_t physicalNumber = Low16(profile.ReadInt("PhysicalNumber"));
@@ -34,11 +36,26 @@ bool WritePump(CProfile& profile, int32_t n, int32_t number) {
   int16_t hasPreset = Low16(profile.ReadInt("HasPreset"));
 
   LibStringArg nameArg(name);
-  int32_t result = SetPumpPropertiesEx(
+  int32_t result = run.library.SetPumpPropertiesEx(
       n, number, nameArg.Get(), physicalNumber, side, address, priceLevel1, priceLevel2,
       priceDspFormat, volumeDspFormat, valueDspFormat, pumpType, portId, attendantId, authMode,
       stackMode, prepayAllowed, preauthAllowed, slot, muxSlotZigBeeId, priceControl, hasPreset);
-  return CheckResult("SetPumpPropertiesEx failed.", result);
+  return run.Check("SetPumpPropertiesEx failed.", result);
+}
+
+// The line that says why the import stops at hose h of pump n, whose tank
+// (or that tank's grade) has no section with a Number of 1 or more.
+void ReportMissingTank(ImportRun& run, int32_t n, int32_t h, int32_t tank) {
+  const std::string pump = NumberedName(kPumpSection, n);
+  CProfile& profile = run.profile;
+  if (SelectRecord(profile, kTankSection, tank) < 1) {
+    std::fprintf(run.out, "%s: Hose%d refers to tank %d, which the file does not hold; "
+                 "import stopped.\n", pump.c_str(), h, tank);
+    return;
+  }
+  const int32_t grade = profile.ReadInt("Grade");
+  std::fprintf(run.out, "%s: Hose%d refers to tank %d, whose grade %d the file does not hold; "
+               "import stopped.\n", pump.c_str(), h, tank, grade);
 }
 
 // Hose h of pump n, whose section is current when this is called.
@@ -48,11 +65,14 @@ RecordOutcome ImportHose(ImportRun& run, int32_t n, int32_t h) {
   if (hoseId < 1) return RecordOutcome::kMissing;
   int32_t tank = profile.ReadInt(NumberedName("Hose%dTank", h).c_str());
 
-  // A hose never refers to a tank that is not in the controller. ImportTank
-  // prints a line only when one of its own Set calls is refused.
-  if (!ImportTank(run, tank)) return RecordOutcome::kFailed;
+  // A hose never refers to a tank that is not in the controller: the import
+  // stops. A refused Set call of the tank or its grade has printed its line;
+  // a tank or grade that the file does not hold is named here.
+  const RecordOutcome tankOutcome = ImportTank(run, tank);
+  if (tankOutcome == RecordOutcome::kMissing) ReportMissingTank(run, n, h, tank);
+  if (tankOutcome != RecordOutcome::kImported) return RecordOutcome::kFailed;
   // ImportTank may have left a tank or grade section current.
-  profile.SetSection(NumberedName("Pump%02d", n).c_str());
+  profile.SetSection(NumberedName(kPumpSection, n).c_str());
 
   int32_t physicalNumber = profile.ReadInt(NumberedName("Hose%dPhysicalNumber", h).c_str());
   int16_t reader = Low16(profile.ReadInt(NumberedName("Hose%dReader", h).c_str()));
@@ -62,19 +82,19 @@ RecordOutcome ImportHose(ImportRun& run, int32_t n, int32_t h) {
 
   // The file carries none of the four further measures.
   constexpr double kNone = 0.0;
-  int32_t result = SetHosePropertiesEx2(hoseId, h, n, tank, physicalNumber, kNone, kNone, kNone,
+  int32_t result = run.library.SetHosePropertiesEx2(hoseId, h, n, tank, physicalNumber, kNone, kNone, kNone,
                                         kNone, reader, price1, price2, enabled);
-  if (!CheckResult("SetHosePropertiesEx2 failed.", result)) return RecordOutcome::kFailed;
+  if (!run.Check("SetHosePropertiesEx2 failed.", result)) return RecordOutcome::kFailed;
   return RecordOutcome::kImported;
 }
 
 }  // namespace
 
 RecordOutcome ImportPump(ImportRun& run, int32_t n) {
-  int32_t number = SelectRecord(run.profile, "Pump%02d", n);
+  int32_t number = SelectRecord(run.profile, kPumpSection, n);
   if (number < 1) return RecordOutcome::kMissing;
 
-  if (!WritePump(run.profile, n, number)) return RecordOutcome::kFailed;
+  if (!WritePump(run, n, number)) return RecordOutcome::kFailed;
 
   for (int32_t h = 1; h <= kMaxHoses; ++h) {
     RecordOutcome hose = ImportHose(run, n, h);

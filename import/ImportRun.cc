@@ -1,7 +1,5 @@
 #include "import/ImportRun.h"
 
-#include <cstdio>
-
 bool RecordList::Contains(int32_t id) const {
   for (int32_t i = 0; i < count_; ++i) {
     if (ids_[i] == id) return true;
@@ -11,13 +9,6 @@ bool RecordList::Contains(int32_t id) const {
 
 void RecordList::Add(int32_t id) {
   if (count_ < kCapacity) ids_[count_++] = id;
-}
-
-std::string NumberedName(const char* pattern, int32_t n) {
-  // The longest pattern ("Hose%dPhysicalNumber") with the longest int32 fits.
-  char name[48];
-  std::snprintf(name, sizeof name, pattern, n);
-  return name;
 }
 
 int32_t SelectRecord(CProfile& profile, const char* pattern, int32_t n) {

@@ -1,12 +1,17 @@
 // What the import's table steps share during one run: the configuration
-// file, the grades and tanks written so far, and the small conversions that
-// every step applies to the values it reads.
+// file, the library the records are written through and where the import's
+// lines go, the grades and tanks written so far, and the small conversions
+// that every step applies to the values it reads.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
+#include "client/CheckResult.h"
+#include "client/ClientLibrary.h"
 #include "profile/Profile.h"
+#include "profile/RecordNames.h"
 
 // Record identifiers written in this run, in the order written. Holds at most
 // kCapacity entries; an identifier added to a full list is not remembered, so
@@ -24,37 +29,37 @@ class RecordList {
 };
 
 struct ImportRun {
-  explicit ImportRun(CProfile& file) : profile(file) {}
+  ImportRun(CProfile& file, ClientLibrary& lib, std::FILE* lines)
+      : profile(file), library(lib), out(lines) {}
+
+  // CheckResult for this run's library and output.
+  bool Check(const char* step, int32_t code) { return CheckResult(library, out, step, code); }
 
   CProfile& profile;
+  ClientLibrary& library;
+  std::FILE* out;
   RecordList grades;  // grades written completely, prices included
   RecordList tanks;   // tanks written, each after its grade
 };
 
-// Outcome of one section of the steps whose failures end the import.
+// Outcome of one section: written, absent (no section, or a Number below 1;
+// for a tank also a tank whose grade is absent), or a Set call refused (its
+// line printed).
 enum class RecordOutcome { kImported, kMissing, kFailed };
 
 // The 16-bit arguments carry the low 16 bits of the integer read (70000
 // gives 4464, 65535 gives -1).
-inline int16_t Low16(int32_t value) {
-  return static_cast<int16_t>(static_cast<uint16_t>(value));
-}
-
-// A section or key name from a printf pattern with one %d: "Pump%02d" of
-// record n, "Hose%dTank" of hose h.
-std::string NumberedName(const char* pattern, int32_t n);
+inline int16_t Low16(int32_t value) { return static_cast<int16_t>(static_cast<uint16_t>(value)); }
 
 // Selects the section of record n and reads its Number; a record whose Number
 // is below 1 (no section, no key, 0) is absent and yields 0.
 int32_t SelectRecord(CProfile& profile, const char* pattern, int32_t n);
 
-// Record importers: ports, grades and tanks return false for an absent record
-// and for a refused Set call alike.
-bool ImportPort(ImportRun& run, int32_t n);
-bool ImportGrade(ImportRun& run, int32_t n);
-bool ImportTank(ImportRun& run, int32_t n);
-
-// Record importers whose refused Set calls end the whole import.
+// Record importers, one per table. A grade and a tank already written in this
+// run are not written again (kImported).
+RecordOutcome ImportPort(ImportRun& run, int32_t n);
+RecordOutcome ImportGrade(ImportRun& run, int32_t n);
+RecordOutcome ImportTank(ImportRun& run, int32_t n);
 RecordOutcome ImportZigBee(ImportRun& run, int32_t n);
 RecordOutcome ImportPump(ImportRun& run, int32_t n);
 RecordOutcome ImportAttendant(ImportRun& run, int32_t n);

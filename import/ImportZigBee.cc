@@ -1,13 +1,11 @@
 // Step 4: one ZigBee device per ZigBee%02d section. The firmware version the
 // export adds is not read back.
-#include "client/CheckResult.h"
 #include "client/LibString.h"
-#include "client/TarvoClient.h"
 #include "import/ImportRun.h"
 
 RecordOutcome ImportZigBee(ImportRun& run, int32_t n) {
   CProfile& profile = run.profile;
-  int32_t number = SelectRecord(profile, "ZigBee%02d", n);
+  int32_t number = SelectRecord(profile, kZigBeeSection, n);
   if (number < 1) return RecordOutcome::kMissing;
 
   Text name;
@@ -22,8 +20,8 @@ RecordOutcome ImportZigBee(ImportRun& run, int32_t n) {
   LibStringArg nameArg(name);
   LibStringArg serialArg(serialNumber);
   LibStringArg nodeArg(nodeIdentifier);
-  int32_t result = SetZigBeeProperties(n, number, nameArg.Get(), deviceType, serialArg.Get(),
+  int32_t result = run.library.SetZigBeeProperties(n, number, nameArg.Get(), deviceType, serialArg.Get(),
                                        nodeArg.Get(), portId);
-  if (!CheckResult("SetZigBeeProperties failed.", result)) return RecordOutcome::kFailed;
+  if (!run.Check("SetZigBeeProperties failed.", result)) return RecordOutcome::kFailed;
   return RecordOutcome::kImported;
 }

@@ -14,6 +14,10 @@ CProfile::~CProfile() {
 
 void CProfile::SetSection(const char* name) { section_ = name != nullptr ? name : ""; }
 
+bool CProfile::HasSection(const char* name) {
+  return name != nullptr && Load(nullptr) && store_.HasSection(name);
+}
+
 bool CProfile::Load(std::string* error) {
   if (loaded_) return true;
   platform::FileLoad load;

@@ -25,6 +25,9 @@ class CProfile {
   CProfile& operator=(const CProfile&) = delete;
 
   void SetSection(const char* name);
+  // True when the file has a header of that name (false when it cannot be
+  // read).
+  bool HasSection(const char* name);
 
   // A missing section or key reads as empty text, 0, 0. ReadString removes one
   // pair of enclosing double quotes. ReadCurrency has no sign and rounds

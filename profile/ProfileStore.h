@@ -30,6 +30,9 @@ class ProfileStore {
   // key is missing. The view is valid until the next Write or Assign.
   bool Read(std::string_view section, std::string_view key, std::string_view* value) const;
 
+  // True when a header names the section.
+  bool HasSection(std::string_view name) const { return FindSection(name) != 0; }
+
   // Replaces or adds the key's line, adding the section at the end when it is
   // missing. False, with nothing changed, for a section or key name that
   // cannot be written without damaging the file (empty, or holding CR or LF,

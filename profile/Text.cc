@@ -35,17 +35,6 @@ Text::Text(const std::string& narrow) : present_(true) {
   for (int i = 0; i < n; ++i) units_[static_cast<size_t>(i)] = static_cast<unsigned char>(narrow[static_cast<size_t>(i)]);
 }
 
-Text Text::FromLibraryString(const OLECHAR* s) {
-  Text t;
-  if (s == nullptr) return t;
-  t.present_ = true;
-  size_t n = 0;
-  while (s[n] != 0 && n < static_cast<size_t>(kMaxLength)) ++n;
-  t.units_.resize(n);
-  for (size_t i = 0; i < n; ++i) t.units_[i] = static_cast<char16_t>(s[i]);
-  return t;
-}
-
 Text Text::FromUnits(const char16_t* units, int length) {
   Text t;
   if (units == nullptr) return t;
@@ -71,15 +60,6 @@ std::string Text::Narrow() const {
     out[i] = u > 0xFF ? '?' : static_cast<char>(static_cast<unsigned char>(u));
   }
   return out;
-}
-
-BSTR Text::ToLibraryString() const {
-  static const OLECHAR kEmpty[1] = {0};
-  if (units_.empty()) return SysAllocStringLen(kEmpty, 0);
-  // OLECHAR is a 16-bit unit on every platform (wchar_t on Windows).
-  static_assert(sizeof(OLECHAR) == sizeof(char16_t), "library strings hold 16-bit units");
-  std::basic_string<OLECHAR> copy(units_.begin(), units_.end());
-  return SysAllocStringLen(copy.data(), static_cast<uint32_t>(copy.size()));
 }
 
 int Text::Format(const char* format, ...) {

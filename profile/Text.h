@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/LibraryString.h"
-
 class Text {
  public:
   static constexpr int kMaxLength = 32767;
@@ -17,8 +15,6 @@ class Text {
   Text(const char* narrow);         // each byte widened; null gives an absent Text
   explicit Text(const std::string& narrow);
 
-  // Copies the library string's units up to the first NUL; null gives absent.
-  static Text FromLibraryString(const OLECHAR* s);
   static Text FromUnits(const char16_t* units, int length);
 
   bool IsPresent() const { return present_; }
@@ -29,9 +25,6 @@ class Text {
 
   // Byte for byte; a unit above 255 gives '?'. Absent gives "<null>".
   std::string Narrow() const;
-  // A new library string of the units (an absent Text gives an empty one).
-  // The caller frees it with SysFreeString.
-  BSTR ToLibraryString() const;
 
   // printf-style into this Text (at most kMaxFormatted characters, "C"
   // number conventions whatever the user's locale). Returns the length.

@@ -11,7 +11,7 @@
 # in build-bench/bench.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --preset bench >/dev/null
 cmake --build build-bench --target tarvo_bench tarvo-bare-client TarvoExtract tarvo-emulator
 if [ ! -x build-bench/bin/tarvo_bench ]; then
   echo "bench.sh: tarvo_bench was not built (is libbenchmark-dev installed?)" >&2

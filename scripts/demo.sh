@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-cmake -S . -B build -G Ninja -DTARVO_WERROR=ON >/dev/null
+cmake --preset default >/dev/null
 cmake --build build
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/tarvo-demo-XXXXXX")"

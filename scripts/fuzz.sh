@@ -5,8 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_EACH="${1:-60}"
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DTARVO_FUZZ=ON \
-      -DTARVO_BUILD_TESTS=OFF -DTARVO_WERROR=ON >/dev/null
+cmake --preset fuzz >/dev/null
 # Each target (fuzz_NAME) with the folder of its corpus.
 targets=(profile_reader:reader profile_writer:writer import_file:import)
 cmake --build build-fuzz --target fuzz_profile_reader fuzz_profile_writer fuzz_import_file

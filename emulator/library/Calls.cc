@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "emulator/library/Export.h"  // before the declarations
 #include "client/TarvoClient.h"
 #include "emulator/library/Connection.h"
 #include "emulator/library/Unicode.h"

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "emulator/library/Export.h"  // before the declarations
 #include "client/TarvoClient.h"
 
 extern "C" {

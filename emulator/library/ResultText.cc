@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "emulator/library/Export.h"  // before the declarations
 #include "client/TarvoClient.h"
 #include "emulator/library/Connection.h"
 #include "emulator/library/Unicode.h"

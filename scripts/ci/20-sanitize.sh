@@ -4,15 +4,10 @@
 # every sanitizer error stops the process that met it.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DTARVO_WERROR=ON \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DCMAKE_CXX_FLAGS="${flags}" \
-      -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
-      -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-cmake --build build-asan
+cmake --preset asan >/dev/null
+cmake --build --preset asan
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # Tests that bound memory know that the sanitizers multiply it.
 export TARVO_SANITIZED=1
-ctest --test-dir build-asan --output-on-failure -j2
+ctest --preset asan

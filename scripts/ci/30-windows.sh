@@ -15,9 +15,9 @@ export WINEDEBUG=-all
 # Sets up the wine prefix on a first run (about 10 s); quick afterwards.
 wineboot -i
 
-cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTARVO_WERROR=ON
-cmake --build build-win -j2
-ctest --test-dir build-win --output-on-failure -j2
+cmake --preset mingw
+cmake --build --preset mingw
+ctest --preset mingw
 
 rm -rf build-win/package
 cmake --build build-win --target package
@@ -41,8 +41,8 @@ done
 
 # The suites that run the program come from the native build (stage 10 builds
 # it too); the reliability suite joins once it is there.
-cmake -S . -B build -G Ninja -DTARVO_WERROR=ON >/dev/null
-cmake --build build -j2
+cmake --preset default >/dev/null
+cmake --build --preset default
 export TARVO_EXTRACT="$exe" TARVO_LAUNCHER=wine
 for suite in driver_e2e export_e2e import_e2e reliability; do
   if [ ! -x "build/bin/tarvo_${suite}_tests" ]; then

@@ -134,8 +134,10 @@ TEST(ImportPumps, HoseTankBeyondTheTanksWalkIsWrittenFirst) {
             "  1 grades imported successfully.\n  1 pumps imported successfully.\n\nAll done.\n");
 }
 
-TEST(ImportPumps, HoseWhoseTankIsMissingEndsTheImportSilently) {
+TEST(ImportPumps, HoseWhoseTankIsMissingEndsTheImportWithALineSayingWhy) {
   e2e::Emulator emulator;
+  const std::string counts =
+      "  1 grades imported successfully.\n  1 tanks imported successfully.\n";
   for (int tank : {-1, 0, 9}) {
     SCOPED_TRACE(tank);
     Imported r = Import(emulator, std::string(kGradeAndTank) +
@@ -144,9 +146,18 @@ TEST(ImportPumps, HoseWhoseTankIsMissingEndsTheImportSilently) {
                                       Pump(2, Hose(1, 21, 1)) + "[Attendant01]\nNumber=1\n");
     EXPECT_EQ(r.exitCode, 255);
     EXPECT_EQ(Summary(r.sets), "Grade 1, Tank 1, Pump 1, Hose 11/1/1");
-    EXPECT_EQ(r.out,
-              "  1 grades imported successfully.\n  1 tanks imported successfully.\n");
+    EXPECT_EQ(r.out, counts + "Pump01: Hose2 refers to tank " + std::to_string(tank) +
+                         ", which the file does not hold; import stopped.\n");
   }
+  // A tank whose grade the file does not hold stops the import the same way.
+  Imported r = Import(emulator, std::string(kGradeAndTank) +
+                                    "[Tank04]\nNumber=4\nGrade=6\n" +
+                                    Pump(3, Hose(1, 31, 4)) + "[Attendant01]\nNumber=1\n");
+  EXPECT_EQ(r.exitCode, 255);
+  EXPECT_EQ(Summary(r.sets), "Grade 1, Tank 1, Pump 3");
+  EXPECT_EQ(r.out, counts +
+                       "Pump03: Hose1 refers to tank 4, whose grade 6 the file does not "
+                       "hold; import stopped.\n");
 }
 
 TEST(ImportPumps, RefusedPumpOrHoseEndsTheImport) {

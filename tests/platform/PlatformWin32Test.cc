@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "client/LibString.h"
 #include "platform/Platform.h"
 #include "profile/Profile.h"
 #include "profile/Text.h"
@@ -78,7 +79,7 @@ TEST(LocalTimeStamp, IsTodaysDateAndTheTimeInTheUsersFormats) {
   }
   wchar_t date[80];
   ASSERT_GT(GetDateFormatW(LOCALE_USER_DEFAULT, 0, &before, nullptr, date, 80), 0);
-  const std::string datePart = Text::FromLibraryString(date).Narrow();
+  const std::string datePart = TextFromLibraryString(date).Narrow();
   ASSERT_EQ(0u, stamp.rfind(datePart + " ", 0)) << stamp;
   // The time part holds the hour and minute, whatever the clock's style.
   const std::string timePart = stamp.substr(datePart.size() + 1);

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "LiteralProfile.h"
-#include "TestFiles.h"
+#include "tests/support/LiteralProfile.h"
+#include "tests/support/TestFiles.h"
 #include "profile/Profile.h"
 
 namespace {

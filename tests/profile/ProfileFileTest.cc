@@ -15,7 +15,7 @@
 #include <set>
 #include <string>
 
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 #include "profile/Profile.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 #include "profile/Profile.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "LiteralProfile.h"
+#include "tests/support/LiteralProfile.h"
 
 #include <sys/types.h>
 #include <unistd.h>

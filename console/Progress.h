@@ -29,6 +29,9 @@ class Progress {
   void Show(int32_t i, int32_t count);
   // Blanks what was shown; nothing when nothing is shown.
   void Clear();
+  // Whether anything is ever shown: work done only for the progress can be
+  // left out otherwise.
+  bool Enabled() const { return enabled_; }
 
  private:
   std::string table_;

@@ -1,4 +1,4 @@
-#include "client/Progress.h"
+#include "console/Progress.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,6 @@ TEST(Text, AbsentPresentAndEmpty) {
   EXPECT_FALSE(absent.IsPresent());
   EXPECT_EQ("<null>", absent.Narrow());
   EXPECT_FALSE(Text(static_cast<const char*>(nullptr)).IsPresent());
-  EXPECT_FALSE(Text::FromLibraryString(nullptr).IsPresent());
 
   Text empty("");
   EXPECT_TRUE(empty.IsPresent());
@@ -51,27 +50,6 @@ TEST(Text, LengthIsCutAtTheLimit) {
   EXPECT_EQ(Text::kMaxLength, Text(longer.c_str()).Length());
   std::u16string units(Text::kMaxLength + 1, u'b');
   EXPECT_EQ(Text::kMaxLength, Text::FromUnits(units.data(), static_cast<int>(units.size())).Length());
-  const std::basic_string<OLECHAR> libraryUnits(units.begin(), units.end());
-  EXPECT_EQ(Text::kMaxLength, Text::FromLibraryString(libraryUnits.c_str()).Length());
-}
-
-TEST(Text, LibraryStringsBothWays) {
-  Text t = Text::FromUnits(u"Pump\u0141 1", 7);
-  BSTR s = t.ToLibraryString();
-  ASSERT_NE(nullptr, s);
-  EXPECT_EQ(7u, SysStringLen(s));
-  EXPECT_EQ(t, Text::FromLibraryString(s));
-  SysFreeString(s);
-
-  BSTR fromAbsent = Text().ToLibraryString();
-  ASSERT_NE(nullptr, fromAbsent);
-  EXPECT_EQ(0u, SysStringLen(fromAbsent));
-  EXPECT_EQ(Text(""), Text::FromLibraryString(fromAbsent));
-  SysFreeString(fromAbsent);
-
-  // Only the units up to the first NUL are copied.
-  const OLECHAR withNul[] = {u'a', u'b', 0, u'c', 0};
-  EXPECT_EQ(Text("ab"), Text::FromLibraryString(withNul));
 }
 
 TEST(Text, FormatUsesDotAndStopsAtTheLimit) {
