@@ -64,7 +64,7 @@ def main():
                 "tarvo_check": check})
             env = fleet_support.ansible_env(fleet)
             runs = []
-            for what in ("first run (all new)", "second run (all compared, unchanged)"):
+            for what in ("first run, all new", "second run, all unchanged"):
                 code, wall, cpu = timed(["ansible-playbook", "-i", inventory, "-f",
                                          str(args.forks), "backup.yml"], cwd=fleet, env=env)
                 if code != 0:
@@ -75,10 +75,10 @@ def main():
 
     print("%d stations of the typical size, backup.yml with %d forks, %d cores"
           % (n, args.forks, os.cpu_count()))
-    print("  %-40s %8.1f s wall  %7.1f s cpu" % ("%d bare EXPORT runs, one after another" % n,
+    print("  %-46s %7.1f s wall  %6.1f s cpu" % ("%d bare EXPORT runs, one after another" % n,
                                                  bare_wall, bare_cpu))
     for what, wall, cpu in runs:
-        print("  %-40s %8.1f s wall  %7.1f s cpu  x%.1f bare  overhead %4.0f ms wall, %4.0f ms cpu"
+        print("  %-46s %7.1f s wall  %6.1f s cpu  x%.1f bare  overhead %4.0f ms wall, %4.0f ms cpu"
               " per station" % ("backup.yml, " + what, wall, cpu, wall / bare_wall,
                                 1000 * (wall - bare_wall) / n, 1000 * (cpu - bare_cpu) / n))
 

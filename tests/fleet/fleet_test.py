@@ -193,6 +193,8 @@ def check_syntax(source, fleet_dir, env):
         r = run(["ansible-playbook", "--syntax-check", "-i", "localhost,", playbook],
                 cwd=fleet_dir, env=env)
         expect(r.returncode == 0, "syntax of %s:\n%s%s" % (playbook, r.stdout, r.stderr))
+    r = run(["ansible-inventory", "-i", "inventory.example.yml", "--list"], cwd=fleet_dir, env=env)
+    expect(r.returncode == 0 and "faro-marina" in r.stdout, "inventory.example.yml:\n" + r.stderr)
     if shutil.which("ansible-lint"):
         r = run(["ansible-lint", "--offline", "--nocolor", ".", windows], cwd=fleet_dir, env=env)
         expect(r.returncode == 0, "ansible-lint:\n%s%s" % (r.stdout, r.stderr))
