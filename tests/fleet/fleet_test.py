@@ -145,7 +145,7 @@ def test(fleet, emulators):
     report = fleet.report(paths)
     expect(changed_blocks(report) == [CHANGED], "report:\n" + report)
     block = report.split("== " + CHANGED, 1)[1]
-    expect("Grade02" in block and "Price01" in block and "2.345" in block,
+    expect("Grade02" in block and re.search(r"Price0?1\b.*2\.345", block),
            "grade and level named:\n" + report)
     expect("Password" in block and NEW_PASSWORD not in report and NEW_PASSWORD not in r.stdout,
            "password changed, its value not shown:\n" + report)
@@ -159,7 +159,7 @@ def test(fleet, emulators):
     with open(os.path.join(drift_dir, drifts[0]), encoding="utf-8") as f:
         drift = f.read()
     expect(changed_blocks(drift) == [CHANGED], "drift report:\n" + drift)
-    expect("Grade02" in drift and "Price01" in drift, "drift names the grade:\n" + drift)
+    expect("Grade02" in drift and re.search(r"Price0?1\b", drift), "drift names the grade:\n" + drift)
     expect(NEW_PASSWORD not in drift and NEW_PASSWORD not in r.stdout,
            "no password value in the drift report")
     expect(os.stat(os.path.join(drift_dir, drifts[0])).st_mode & 0o777 == 0o600,
