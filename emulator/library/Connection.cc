@@ -175,7 +175,10 @@ Reply Exchange(const nlohmann::json& request) {
     }
     return reply;
   }
-  nlohmann::json parsed = nlohmann::json::parse(body, nullptr, false);
+  nlohmann::json parsed;  // stays null, unreadable, when nested too deeply
+  if (tarvo_wire::NestingWithin(body, tarvo_wire::kMaxNesting)) {
+    parsed = nlohmann::json::parse(body, nullptr, false);
+  }
   if (!parsed.is_object() || !parsed.contains("code") || !parsed["code"].is_number_integer()) {
     reply.code = Fail(tarvo_wire::kProtocolError, where + ", unreadable reply");
     return reply;

@@ -38,6 +38,37 @@ enum Code : int32_t {
 // Frames larger than this are refused by both sides.
 constexpr uint32_t kMaxFrame = 64u * 1024u * 1024u;
 
+// Requests and replies nest a few levels deep; a deeper frame is not read as
+// JSON at all (the JSON library copies and prints values recursively, so a
+// deep enough value would overflow the stack).
+constexpr int kMaxNesting = 64;
+
+// Whether the arrays and objects of a JSON text nest at most maxDepth deep.
+// Brackets inside strings do not count; the text need not be valid JSON (the
+// parser refuses what is not).
+inline bool NestingWithin(const std::string& text, int maxDepth) {
+  int depth = 0;
+  bool inString = false, escaped = false;
+  for (char c : text) {
+    if (inString) {
+      if (escaped) {
+        escaped = false;
+      } else if (c == '\\') {
+        escaped = true;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > maxDepth) return false;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return true;
+}
+
 inline void PutLength(uint32_t n, unsigned char out[4]) {
   out[0] = static_cast<unsigned char>(n >> 24);
   out[1] = static_cast<unsigned char>(n >> 16);

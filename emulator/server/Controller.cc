@@ -54,7 +54,7 @@ const Controller::Fault* Controller::Match(const std::string& call, const json& 
     if (f.rule.value("call", "") != call) continue;
     if (f.rule.contains("args")) {
       const json& want = f.rule["args"];
-      bool same = want.size() <= args.size();
+      bool same = args.is_array() && want.size() <= args.size();
       for (size_t i = 0; same && i < want.size(); ++i) same = want[i] == args[i];
       if (!same) continue;
     }
@@ -77,7 +77,8 @@ Outcome Controller::Handle(const std::string& call, const json& args) {
       o.out["journal"] = store_.Journal();
     } else if (call == "$clearJournal") {
       store_.ClearJournal();
-    } else if (call == "$load" && args.size() == 1) {
+    } else if (call == "$load") {
+      if (!args.is_array() || args.size() != 1) return BadArguments(call);
       std::string error;
       if (!LoadFixture(args[0], store_, error)) return Failure(tarvo_wire::kInvalidValue, error);
       LoadFaults();

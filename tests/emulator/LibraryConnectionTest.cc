@@ -1,6 +1,14 @@
 // Logon, timeouts and lost connections, seen through the library's interface.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "emulator/protocol/Protocol.h"
 #include "tests/emulator/LibTest.h"
 
 namespace {
@@ -131,6 +139,39 @@ TEST(LibraryConnection, LogonRefusedByTheServerLeavesTheLibraryLoggedOff) {
   int32_t count = 0;
   EXPECT_EQ(GetPortsCount(&count), 5);
   EXPECT_EQ(Logon(emu.Server()), 0) << "the fault fires once";
+}
+
+TEST(LibraryConnection, ReplyNestedAMillionDeepIsUnreadable) {
+  // A server of our own that answers the logon with a deeply nested value.
+  int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  timeval tv{30, 0};  // a test that goes wrong fails rather than hangs
+  setsockopt(listener, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 1), 0);
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  std::thread server([listener] {
+    int s = accept(listener, nullptr, nullptr);
+    timeval wait{30, 0};
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    char request[4096];
+    recv(s, request, sizeof request, 0);
+    const size_t depth = 1000000;
+    std::string frame = tarvo_wire::Frame(R"({"code": 0, "out": {"version": )" +
+                                          std::string(depth, '[') + std::string(depth, ']') + "}}");
+    send(s, frame.data(), frame.size(), MSG_NOSIGNAL);
+    char rest[16];
+    recv(s, rest, sizeof rest, 0);  // until the library lets go
+    close(s);
+  });
+  std::string where = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  EXPECT_EQ(Logon(where), 11);
+  EXPECT_EQ(Text(11), "Unexpected reply from the controller server (" + where + ", unreadable reply)");
+  server.join();
+  close(listener);
 }
 
 }  // namespace

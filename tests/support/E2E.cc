@@ -236,7 +236,7 @@ Run RunTarvo(const std::vector<std::string>& args, const std::string& cwd) {
   return run;
 }
 
-Emulator::Emulator(const std::string& fixtureJson) {
+Emulator::Emulator(const std::string& fixtureJson, const std::vector<std::string>& options) {
   dir_ = TempDir();
   db_ = dir_ + "/controller.db";
   std::string fixture = dir_ + "/fixture.json";
@@ -249,6 +249,7 @@ Emulator::Emulator(const std::string& fixtureJson) {
     return;
   }
   std::vector<std::string> argv = {EmulatorPath(), "--db", db_, "--seed", fixture, "--port", "0"};
+  argv.insert(argv.end(), options.begin(), options.end());
   std::vector<char*> args = Argv(argv);
   pid_t pid = fork();
   if (pid == 0) {

@@ -22,8 +22,10 @@ class Emulator {
  public:
   // Starts an emulator seeded with the fixture, on a fresh database in a
   // temporary folder and a free port. A fixture it refuses fails the test
-  // (with the emulator's message) and leaves Port() at 0.
-  explicit Emulator(const std::string& fixtureJson = "{}");
+  // (with the emulator's message) and leaves Port() at 0. Options are more
+  // of the emulator's arguments (--idle-timeout 1).
+  explicit Emulator(const std::string& fixtureJson = "{}",
+                    const std::vector<std::string>& options = {});
   explicit Emulator(const char* fixtureJson) : Emulator(std::string(fixtureJson)) {}
   explicit Emulator(const nlohmann::json& fixture) : Emulator(fixture.dump()) {}
   ~Emulator();
@@ -32,6 +34,7 @@ class Emulator {
 
   std::string Server() const;  // "127.0.0.1:PORT", to pass to TarvoExtract
   int Port() const { return port_; }
+  int Pid() const { return pid_; }
   std::string Database() const { return db_; }
 
   nlohmann::json State();    // current state as a fixture
