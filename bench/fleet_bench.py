@@ -73,8 +73,8 @@ def main():
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
-    print("%d stations of the typical size, backup.yml with %d forks, %d cores"
-          % (n, args.forks, os.cpu_count()))
+    print("%d stations of the typical size, backup.yml with %d forks, %d cores, load %.1f"
+          % (n, args.forks, os.cpu_count(), os.getloadavg()[1]))
     print("  %-46s %7.1f s wall  %6.1f s cpu" % ("%d bare EXPORT runs, one after another" % n,
                                                  bare_wall, bare_cpu))
     for what, wall, cpu in runs:
