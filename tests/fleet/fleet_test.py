@@ -51,7 +51,7 @@ class Fleet:
         start = time.monotonic()
         # umask 000: the history must come out private all the same.
         r = run(["ansible-playbook", "-i", self.inventory, "-f", "10", *args, playbook],
-                cwd=self.fleet, env=self.env, preexec_fn=lambda: os.umask(0))
+                cwd=self.fleet, env=self.env, preexec_fn=lambda: os.umask(0), timeout=400)
         print("--- %s: exit %d, %.1f s" % (playbook, r.returncode, time.monotonic() - start))
         return r
 
