@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,33 +18,60 @@ namespace platform {
 // file, or a device that never ends, is refused with "File too large".
 constexpr uint64_t kMaxFileBytes = uint64_t{1} << 30;
 
+// The file that a load for update read, held for its save: where it is (its
+// folder stays open on POSIX, the links on the way are followed once, at the
+// load) and which file it is (device and inode, or volume and file index), so
+// that the save goes to that very file and never to one that another program
+// put under its name meanwhile. A device or pipe stays open for its write.
+struct SaveTarget;
+struct SaveTargetClose {
+  void operator()(SaveTarget* target) const;
+};
+using SaveTargetPtr = std::unique_ptr<SaveTarget, SaveTargetClose>;
+
 struct FileLoad {
   std::string bytes;
   // The file was missing and has just been created, empty (owner-only
   // permissions on POSIX, since the file holds passwords).
   bool created = false;
   // Not a regular file (a device or a pipe): what is written goes straight
-  // into it; with `for_update` its content is not read.
+  // into it; with `forUpdate` its content is not read.
   bool special = false;
+  // Set by a load for update: where ReplaceContent writes.
+  SaveTargetPtr target;
 };
 
-// Reads the whole file. With `for_update` the file must also be writable: a
+// Reads the whole file. With `forUpdate` the file must also be writable: a
 // missing file is created, and a file that cannot be opened for update fails.
 // The bytes are one version of the file: a file that another program changes
 // while it is read is read again, and refused ("File changed while being
 // read") when it keeps changing.
-bool LoadFile(const std::string& path, bool for_update, FileLoad* load, std::string* error);
+bool LoadFile(const std::string& path, bool forUpdate, FileLoad* load, std::string* error);
 
-// Replaces the file's content by the pieces, in order, so that the file holds
-// either its old content or the whole new one whatever happens meanwhile: the
-// pieces go to a new file in the same folder, which is flushed to disk and
-// then renamed over the old one. A symbolic link is followed and its target
-// replaced; the target keeps its permissions (a new file is owner-only). A
-// device or pipe is written directly. When the folder does not allow a new
-// file but the file itself is writable, the file is rewritten in place.
-// A new file left behind by a save that was killed is removed by the next
-// save of the same file.
-bool ReplaceContent(const std::string& path, const std::vector<std::string_view>& pieces,
-                 std::string* error);
+// Replaces the content of the file that the load read by the pieces, in order.
+//
+// A regular file is replaced atomically: the pieces go to a new file in the
+// same folder (unnamed while it is written, where the system allows it),
+// which is flushed to disk and then renamed over the old one, so that the
+// file holds either its old content or the whole new one whatever happens
+// meanwhile. The file keeps its permissions (a new file is owner-only).
+// When the folder takes no new file, or refuses the rename (a file mounted
+// on its own, another user's file in a sticky folder), the file is rewritten
+// in place instead: its space is reserved first, so that a full disk is found
+// before a byte changes, then the pieces are written and flushed, and only
+// then is the file cut to its new length. That rewrite is not atomic: a kill
+// or a power cut while it runs leaves a mix of new and old bytes.
+//
+// A name that no longer refers to the file that was read (another file or a
+// link was put in its place) is refused: "File replaced since it was read".
+// A file deleted since is created again. A device or pipe is written directly.
+// A new file left behind by a killed save is removed by the next save in its
+// folder, and nothing else is: a name alone never proves a leftover.
+bool ReplaceContent(SaveTarget& target, const std::vector<std::string_view>& pieces,
+                    std::string* error);
+
+// Removes the file that the load created, when it is still that file and
+// still empty: a run that failed before anything was saved leaves no trace.
+void RemoveCreated(SaveTarget& target);
 
 }  // namespace platform

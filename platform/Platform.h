@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -16,5 +17,12 @@ std::string LocalTimeStamp();
 
 // True when standard error is an interactive terminal.
 bool StderrIsTerminal();
+
+// The program's arguments, argv[0] first. On Windows they are read again from
+// the system's UTF-16 command line, split as the C runtime splits it for
+// main, and given as UTF-8, the form in which the file procedures take names:
+// a name outside the ANSI code page arrives whole. Elsewhere they are argv's
+// bytes as given.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
 }  // namespace platform

@@ -27,4 +27,10 @@ std::string LocalTimeStamp() {
 
 bool StderrIsTerminal() { return isatty(2) == 1; }
 
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 0; i < argc; ++i) arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
+  return arguments;
+}
+
 }  // namespace platform

@@ -3,6 +3,18 @@
 #include <windows.h>
 #include <io.h>
 
+#include "platform/Utf16.h"
+
+// The C runtime's own splitting of the UTF-16 command line, the one its
+// startup code uses for wmain (msvcrt.dll exports it; no header declares it).
+extern "C" {
+struct TarvoStartupInfo {
+  int newmode;
+};
+int __cdecl __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** env, int expand_wildcards,
+                           TarvoStartupInfo* startup);
+}
+
 namespace platform {
 
 namespace {
@@ -37,5 +49,23 @@ std::string LocalTimeStamp() {
 }
 
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  int count = 0;
+  wchar_t** wide = nullptr;
+  wchar_t** env = nullptr;
+  TarvoStartupInfo startup{0};
+  // The arguments as main got them when the wide ones are not to be had.
+  if (__wgetmainargs(&count, &wide, &env, 0, &startup) != 0 || wide == nullptr) {
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i) arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
+    return arguments;
+  }
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i) {
+    arguments.push_back(wide[i] != nullptr ? Utf8(wide[i], wcslen(wide[i])) : std::string());
+  }
+  return arguments;
+}
 
 }  // namespace platform

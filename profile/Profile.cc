@@ -8,8 +8,10 @@
 CProfile::CProfile(const char* path, bool writable)
     : path_(path != nullptr ? path : ""), writable_(writable) {}
 
+// The safety net for changes that no Save() wrote; after a Save() that
+// failed, nothing is written a second time.
 CProfile::~CProfile() {
-  if (changed_) Save(nullptr);
+  if (changed_ && !save_failed_) Save(nullptr);
 }
 
 void CProfile::SetSection(const char* name) { section_ = name != nullptr ? name : ""; }
@@ -30,6 +32,7 @@ bool CProfile::Load(std::string* error) {
   try {
     if (!platform::LoadFile(path_, writable_, &load, error)) return false;
     store_.Assign(std::move(load.bytes));
+    target_ = std::move(load.target);
   } catch (const std::bad_alloc&) {
     store_ = ProfileStore();
     if (error != nullptr) *error = "Not enough memory";
@@ -81,7 +84,13 @@ int CProfile::WriteString(const char* key, const Text& value) {
 
 bool CProfile::Save(std::string* error) {
   if (!changed_) return true;
-  if (!platform::ReplaceContent(path_, store_.Pieces(), error)) return false;
+  if (!platform::ReplaceContent(*target_, store_.Pieces(), error)) {
+    save_failed_ = true;
+    // A file that this profile created and never filled goes again.
+    if (!saved_) platform::RemoveCreated(*target_);
+    return false;
+  }
   changed_ = false;
+  saved_ = true;
   return true;
 }

@@ -4,12 +4,13 @@
 // work on the current section (SetSection) with the search and rewrite rules
 // of the profile file; the file is read once, on the first access, held as
 // lines with an index, and written back once by Save() (or, for changes not
-// yet saved, by the destructor).
+// yet saved, by the destructor, unless a Save() failed).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "platform/File.h"
 #include "profile/Currency.h"
 #include "profile/ProfileStore.h"
 #include "profile/Text.h"
@@ -50,9 +51,11 @@ class CProfile {
   // written.
   bool Open(std::string* error);
 
-  // Writes the changes made since the file was read, replacing the file as a
-  // whole so that it is never left half written. True when there was nothing
-  // to write. False, with a reason, when the file could not be written.
+  // Writes the changes made since the file was read to the file that was
+  // read (platform::ReplaceContent). True when there was nothing to write.
+  // False, with a reason, when the file could not be written; a file that
+  // the first access created is then removed again while nothing has been
+  // saved into it, and the destructor writes nothing more.
   bool Save(std::string* error);
 
  private:
@@ -65,5 +68,8 @@ class CProfile {
   std::string section_;
   bool loaded_ = false;
   bool changed_ = false;
+  bool saved_ = false;        // a Save() has written the file
+  bool save_failed_ = false;  // a Save() has failed
   ProfileStore store_;
+  platform::SaveTargetPtr target_;  // set once a writable profile is loaded
 };

@@ -1,23 +1,32 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that the build, the emulator and the tests
-# need. Run as root (or with sudo available).
+# need; with --demo only those that the demo needs (the program, the stand-in
+# client library and the emulator). Run as root (or with sudo available).
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
-PACKAGES=(cmake ninja-build g++ clang pkg-config
-          libgtest-dev libgmock-dev libbenchmark-dev
-          libsqlite3-dev libasio-dev nlohmann-json3-dev
-          libclang-rt-14-dev
-          g++-mingw-w64-x86-64 googletest wine wine64
-          time   # /usr/bin/time: the benchmark's peak memory of a run
-          # The fleet playbooks (fleet/) and their test: ansible brings the
-          # Windows modules of the Windows runner's tasks.
-          ansible-core ansible ansible-lint git python3)
+DEMO_PACKAGES=(cmake ninja-build g++ libsqlite3-dev libasio-dev nlohmann-json3-dev)
+TEST_PACKAGES=(clang pkg-config
+               libgtest-dev libgmock-dev libbenchmark-dev
+               libclang-rt-14-dev
+               g++-mingw-w64-x86-64 googletest wine wine64
+               time   # /usr/bin/time: the benchmark's peak memory of a run
+               # The fleet playbooks (fleet/) and their test: ansible brings
+               # the Windows modules of the Windows runner's tasks.
+               ansible-core ansible ansible-lint git python3)
+PACKAGES=("${DEMO_PACKAGES[@]}")
+install_options=(--no-install-recommends)
+if [ "${1:-}" != --demo ]; then
+  PACKAGES+=("${TEST_PACKAGES[@]}")
+  install_options=()
+fi
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+  # The demo takes no recommended packages (libasio-dev alone would bring
+  # Boost and OpenSSL); the full set keeps apt's defaults.
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${install_options[@]}" "${missing[@]}"
 fi

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for SECONDS (default 60),
 # starting from the corpora in fuzz/corpus. New inputs go to a scratch folder,
-# not into the repository; a failing input is kept in build-fuzz/.
+# not into the repository; a failing input is kept in build-fuzz/. Each target
+# ends with a tally line (scripts/ci/tally.sh): one passed or one failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_EACH="${1:-60}"
@@ -15,11 +16,14 @@ for entry in "${targets[@]}"; do
   target="${entry##*:}"
   scratch="$(mktemp -d)"
   echo "== ${name}: ${SECONDS_EACH} s"
-  if ! build-fuzz/bin/fuzz_${name} -max_total_time="${SECONDS_EACH}" \
-         -artifact_prefix=build-fuzz/ -print_final_stats=1 \
-         "${scratch}" "fuzz/corpus/${target}" 2>"build-fuzz/${target}.log"; then
+  if build-fuzz/bin/fuzz_${name} -max_total_time="${SECONDS_EACH}" \
+       -artifact_prefix=build-fuzz/ -print_final_stats=1 \
+       "${scratch}" "fuzz/corpus/${target}" 2>"build-fuzz/${target}.log"; then
+    echo "tally: fuzz_${name}: 1 passed, 0 failed, 0 skipped"
+  else
     status=1
     tail -n 30 "build-fuzz/${target}.log"
+    echo "tally: fuzz_${name}: 0 passed, 1 failed, 0 skipped"
   fi
   grep -E '^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units' "build-fuzz/${target}.log" || true
   rm -rf "${scratch}"

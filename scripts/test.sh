@@ -1,19 +1,55 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: each stage in scripts/ci/, in order.
-# A single stage runs with, e.g., `bash scripts/ci/10-linux.sh`.
+# Builds everything and runs every test: each stage in scripts/ci/, in order,
+# up to the first stage that fails. A single stage runs with, e.g.,
+# `bash scripts/ci/10-linux.sh`.
+#
+# Every suite a stage runs (a ctest tree, a GoogleTest program run directly,
+# a fuzz target) prints a tally line (scripts/ci/tally.sh); the counts are
+# given per stage and, on the last line, over all stages:
+#   tests: N passed, N failed, N skipped
+# A stage that fails without a failed test (a build error) counts as one
+# failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-log="$(mktemp)"
-trap 'rm -f "$log"' EXIT
+logs="$(mktemp -d)"
+trap 'rm -rf "$logs"' EXIT
+
+# sum <log> <word>: the tally lines' counts of "passed", "failed" or "skipped".
+sum() {
+  awk -v word="$2" '/^tally: / {
+    for (i = 1; i < NF; ++i) if ($(i + 1) == word "," || $(i + 1) == word) n += $i
+  } END { print n + 0 }' "$1"
+}
+
+status=0
+summary=()
+all_passed=0 all_failed=0 all_skipped=0
 for stage in scripts/ci/[0-9]*.sh; do
   echo "=== ${stage}"
-  bash "${stage}" 2>&1 | tee -a "$log"
+  log="${logs}/$(basename "${stage}").log"
+  set +e
+  bash "${stage}" 2>&1 | tee "${log}"
+  stage_status=${PIPESTATUS[0]}
+  set -e
+  passed=$(sum "${log}" passed)
+  failed=$(sum "${log}" failed)
+  skipped=$(sum "${log}" skipped)
+  note=""
+  if [ "${stage_status}" != 0 ]; then
+    status=1
+    if [ "${failed}" = 0 ]; then
+      failed=1
+      note=" (the stage failed outside its tests)"
+    fi
+  fi
+  summary+=("$(basename "${stage}" .sh): ${passed} passed, ${failed} failed, ${skipped} skipped${note}")
+  all_passed=$((all_passed + passed))
+  all_failed=$((all_failed + failed))
+  all_skipped=$((all_skipped + skipped))
+  [ "${status}" = 0 ] || break
 done
-# One closing line over the ctest runs of all stages.
-total=0
-for n in $(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\)$/\1/p' "$log"); do
-  total=$((total + n))
-done
-skipped=$(grep -c '(Skipped)$' "$log" || true)
-echo "tests: $((total - skipped)) passed, 0 failed, ${skipped} skipped"
+echo
+for line in "${summary[@]}"; do echo "  ${line}"; done
+echo "tests: ${all_passed} passed, ${all_failed} failed, ${all_skipped} skipped"
+exit "${status}"

@@ -3,6 +3,8 @@
 // reported, not claimed as exported; a new file is private to its owner.
 #include <gtest/gtest.h>
 
+#include <langinfo.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -211,6 +213,41 @@ TEST(ExportFile, FileThatCannotBeSavedAtTheEndIsReportedNotClaimed) {
   EXPECT_EQ(exporttest::AfterConnect(run.out),
             "  1 ports exported successfully.\n"
             "Cannot write configuration file " + path + " - No such file or directory.\n");
+}
+
+// A folder whose name the ANSI code page cannot spell ("Ł" is in no Western
+// code page): the name reaches the file calls whole, in the drive-letter
+// form a Windows user types, and the file holds the same bytes as one
+// written into a plain folder.
+TEST(ExportFile, FolderNamedOutsideTheAnsiCodePage) {
+  e2e::Emulator emu(kStation);
+  const std::string dir = e2e::TempDir();
+  const std::string folder = dir + "/\xC5\x81\xC3\xB3" "d\xC5\xBA";  // Łódź in UTF-8
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  std::string argument = folder + "/site.ini";
+  if (std::getenv("TARVO_LAUNCHER") != nullptr) {
+    // wine reads a Windows program's command line in the character set of
+    // the Unix locale: without UTF-8 it cannot carry the name.
+    const locale_t user = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+    const bool utf8 = user != static_cast<locale_t>(0) &&
+                      std::string(nl_langinfo_l(CODESET, user)) == "UTF-8";
+    if (user != static_cast<locale_t>(0)) freelocale(user);
+    if (!utf8) GTEST_SKIP() << "the locale's character set is not UTF-8";
+    argument = "Z:" + argument;
+    for (char& c : argument) {
+      if (c == '/') c = '\\';
+    }
+  }
+  const e2e::Run run = e2e::RunTarvo({"EXPORT", argument, emu.Server()});
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_EQ(exporttest::AfterConnect(run.out),
+            exporttest::NoDetailsLine("port 1") +
+                "  1 ports exported successfully.\n  1 Pumps exported successfully.\n"
+                "\nAll done.\n");
+
+  const auto plain = RunExport(emu, dir + "/site.ini");
+  ASSERT_EQ(plain.exitCode, 0);
+  EXPECT_EQ(exporttest::MaskDate(e2e::ReadFile(folder + "/site.ini")), plain.file);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "client/LibString.h"
+#include "platform/File.h"
 #include "platform/Platform.h"
 #include "profile/Profile.h"
 #include "profile/Text.h"
@@ -134,6 +135,26 @@ TEST(ConfigurationFile, NoHandleIsKeptOpenBetweenLoadAndSave) {
   EXPECT_EQ("[S]\r\nK=2\r\n", Get(path));
 }
 
+// Another file put under the name during the run is not overwritten: the
+// save is refused, as on POSIX.
+TEST(ConfigurationFile, SaveGoesOnlyToTheFileThatWasRead) {
+  Folder folder;
+  const std::string path = folder.Path("station.ini");
+  Put(path, "[S]\r\nK=1\r\n");
+  CProfile profile(path.c_str(), true);
+  ASSERT_TRUE(profile.Open(nullptr));
+  profile.SetSection("S");
+  EXPECT_EQ(1, profile.WriteString("K", Text("2")));
+  ASSERT_TRUE(MoveFileA(path.c_str(), folder.Path("moved.ini").c_str()));
+  Put(path, "other\r\n");
+  std::string error;
+  EXPECT_FALSE(profile.Save(&error));
+  EXPECT_EQ("File replaced since it was read", error);
+  EXPECT_EQ("other\r\n", Get(path));
+  EXPECT_EQ("[S]\r\nK=1\r\n", Get(folder.Path("moved.ini")));
+  EXPECT_EQ(2u, folder.Entries().size());
+}
+
 TEST(ConfigurationFile, DevicesAreWrittenDirectly) {
   Folder folder;
   SetCurrentDirectoryA(folder.Path("").c_str());
@@ -193,6 +214,23 @@ TEST(ConfigurationFile, FolderGoneBeforeTheSaveIsAMissingFolder) {
   std::string error;
   EXPECT_FALSE(profile.Save(&error));
   EXPECT_EQ("No such file or directory", error);
+}
+
+// Names are UTF-8 (as the command line gives them): a folder that no ANSI
+// code page spells is created, replaced and read under its UTF-16 name.
+TEST(ConfigurationFile, NamesOutsideTheAnsiCodePage) {
+  Folder folder;
+  const std::string ascii = folder.Path("");
+  const std::wstring wide = std::wstring(ascii.begin(), ascii.end()) + L"\u0141\u00F3d\u017A";
+  ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr));
+  const std::string path = folder.Path("\xC5\x81\xC3\xB3" "d\xC5\xBA\\site.ini");  // Łódź
+  std::string error;
+  ASSERT_TRUE(WriteVersion(path, "1", &error)) << error;
+  ASSERT_TRUE(WriteVersion(path, "2", &error)) << error;
+  platform::FileLoad load;
+  ASSERT_TRUE(platform::LoadFile(path, false, &load, &error)) << error;
+  EXPECT_EQ("\r\n[Application]\r\nVersion=2\r\n", load.bytes);
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((wide + L"\\site.ini").c_str()));
 }
 
 }  // namespace

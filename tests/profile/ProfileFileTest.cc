@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 
 #include "tests/support/TestFiles.h"
 #include "profile/Profile.h"
+#include "tests/support/ChildProcess.h"
 
 namespace {
 
@@ -154,34 +156,64 @@ TEST(ProfileFile, OpenGivesTheReasonOfAFailure) {
   EXPECT_FALSE(empty_path.Open(nullptr));
 }
 
+// Permissions bind every user but root: run by root, these checks run as
+// the user nobody.
 TEST(ProfileFile, OpenReportsAFileThatCannotBeWritten) {
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
-  ScratchFolder folder;
-  const std::string path = folder.Path("locked.ini");
-  PutFile(path, "[S]\r\nK=1\r\n");
-  chmod(path.c_str(), 0400);
-  std::string error;
-  CProfile writable(path.c_str(), true);
-  EXPECT_FALSE(writable.Open(&error));
-  EXPECT_EQ("Permission denied", error);
-  CProfile readable(path.c_str(), false);
-  EXPECT_TRUE(readable.Open(&error));
-  chmod(path.c_str(), 0);
-  CProfile unreadable(path.c_str(), false);
-  EXPECT_FALSE(unreadable.Open(&error));
-  EXPECT_EQ("Permission denied", error);
+  InChild(Privileges::kNobody, [] {
+    ScratchFolder folder;
+    const std::string path = folder.Path("locked.ini");
+    PutFile(path, "[S]\r\nK=1\r\n");
+    chmod(path.c_str(), 0400);
+    std::string error;
+    CProfile writable(path.c_str(), true);
+    EXPECT_FALSE(writable.Open(&error));
+    EXPECT_EQ("Permission denied", error);
+    CProfile readable(path.c_str(), false);
+    EXPECT_TRUE(readable.Open(&error));
+    chmod(path.c_str(), 0);
+    CProfile unreadable(path.c_str(), false);
+    EXPECT_FALSE(unreadable.Open(&error));
+    EXPECT_EQ("Permission denied", error);
+  });
 }
 
-TEST(ProfileFile, FileInAFolderThatTakesNoNewFileIsRewrittenInPlace) {
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+// Where the file cannot be replaced, it is rewritten through its own name:
+// a folder that takes no new file, another user's file in a sticky folder.
+// A longer content, a shorter one (the file is cut to its length), one that
+// differs in a single byte.
+TEST(ProfileFile, FileThatCannotBeReplacedIsRewrittenInPlace) {
+  const auto check_in_place = [](const std::string& path) {
+    struct stat before;
+    ASSERT_EQ(0, stat(path.c_str(), &before));
+    std::string error;
+    EXPECT_TRUE(WriteOne(path, "a much longer version than before", &error)) << error;
+    EXPECT_EQ("[Application]\r\nVersion=a much longer version than before\r\n", GetFile(path));
+    EXPECT_TRUE(WriteOne(path, "5", &error)) << error;
+    EXPECT_EQ("[Application]\r\nVersion=5\r\n", GetFile(path));
+    EXPECT_TRUE(WriteOne(path, "6", &error)) << error;  // one byte in the middle
+    EXPECT_EQ("[Application]\r\nVersion=6\r\n", GetFile(path));
+    struct stat after;
+    ASSERT_EQ(0, stat(path.c_str(), &after));
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(before.st_mode, after.st_mode);
+  };
+  InChild(Privileges::kNobody, [&] {
+    ScratchFolder folder;
+    const std::string path = folder.Path("station.ini");
+    PutFile(path, "[Application]\r\nVersion=0\r\n");
+    chmod(folder.path().c_str(), 0500);
+    check_in_place(path);
+    chmod(folder.path().c_str(), 0700);
+    EXPECT_EQ(std::set<std::string>{"station.ini"}, Entries(folder.path()));
+  });
+  if (geteuid() != 0) return;  // only root can give nobody another user's file
   ScratchFolder folder;
+  chmod(folder.path().c_str(), 01777);
   const std::string path = folder.Path("station.ini");
   PutFile(path, "[Application]\r\nVersion=0\r\n");
-  chmod(folder.path().c_str(), 0500);
-  std::string error;
-  EXPECT_TRUE(WriteOne(path, "5", &error)) << error;
-  chmod(folder.path().c_str(), 0700);
-  EXPECT_EQ("[Application]\r\nVersion=5\r\n", GetFile(path));
+  chmod(path.c_str(), 0666);
+  InChild(Privileges::kNobody, [&] { check_in_place(path); });
+  EXPECT_EQ(std::set<std::string>{"station.ini"}, Entries(folder.path()));
 }
 
 TEST(ProfileFile, SaveOntoAFullDiskFails) {
@@ -215,6 +247,85 @@ TEST(ProfileFile, FileChangedAfterLoadingIsReplacedByTheProfilesView) {
   EXPECT_TRUE(profile.Save(nullptr));
   EXPECT_EQ("[S]\r\nK=2\r\n", GetFile(path));
   EXPECT_EQ(0600u, Mode(path));
+}
+
+// The save goes to the file that was read, never to what another user put
+// under its name during the run (a link to a file of the victim's, another
+// file): it is refused with a reason, and nothing is written anywhere.
+TEST(ProfileFile, SaveGoesOnlyToTheFileThatWasRead) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("site.ini");
+  const std::string victim = folder.Path("victim.ini");
+  PutFile(victim, "secret\r\n");
+  for (bool link : {true, false}) {
+    SCOPED_TRACE(link ? "a link put in its place" : "another file put in its place");
+    PutFile(path, "[Attacker]\r\nLine=1\r\n");
+    CProfile profile(path.c_str(), true);
+    ASSERT_TRUE(profile.Open(nullptr));
+    profile.SetSection("S");
+    profile.WriteString("K", Text("1"));
+    unlink(path.c_str());
+    if (link) {
+      ASSERT_EQ(0, symlink(victim.c_str(), path.c_str()));
+    } else {
+      PutFile(path, "other\r\n");
+    }
+    std::string error;
+    EXPECT_FALSE(profile.Save(&error));
+    EXPECT_EQ("File replaced since it was read", error);
+    EXPECT_EQ("secret\r\n", GetFile(victim));
+    EXPECT_EQ(link ? "secret\r\n" : "other\r\n", GetFile(path));
+    unlink(path.c_str());
+  }
+  EXPECT_EQ((std::set<std::string>{"victim.ini"}), Entries(folder.path()));
+}
+
+// Names up to the system's limit are saved; the new file's name is cut to
+// fit, never the save refused.
+TEST(ProfileFile, FilesWithNamesOfAnyLengthAreSaved) {
+  ScratchFolder folder;
+  for (size_t length : {1, 200, 241, 242, 250, 255}) {
+    const std::string name(length, 'n');
+    std::string error;
+    EXPECT_TRUE(WriteOne(folder.Path(name), "1", &error)) << length << ": " << error;
+    EXPECT_TRUE(WriteOne(folder.Path(name), "2", &error)) << length << ": " << error;
+    EXPECT_EQ("\r\n[Application]\r\nVersion=2\r\n", GetFile(folder.Path(name)));
+    unlink(folder.Path(name).c_str());
+  }
+  EXPECT_TRUE(Entries(folder.path()).empty());
+}
+
+// A save that fails is reported once: the destructor does not write again,
+// even when the cause is gone by then. A file that the profile created and
+// never filled is removed; a file that was there keeps its content.
+TEST(ProfileFile, FailedSaveIsNotRepeatedAndLeavesNoEmptyNewFile) {
+  // Writes beyond a few kilobytes fail with "File too large" in the child.
+  InChild(Privileges::kKept, [] {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small = {4096, limit.rlim_max};
+    ScratchFolder folder;
+    for (bool existed : {false, true}) {
+      SCOPED_TRACE(existed ? "a file that was there" : "a new file");
+      const std::string path = folder.Path(existed ? "old.ini" : "new.ini");
+      if (existed) PutFile(path, "[S]\r\nK=0\r\n");
+      {
+        CProfile profile(path.c_str(), true);
+        ASSERT_TRUE(profile.Open(nullptr));
+        profile.SetSection("S");
+        profile.WriteString("K", Text(std::string(8000, 'v').c_str()));
+        ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
+        std::string error;
+        EXPECT_FALSE(profile.Save(&error));
+        EXPECT_EQ("File too large", error);
+        EXPECT_EQ(existed, Exists(path));
+        ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
+      }
+      EXPECT_EQ(existed ? "[S]\r\nK=0\r\n" : "", GetFile(path));
+      EXPECT_EQ(existed, Exists(path));
+    }
+  });
 }
 
 // Writes a station's worth of keys over the file and saves it.

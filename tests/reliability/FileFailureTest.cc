@@ -7,6 +7,7 @@
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -103,6 +104,55 @@ TEST(FileFailure, ExportOntoAFullDiskIsReportedAndTheOldFileStays) {
   EXPECT_EQ(Entries(disk.Path()), std::set<std::string>{"site.ini"});
 }
 
+// A file mounted on its own cannot be renamed over, so it is rewritten in
+// place; on a full disk the space is claimed before a byte changes, and the
+// failure leaves the old content whole.
+TEST(FileFailure, FileThatCannotBeReplacedIsRewrittenWholeOrNotAtAll) {
+  e2e::Emulator emulator(json::parse(SampleStation()));
+  SmallDisk disk("160k");
+  if (disk.Path().empty()) GTEST_SKIP() << "no file system can be mounted here";
+  const std::string path = disk.Path() + "/site.ini";
+  const std::string mounted = disk.Path() + "/mounted.ini";
+  e2e::WriteFile(path, "[Notes]\r\nWho=kept by hand\r\n");
+  e2e::WriteFile(mounted, "");
+  ASSERT_EQ(mount(path.c_str(), mounted.c_str(), nullptr, MS_BIND, nullptr), 0);
+  const e2e::Run whole = e2e::RunTarvo({"EXPORT", mounted, emulator.Server()});
+  EXPECT_EQ(whole.exitCode, 0) << whole.out;
+  const std::string exported = e2e::ReadFile(path);
+  EXPECT_EQ(exported.rfind("[Notes]\r\nWho=kept by hand\r\n", 0), 0u);
+  EXPECT_NE(exported.find("[Application]"), std::string::npos);
+
+  // The disk filled but for a few kilobytes: the export no longer fits.
+  std::string old = "[Notes]\r\n";
+  while (old.size() < 60 * 1024) old += "Line=" + std::string(60, 'n') + "\r\n";
+  e2e::WriteFile(path, old);
+  const std::string filler = disk.Path() + "/filler";
+  const int fd = open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  const std::string block(1024, 'f');
+  while (write(fd, block.data(), block.size()) > 0) {
+  }
+  const int freed = ftruncate(fd, lseek(fd, 0, SEEK_CUR) - 4096);
+  close(fd);
+  ASSERT_EQ(freed, 0);
+  const e2e::Run full = e2e::RunTarvo({"EXPORT", mounted, emulator.Server()});
+  EXPECT_EQ(full.exitCode, 255);
+  EXPECT_NE(full.out.find(" - No space left on device.\n"), std::string::npos) << full.out;
+  EXPECT_EQ(e2e::ReadFile(path), old);
+  umount2(mounted.c_str(), MNT_DETACH);
+  EXPECT_EQ(Entries(disk.Path()), (std::set<std::string>{"filler", "mounted.ini", "site.ini"}));
+}
+
+// A device or pipe is written once, directly, at the end of the run.
+TEST(FileFailure, ExportToStandardOutputWritesTheFileThere) {
+  if (std::getenv("TARVO_LAUNCHER") != nullptr) GTEST_SKIP() << "a POSIX device name";
+  e2e::Emulator emulator(json::parse(SampleStation()));
+  const e2e::Run run = e2e::RunTarvo({"EXPORT", "/dev/stdout", emulator.Server()});
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  const size_t at = run.out.find("\r\n[Application]\r\nName=");
+  EXPECT_NE(at, std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("[Application]", at + 4), std::string::npos);
+}
+
 // Starts the program with its output thrown away; the caller kills it.
 pid_t StartExport(const std::string& path, const std::string& server) {
   const std::string program = e2e::TarvoPath();
@@ -178,22 +228,47 @@ TEST(FileFailure, ExportKilledAtRandomMomentsLeavesTheOldOrTheNewFile) {
   EXPECT_EQ(Entries(dir), std::set<std::string>{"site.ini"});
 }
 
-// Only the new files of killed saves of this very file go: not those of a
-// save still running (it holds its file locked), not the user's own files.
+// The name a save gives its new file once written: ".NAME.tarvo-" and the
+// file's own inode number and time of change, in hexadecimal.
+std::string LeftoverName(const std::string& dir, const std::string& file) {
+  struct stat st;
+  if (stat((dir + "/" + file).c_str(), &st) != 0) return "";
+  char suffix[40];
+  std::snprintf(suffix, sizeof suffix, "%llx-%llx", static_cast<unsigned long long>(st.st_ino),
+                static_cast<unsigned long long>(st.st_mtim.tv_sec) * 1000000000ull +
+                    static_cast<unsigned long long>(st.st_mtim.tv_nsec));
+  return ".site.ini.tarvo-" + std::string(suffix);
+}
+
+// Only what provably is a new file of a killed save goes: never a file of the
+// user's that merely looks like one by its name, nor the new file of a save
+// still running (it holds its file locked).
 TEST(FileFailure, SaveRemovesOnlyTheNewFilesThatKilledSavesLeft) {
   const std::string dir = e2e::TempDir();
   const std::string path = dir + "/site.ini";
   e2e::WriteFile(path, "[A]\r\nK=1\r\n");
-  const std::string kept[] = {"site.ini.backup", ".site.ini.tarvo-abc", ".site.ini.tarvo-abcdefg",
-                              ".other.ini.tarvo-Ab12Cd", ".site.ini.tarvo-Run123"};
-  for (const std::string& name : kept) e2e::WriteFile(dir + "/" + name, "x");
-  e2e::WriteFile(dir + "/.site.ini.tarvo-Kill01", "[A]\r\nK=");
-  e2e::WriteFile(dir + "/.site.ini.tarvo-Kill02", "");
-  ASSERT_EQ(symlink("site.ini", (dir + "/.site.ini.tarvo-Link01").c_str()), 0);
-  // A save of another process that is still writing.
-  const int running = open((dir + "/.site.ini.tarvo-Run123").c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_GE(running, 0);
-  ASSERT_EQ(flock(running, LOCK_EX), 0);
+  std::set<std::string> kept = {"site.ini", "site.ini.backup", ".site.ini.tarvo-ABC123",
+                                ".site.ini.tarvo-abc", ".other.ini.tarvo-Ab12Cd",
+                                ".site.ini.tarvo-1-1"};
+  for (const std::string& name : kept) {
+    if (name != "site.ini") e2e::WriteFile(dir + "/" + name, "[A]\r\nK=");
+  }
+  // What a killed save leaves: its new file, linked under its name.
+  e2e::WriteFile(dir + "/killed", "[A]\r\nK=");
+  const std::string killed = LeftoverName(dir, "killed");
+  ASSERT_EQ(rename((dir + "/killed").c_str(), (dir + "/" + killed).c_str()), 0);
+  // The same, but a save still running holds it locked.
+  e2e::WriteFile(dir + "/running", "x");
+  const std::string running = LeftoverName(dir, "running");
+  ASSERT_EQ(rename((dir + "/running").c_str(), (dir + "/" + running).c_str()), 0);
+  const int lock = open((dir + "/" + running).c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+  // A leftover's name on a user's file with a second name: the user's.
+  e2e::WriteFile(dir + "/mine", "x");
+  const std::string linked = LeftoverName(dir, "mine");
+  ASSERT_EQ(link((dir + "/mine").c_str(), (dir + "/" + linked).c_str()), 0);
+  kept.insert({running, "mine", linked});
   {
     CProfile profile(path.c_str(), true);
     profile.SetSection("A");
@@ -201,11 +276,8 @@ TEST(FileFailure, SaveRemovesOnlyTheNewFilesThatKilledSavesLeft) {
     std::string error;
     ASSERT_TRUE(profile.Save(&error)) << error;
   }
-  close(running);
-  std::set<std::string> expected(std::begin(kept), std::end(kept));
-  expected.insert("site.ini");
-  expected.insert(".site.ini.tarvo-Link01");
-  EXPECT_EQ(Entries(dir), expected);
+  close(lock);
+  EXPECT_EQ(Entries(dir), kept);
   EXPECT_EQ(e2e::ReadFile(path), "[A]\r\nK=2\r\n");
 }
 

@@ -1,0 +1,47 @@
+// What the POSIX load (file_posix.cc) and save (file_save_posix.cc) share:
+// the bound target and the plain helpers both use.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/File.h"
+
+namespace platform {
+
+struct SaveTarget {
+  // A regular file: its folder, open, and its name there once every link
+  // was followed; `dev` and `ino` tell the file read (or created) from any
+  // other that may take its name. After a save they are the new file's.
+  int folder = -1;
+  std::string name;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  bool created = false;
+  // A device or pipe, open for writing; -1 for a regular file.
+  int special = -1;
+};
+
+// The errno code as a text in the words of file_error, false returned.
+bool Fail(std::string* error, int code);
+bool FailWith(std::string* error, const char* text);
+
+void CloseQuietly(int fd);
+
+// All of the pieces, in order, from the current offset.
+bool WriteAll(int fd, const std::vector<std::string_view>& pieces);
+
+// Rewrites the target through its own name, for a file that cannot be
+// replaced (file_inplace_posix.cc).
+bool RewriteInPlace(const SaveTarget& target, const std::vector<std::string_view>& pieces,
+                    std::string* error);
+
+inline bool SameFile(const SaveTarget& target, const struct stat& st) {
+  return st.st_dev == target.dev && st.st_ino == target.ino;
+}
+
+}  // namespace platform

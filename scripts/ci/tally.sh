@@ -1,0 +1,46 @@
+# Sourced by the stages: runs a test suite and prints one line of its counts,
+#   tally: <suite>: N passed, N failed, N skipped
+# which scripts/test.sh adds up per stage and over all stages. Each function
+# returns the suite's own exit status.
+
+# tally_ctest <build folder> [ctest options...]: the folder's ctest tests.
+tally_ctest() {
+  local out status total failed skipped
+  out="$(mktemp)"
+  set +e
+  ctest --test-dir "$1" --output-on-failure -j2 "${@:2}" 2>&1 | tee "${out}"
+  status=${PIPESTATUS[0]}
+  set -e
+  # "100% tests passed, 0 tests failed out of 361"; skipped tests count as
+  # passed there and are listed as "(Skipped)" in the summary.
+  total=$(sed -n 's/.*tests passed, [0-9]* tests\{0,1\} failed out of \([0-9]*\)$/\1/p' "${out}" | tail -n 1)
+  failed=$(sed -n 's/.*tests passed, \([0-9]*\) tests\{0,1\} failed out of [0-9]*$/\1/p' "${out}" | tail -n 1)
+  skipped=$(grep -c '(Skipped)$' "${out}" || true)
+  rm -f "${out}"
+  total=${total:-0}
+  failed=${failed:-0}
+  echo "tally: ctest $1: $((total - failed - skipped)) passed, ${failed} failed, ${skipped} skipped"
+  return "${status}"
+}
+
+# tally_gtest <program> [arguments...]: one GoogleTest program, run directly.
+tally_gtest() {
+  local out status passed failed skipped
+  out="$(mktemp)"
+  set +e
+  "$@" --gtest_brief=1 2>&1 | tee "${out}"
+  status=${PIPESTATUS[0]}
+  set -e
+  passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "${out}" | tail -n 1)
+  # "[  FAILED  ] 2 tests, listed below:" or, brief, "[  SKIPPED ] 1 test.";
+  # the lines that name a single test carry no count.
+  failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}[.,].*/\1/p' "${out}" | tail -n 1)
+  skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}[.,].*/\1/p' "${out}" | tail -n 1)
+  rm -f "${out}"
+  passed=${passed:-0}
+  failed=${failed:-0}
+  # A program that ended without its summary (a crash) counts as one failure.
+  if [ "${status}" != 0 ] && [ "${failed}" = 0 ]; then failed=1; fi
+  echo "tally: ${1##*/}: ${passed} passed, ${failed} failed, ${skipped:-0} skipped"
+  return "${status}"
+}
