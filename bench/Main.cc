@@ -27,6 +27,9 @@
 #include "bench/Process.h"
 #include "bench/ProfileWork.h"
 #include "bench/Stations.h"
+#include "check/Check.h"
+#include "check/Compare.h"
+#include "check/Report.h"
 #include "tests/support/E2E.h"
 
 namespace {
@@ -182,6 +185,58 @@ void WholeRun(benchmark::State& state, Station* s, bool import) {
   state.counters["peakKb"] = static_cast<double>(peakKb);
 }
 
+// --- TarvoCheck ---
+
+void CheckWork(benchmark::State& state, Station* s, bool diff) {
+  std::string copy = s->dir + "/copy.ini";
+  if (diff) e2e::WriteFile(copy, e2e::ReadFile(s->file));
+  for (auto _ : state) {
+    FileCheck a, b;
+    std::string error;
+    if (!CheckFile(s->file, &a, &error)) return state.SkipWithError(error.c_str());
+    if (!diff) {
+      benchmark::DoNotOptimize(CheckReport(s->file, a, false));
+      continue;
+    }
+    if (!CheckFile(copy, &b, &error)) return state.SkipWithError(error.c_str());
+    Comparison c = Compare(a.prediction.records, b.prediction.records, true, true);
+    benchmark::DoNotOptimize(DiffReport(s->file, copy, c, a, b, false));
+  }
+}
+
+// PLAN against the controller that holds the station (nothing to change),
+// then the bare client replaying the station's EXPORT, as WholeRun does.
+void PlanRun(benchmark::State& state, Station* s) {
+  s->emu->Load(s->fixture);
+  double planBest = 0, bareBest = 0, calls = 0, planCpu = 0, bareCpu = 0;
+  long peakKb = 0;
+  for (auto _ : state) {
+    s->emu->ClearJournal();
+    bench::ProcessRun run = bench::RunProcess({e2e::CheckPath(), "PLAN", s->file, s->emu->Server()});
+    if (run.exitCode != 0) return Fail(state, "TarvoCheck PLAN", run);
+    state.SetIterationTime(run.seconds);
+    if (planBest == 0 || run.seconds < planBest) planBest = run.seconds;
+    if (run.peakKb > peakKb) peakKb = run.peakKb;
+    if (planCpu == 0 || run.cpuSeconds < planCpu) planCpu = run.cpuSeconds;
+
+    s->emu->ClearJournal();
+    run = bench::RunProcess({TARVO_BARE_CLIENT, s->exportJournal});
+    double seconds = 0, cpu = 0;
+    if (run.exitCode != 0 ||
+        std::sscanf(run.out.c_str(), "calls %lf seconds %lf cpu %lf", &calls, &seconds, &cpu) != 3) {
+      return Fail(state, "tarvo-bare-client", run);
+    }
+    if (bareBest == 0 || seconds < bareBest) bareBest = seconds;
+    if (bareCpu == 0 || cpu < bareCpu) bareCpu = cpu;
+  }
+  state.counters["tarvoMs"] = planBest * 1000;
+  state.counters["bareMs"] = bareBest * 1000;
+  state.counters["calls"] = calls;
+  state.counters["tarvoCpuMs"] = planCpu * 1000;
+  state.counters["bareCpuMs"] = bareCpu * 1000;
+  state.counters["peakKb"] = static_cast<double>(peakKb);
+}
+
 // --- the table ---
 
 struct Result {
@@ -245,7 +300,7 @@ void PrintTable(const Collector& c) {
               "tarvo", "bare", "x bare", "calls/s", "cpu", "bare cpu", "x bare", "peak MB",
               "x file");
   for (const auto& s : g_stations) {
-    for (const char* what : {"export", "import"}) {
+    for (const char* what : {"export", "import", "plan"}) {
       const Result* r = c.Find("run/" + s->size.name + "/" + what);
       if (r == nullptr) continue;
       double tarvo = r->counters.at("tarvoMs"), bare = r->counters.at("bareMs");
@@ -255,6 +310,20 @@ void PrintTable(const Collector& c) {
                   s->size.name.c_str(), what, calls, tarvo, bare, tarvo / bare,
                   calls / bare * 1000, cpu, bareCpu, bareCpu > 0 ? cpu / bareCpu : 0.0, peakMb,
                   peakMb * 1024 * 1024 / static_cast<double>(s->fileBytes));
+    }
+  }
+
+  std::printf("\nTarvoCheck in this process (ms; the floor parses the file once into a hash map\n"
+              "and looks every key up; DIFF reads two files, so it is set against two floors)\n");
+  std::printf("%-8s %-6s %9s %9s %8s\n", "station", "work", "check", "floor", "x floor");
+  for (const auto& s : g_stations) {
+    const Result* floor = c.Find("profile/" + s->size.name + "/read/floor");
+    for (const char* work : {"check", "diff"}) {
+      const Result* r = c.Find("check/" + s->size.name + "/" + work);
+      if (r == nullptr || floor == nullptr) continue;
+      double floorMs = floor->seconds * 1000 * (work[0] == 'd' ? 2 : 1);
+      std::printf("%-8s %-6s %9.2f %9.2f %7.2fx\n", s->size.name.c_str(), work,
+                  r->seconds * 1000, floorMs, r->seconds * 1000 / floorMs);
     }
   }
 
@@ -320,12 +389,16 @@ int main(int argc, char** argv) {
       benchmark::RegisterBenchmark((p + "existing/literal").c_str(), ProfileExisting, s, bench::LiteralWrite)->Unit(ms)->Iterations(1);
       benchmark::RegisterBenchmark((p + "read/literal").c_str(), ProfileRead, s, bench::LiteralRead)->Unit(ms)->Iterations(1);
     }
+    benchmark::RegisterBenchmark(("check/" + s->size.name + "/check").c_str(), CheckWork, s, false)->Unit(ms)->MinTime(0.3);
+    benchmark::RegisterBenchmark(("check/" + s->size.name + "/diff").c_str(), CheckWork, s, true)->Unit(ms)->MinTime(0.3);
     const int runs = s->size.name == "largest" ? 4 : s->size.name == "large" ? 7 : 9;
     for (bool import : {false, true}) {
       std::string name = "run/" + s->size.name + (import ? "/import" : "/export");
       benchmark::RegisterBenchmark(name.c_str(), WholeRun, s, import)
           ->Unit(ms)->UseManualTime()->Iterations(runs);
     }
+    benchmark::RegisterBenchmark(("run/" + s->size.name + "/plan").c_str(), PlanRun, s)
+        ->Unit(ms)->UseManualTime()->Iterations(runs);
   }
 
   Collector collector;

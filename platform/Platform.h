@@ -18,6 +18,11 @@ std::string LocalTimeStamp();
 // True when standard error is an interactive terminal.
 bool StderrIsTerminal();
 
+// A stream that discards what is written to it (the null device), for
+// output nobody is to see; null when it cannot be opened. The caller closes
+// it with fclose.
+std::FILE* OpenNullOutput();
+
 // The program's arguments, argv[0] first. On Windows they are read again from
 // the system's UTF-16 command line, split as the C runtime splits it for
 // main, and given as UTF-8, the form in which the file procedures take names:

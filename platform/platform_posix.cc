@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <clocale>
+#include <cstdio>
 #include <ctime>
 #include <unistd.h>
 
@@ -26,6 +27,8 @@ std::string LocalTimeStamp() {
 }
 
 bool StderrIsTerminal() { return isatty(2) == 1; }
+
+std::FILE* OpenNullOutput() { return std::fopen("/dev/null", "w"); }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   std::vector<std::string> arguments;

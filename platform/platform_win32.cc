@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include <cstdio>
+
 #include <windows.h>
 #include <io.h>
 
@@ -49,6 +51,8 @@ std::string LocalTimeStamp() {
 }
 
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+std::FILE* OpenNullOutput() { return std::fopen("NUL", "w"); }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   int count = 0;

@@ -1,8 +1,8 @@
 #!/bin/bash
 # The benchmark: builds a Release tree in build-bench/, generates the three
 # stations (typical, large, largest) as emulator fixtures and files, measures
-# the profile alone and whole EXPORT and IMPORT runs through the emulator, and
-# prints the ratios. Takes a few minutes. Arguments go to tarvo_bench (for
+# the profile alone, whole EXPORT, IMPORT and PLAN runs through the emulator
+# and TarvoCheck's CHECK and DIFF, and prints the ratios. Takes a few minutes. Arguments go to tarvo_bench (for
 # example --benchmark_filter=typical).
 #
 #   bash scripts/bench.sh
@@ -12,7 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset bench >/dev/null
-cmake --build build-bench --target tarvo_bench tarvo-bare-client TarvoExtract tarvo-emulator
+cmake --build build-bench --target tarvo_bench tarvo-bare-client TarvoExtract TarvoCheck tarvo-emulator
 if [ ! -x build-bench/bin/tarvo_bench ]; then
   echo "bench.sh: tarvo_bench was not built (is libbenchmark-dev installed?)" >&2
   exit 1

@@ -84,8 +84,8 @@ done
 # it too); the reliability suite joins once it is there.
 cmake --preset default -DTARVO_BUILD_TESTS=ON >/dev/null
 cmake --build --preset default
-export TARVO_EXTRACT="$exe" TARVO_LAUNCHER=wine
-for suite in driver_e2e export_e2e import_e2e reliability; do
+export TARVO_EXTRACT="$exe" TARVO_CHECK="$folder/TarvoCheck.exe" TARVO_LAUNCHER=wine
+for suite in driver_e2e export_e2e import_e2e check_e2e reliability; do
   if [ ! -x "build/bin/tarvo_${suite}_tests" ]; then
     echo "--- no tarvo_${suite}_tests in this tree"
     continue

@@ -112,6 +112,11 @@ std::string TarvoPath() {
   return env != nullptr && *env != '\0' ? env : TARVO_EXTRACT_PATH;
 }
 
+std::string CheckPath() {
+  const char* env = std::getenv("TARVO_CHECK");
+  return env != nullptr && *env != '\0' ? env : TARVO_CHECK_PATH;
+}
+
 std::string EmulatorPath() { return TARVO_EMULATOR_PATH; }
 
 std::string TempDir() {
@@ -210,7 +215,10 @@ Run RunCommand(const std::vector<std::string>& argv, const std::string& cwd, int
   return run;
 }
 
-Run RunTarvo(const std::vector<std::string>& args, const std::string& cwd) {
+namespace {
+
+Run RunLaunched(const std::string& program, const std::vector<std::string>& args,
+                const std::string& cwd) {
   std::vector<std::string> argv;
   const char* launcher = std::getenv("TARVO_LAUNCHER");
   if (launcher != nullptr) {
@@ -218,7 +226,7 @@ Run RunTarvo(const std::vector<std::string>& args, const std::string& cwd) {
     std::string word;
     while (words >> word) argv.push_back(word);
   }
-  argv.push_back(TarvoPath());
+  argv.push_back(program);
   argv.insert(argv.end(), args.begin(), args.end());
   Run run = RunCommand(argv, cwd, 120000);
   if (launcher != nullptr) {
@@ -234,6 +242,16 @@ Run RunTarvo(const std::vector<std::string>& args, const std::string& cwd) {
     }
   }
   return run;
+}
+
+}  // namespace
+
+Run RunTarvo(const std::vector<std::string>& args, const std::string& cwd) {
+  return RunLaunched(TarvoPath(), args, cwd);
+}
+
+Run RunCheck(const std::vector<std::string>& args, const std::string& cwd) {
+  return RunLaunched(CheckPath(), args, cwd);
 }
 
 Emulator::Emulator(const std::string& fixtureJson, const std::vector<std::string>& options) {

@@ -66,6 +66,10 @@ struct Run {
 // under wine) CR LF in its output is read as LF.
 Run RunTarvo(const std::vector<std::string>& args, const std::string& cwd = "");
 
+// Runs TarvoCheck the same way: TARVO_CHECK names another program, and
+// TARVO_LAUNCHER is put in front of it as for TarvoExtract.
+Run RunCheck(const std::vector<std::string>& args, const std::string& cwd = "");
+
 // Runs any command the same way (no launcher); used for the emulator itself.
 Run RunCommand(const std::vector<std::string>& argv, const std::string& cwd = "",
                int timeoutMs = 60000);
@@ -76,6 +80,7 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string NoServer();  // "127.0.0.1:PORT" of a port where nothing listens
 
 std::string TarvoPath();     // the program the tests run
+std::string CheckPath();     // the TarvoCheck the tests run
 std::string EmulatorPath();  // the built tarvo-emulator
 
 }  // namespace e2e

@@ -1,0 +1,161 @@
+#include "check/CheckMain.h"
+
+#include <cstdio>
+
+#include "check/Check.h"
+#include "check/Compare.h"
+#include "check/Controller.h"
+#include "check/Report.h"
+#include "client/ClientLibrary.h"
+#include "client/LibString.h"
+#include "profile/Text.h"
+
+const char kCheckHelp[] =
+    "TarvoCheck shows what TarvoExtract IMPORT would do, before it does it.\n"
+    "\n"
+    "  TarvoCheck CHECK <INI file>                     what IMPORT reads from the file, and\n"
+    "                                                  the lines it passes over or misreads\n"
+    "  TarvoCheck PLAN <INI file> [<server>]           what IMPORT would change in the\n"
+    "                                                  controller (read only, default 127.0.0.1)\n"
+    "  TarvoCheck DIFF <INI file a> <INI file b>       the records and fields that differ\n"
+    "\n"
+    "  /JSON   one JSON document instead of the report\n"
+    "\n"
+    "Exit code: 0 nothing to report, 1 something to report, -1 an error (the file cannot be\n"
+    "read, the logon fails, or the import would stop part-way).\n";
+
+namespace {
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsWord(const std::string& argument, const char* word) {
+  size_t i = 0;
+  for (; word[i] != '\0'; ++i) {
+    if (i >= argument.size() || Upper(argument[i]) != word[i]) return false;
+  }
+  return i == argument.size();
+}
+
+// Writes a report. Names and values from the file reach the terminal: a
+// control character in them is shown as "?" so that it cannot move the
+// cursor or hide a line (JSON escapes its own).
+int Emit(std::string text, int code) {
+  for (char& c : text) {
+    if ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F) c = '?';
+  }
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+  return code;
+}
+
+int Usage(const char* problem) {
+  std::printf("%s\n\n%s", problem, kCheckHelp);
+  std::fflush(stdout);
+  return -1;
+}
+
+int32_t LogOn(const std::string& server) {
+  BSTR s = ToLibraryString(Text(server));
+  const int32_t result = LinkedLibrary().ClientLogonEx(110, 5, s, 5123, 5124, 10000, 0, 0, 1024);
+  SysFreeString(s);
+  return result;
+}
+
+std::string LibraryText(int32_t code) {
+  BSTR text = LinkedLibrary().ResultString(code);
+  std::string narrow = TextFromLibraryString(text).Narrow();
+  if (text != nullptr) SysFreeString(text);
+  return narrow;
+}
+
+int Check(const CheckSettings& s) {
+  FileCheck check;
+  std::string error;
+  const std::string& path = s.operands[0];
+  if (!CheckFile(path, &check, &error)) {
+    return Emit(FailureReport("CHECK", "Cannot read " + path + " - " + error + ".", s.json), -1);
+  }
+  int code = check.errors > 0 ? -1 : check.warnings > 0 ? 1 : 0;
+  return Emit(CheckReport(path, check, s.json), code);
+}
+
+int Plan(const CheckSettings& s) {
+  const std::string& path = s.operands[0];
+  const std::string server = s.operands.size() > 1 ? s.operands.back() : "127.0.0.1";
+  FileCheck check;
+  std::string error;
+  if (!CheckFile(path, &check, &error)) {
+    return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1);
+  }
+  const int32_t logon = LogOn(server);
+  if (logon != 0) {
+    return Emit(FailureReport("PLAN", "Logon failed - " + LibraryText(logon) + ".", s.json), -1);
+  }
+  std::vector<Record> controller;
+  if (!ReadController(LinkedLibrary(), &controller, &error)) {
+    return Emit(FailureReport("PLAN", error, s.json), -1);
+  }
+  Comparison plan = Compare(controller, check.prediction.records, false, false);
+  int code = check.errors > 0 ? -1 : plan.records.empty() ? 0 : 1;
+  return Emit(PlanReport(path, server, plan, check, s.json), code);
+}
+
+int Diff(const CheckSettings& s) {
+  FileCheck a, b;
+  std::string error;
+  for (size_t i = 0; i < 2; ++i) {
+    if (!CheckFile(s.operands[i], i == 0 ? &a : &b, &error)) {
+      return Emit(FailureReport("DIFF", "Cannot read " + s.operands[i] + " - " + error + ".",
+                                s.json),
+                  -1);
+    }
+  }
+  Comparison diff = Compare(a.prediction.records, b.prediction.records, true, true);
+  int code = a.errors > 0 || b.errors > 0 ? -1 : diff.records.empty() ? 0 : 1;
+  return Emit(DiffReport(s.operands[0], s.operands[1], diff, a, b, s.json), code);
+}
+
+}  // namespace
+
+CheckSettings ParseCheckArguments(int argc, const char* const* argv) {
+  CheckSettings s;
+  if (argc < 2) s.help = true;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i] != nullptr ? argv[i] : "";
+    if (IsWord(a, "CHECK")) {
+      s.command = CheckSettings::Command::kCheck;
+    } else if (IsWord(a, "PLAN")) {
+      s.command = CheckSettings::Command::kPlan;
+    } else if (IsWord(a, "DIFF")) {
+      s.command = CheckSettings::Command::kDiff;
+    } else if (IsWord(a, "/JSON")) {
+      s.json = true;
+    } else if (a == "/?" || IsWord(a, "-H") || IsWord(a, "--HELP") || IsWord(a, "/HELP")) {
+      s.help = true;
+    } else if (!a.empty()) {
+      s.operands.push_back(a);
+    }
+  }
+  return s;
+}
+
+int CheckMain(int argc, char** argv) {
+  const CheckSettings s = ParseCheckArguments(argc, argv);
+  if (s.help) return Emit(kCheckHelp, 0);
+  switch (s.command) {
+    case CheckSettings::Command::kNone:
+      return Usage("No command: CHECK, PLAN or DIFF.");
+    case CheckSettings::Command::kCheck:
+      if (s.operands.size() != 1) return Usage("CHECK takes one file.");
+      return Check(s);
+    case CheckSettings::Command::kPlan:
+      if (s.operands.empty() || s.operands.size() > 2) {
+        return Usage("PLAN takes one file and, optionally, the server.");
+      }
+      return Plan(s);
+    case CheckSettings::Command::kDiff:
+      if (s.operands.size() != 2) return Usage("DIFF takes two files.");
+      return Diff(s);
+  }
+  return -1;
+}

@@ -1,0 +1,46 @@
+// Record by record comparison of two lists of records: the controller and
+// what an IMPORT would write (PLAN), or two files as IMPORT reads them (DIFF).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "check/Records.h"
+
+struct Change {
+  const char* field;
+  bool hasBefore = true;  // false: the field is only in the "after" record
+  bool hasAfter = true;
+  Value before;
+  Value after;
+  bool secret = false;  // say that it changed, never what it was or becomes
+  std::string note;     // why the file cannot carry the old value, when it cannot
+};
+
+struct RecordChange {
+  enum class Kind { kNew, kChanged, kOnlyBefore };
+  Kind kind = Kind::kNew;
+  Record record;  // the "after" record, or the "before" one for kOnlyBefore
+  std::vector<Change> changes;
+  // Without allFields: fields of the before record that the after record
+  // does not carry and that are not 0, which stay as they are (a grade's
+  // price levels above the ones IMPORT writes). A kChanged record may have
+  // these alone.
+  std::vector<Field> kept;
+};
+
+struct Comparison {
+  std::vector<RecordChange> records;  // after's order, then the before-only ones
+  int changed = 0;
+  int added = 0;
+  int onlyBefore = 0;
+  int keeping = 0;  // records with kept fields and no change
+};
+
+// Records match by table and identifier; with hosesByNumber hoses match by
+// their pump's identifier and hose number instead (two files may give one
+// hose different identifiers). With allFields, a field on one side only is a
+// change (DIFF); without it only the after record's fields are compared (the
+// controller holds price levels that IMPORT does not write).
+Comparison Compare(const std::vector<Record>& before, const std::vector<Record>& after,
+                   bool hosesByNumber, bool allFields);

@@ -1,0 +1,72 @@
+// The configuration file's bytes with what CHECK needs to point at a line:
+// its sections in file order, with their header line numbers, and the key
+// searches of the profile rules (the same procedures the import's reads go
+// through) answered with line numbers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// Names compare so in the file: ASCII letters without regard to case.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+class FileScan {
+ public:
+  struct Section {
+    std::string name;       // as written between "[" and "]"
+    int line = 0;           // of the header
+    size_t bodyBegin = 0;   // the lines after the header, up to the next bracket line
+    size_t bodyEnd = 0;
+    bool first = true;      // false when an earlier header has the same name
+    int firstLine = 0;      // the header line of the first section of this name
+  };
+
+  // A key line of a section: its name is the text up to the first blank,
+  // "=" or line end.
+  struct KeyLine {
+    std::string_view name;
+    std::string_view value;  // as the profile reads it, quotes included
+    int line = 0;
+  };
+
+  // A key search's result: the line that the import's read of that key
+  // would use.
+  struct Found {
+    bool found = false;
+    int line = 0;
+    std::string_view lineKey;  // the name on that line (longer than the key for a prefix match)
+    std::string_view value;  // quotes included
+  };
+
+  explicit FileScan(std::string bytes);
+
+  const std::string& Bytes() const { return bytes_; }
+  const std::vector<Section>& Sections() const { return sections_; }
+  // The first section of the name (case ignored), or null.
+  const Section* Find(std::string_view name) const;
+  Found FindKey(const Section& section, std::string_view key) const;
+  std::vector<KeyLine> Keys(const Section& section) const;
+  int LineAt(size_t offset) const;
+
+ private:
+  // A line of a section's body, as split once for all the searches in it.
+  struct LineRef {
+    std::string_view text;  // the whole line, its line end included
+    std::string_view name;  // the key name on it; empty for a blank line
+    bool blank = false;     // the first character after blanks is CR or LF
+    int line = 0;
+  };
+  // The lines of the section asked for last: CHECK asks for many keys of one
+  // section in a row.
+  const std::vector<LineRef>& LinesOf(const Section& section) const;
+
+  mutable const Section* cached_ = nullptr;
+  mutable std::vector<LineRef> lines_;
+  std::string bytes_;
+  std::vector<size_t> lineStarts_;
+  std::vector<Section> sections_;
+  std::unordered_map<std::string, size_t> first_;
+};

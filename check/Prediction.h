@@ -1,0 +1,30 @@
+// What an IMPORT of a file would write: the import itself, run through the
+// client library seam with every Set call recorded and answered with success
+// instead of being sent. Nothing reaches a controller.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "check/Records.h"
+
+// One Set call as the import made it, arguments in interface order.
+struct SetCall {
+  std::string call;  // "SetPumpPropertiesEx"
+  std::vector<Value> args;
+};
+
+struct Prediction {
+  // The import's result: -1 when it would stop part-way with every Set call
+  // accepted (a hose whose tank cannot be imported).
+  int32_t result = 0;
+  std::vector<SetCall> calls;   // in the order made
+  // One record per identifier, in the order of each record's first Set
+  // call; a grade carries its price levels as Price1..Price8.
+  std::vector<Record> records;
+};
+
+// Runs the import over the file at path. False, with a reason, when the
+// file cannot be read.
+bool PredictImport(const std::string& path, Prediction* prediction, std::string* error);

@@ -1,0 +1,195 @@
+#include "check/Records.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+int64_t Scaled(double amount) { return static_cast<int64_t>(std::llround(amount * 10000.0)); }
+
+void AppendUtf8(std::string* out, uint32_t c) {
+  if (c < 0x80) {
+    out->push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+}  // namespace
+
+const char* TableWord(Table table) {
+  switch (table) {
+    case Table::kPort: return "Port";
+    case Table::kGrade: return "Grade";
+    case Table::kTank: return "Tank";
+    case Table::kZigBee: return "ZigBee";
+    case Table::kPump: return "Pump";
+    case Table::kHose: return "Hose";
+    case Table::kAttendant: return "Attendant";
+    case Table::kCardClient: return "Client";
+  }
+  return "";
+}
+
+const char* TablePlural(Table table) {
+  switch (table) {
+    case Table::kPort: return "ports";
+    case Table::kGrade: return "grades";
+    case Table::kTank: return "tanks";
+    case Table::kZigBee: return "ZigBee devices";
+    case Table::kPump: return "pumps";
+    case Table::kHose: return "hoses";
+    case Table::kAttendant: return "attendants";
+    case Table::kCardClient: return "card clients";
+  }
+  return "";
+}
+
+Value Value::Int(int64_t n) {
+  Value v;
+  v.kind = Kind::kInt;
+  v.number = n;
+  return v;
+}
+
+Value Value::Amount(double a) {
+  Value v;
+  v.kind = Kind::kAmount;
+  v.amount = a;
+  return v;
+}
+
+Value Value::Text(std::u16string t) {
+  Value v;
+  v.kind = Kind::kText;
+  v.text = std::move(t);
+  return v;
+}
+
+bool Value::Same(const Value& other) const {
+  if (kind != other.kind) return false;
+  switch (kind) {
+    case Kind::kInt: return number == other.number;
+    case Kind::kAmount:
+      // At the file's four decimals while the scaled amounts fit in 64 bits.
+      if (std::fabs(amount) < 9e14 && std::fabs(other.amount) < 9e14) {
+        return Scaled(amount) == Scaled(other.amount);
+      }
+      return amount == other.amount;
+    case Kind::kText: return text == other.text;
+  }
+  return false;
+}
+
+std::string Value::Show() const {
+  char buffer[64];
+  switch (kind) {
+    case Kind::kInt:
+      std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(number));
+      return buffer;
+    case Kind::kAmount: {
+      const bool fourth = std::fabs(amount) < 9e14 && Scaled(amount) % 10 != 0;
+      std::snprintf(buffer, sizeof buffer, fourth ? "%.4f" : "%.3f", amount);
+      return buffer;
+    }
+    case Kind::kText: {
+      std::string out = "\"";
+      for (char16_t unit : text) {
+        // The console shows what the file would hold; control characters are
+        // shown as "?" so that a value never moves the cursor.
+        out.push_back(unit > 255 || unit < 32 || unit == 127 ? '?' : static_cast<char>(unit));
+      }
+      out.push_back('"');
+      return out;
+    }
+  }
+  return std::string();
+}
+
+std::string Value::Json() const {
+  // JSON has no number for an amount that is not finite.
+  if (kind == Kind::kAmount && !std::isfinite(amount)) return "null";
+  if (kind != Kind::kText) return Show();
+  std::string out = "\"";
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    if (c == '"' || c == '\\') {
+      out.push_back('\\');
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+      out.append(escape);
+    } else {
+      AppendUtf8(&out, c);
+    }
+  }
+  out.push_back('"');
+  return out;
+}
+
+bool Value::OutsideFileCharacters() const {
+  if (kind != Kind::kText) return false;
+  for (char16_t unit : text) {
+    if (unit > 255) return true;
+  }
+  return false;
+}
+
+std::string SectionName(Table table, int32_t n) {
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, table == Table::kCardClient ? "%s%03d" : "%s%02d",
+                TableWord(table), static_cast<int>(n));
+  return buffer;
+}
+
+std::string Record::Name() const {
+  if (table != Table::kHose) return SectionName(table, id);
+  return SectionName(Table::kPump, pumpId) + " Hose" + std::to_string(hose);
+}
+
+const Field* Record::Find(const char* name) const {
+  for (const Field& field : fields) {
+    if (std::strcmp(field.name, name) == 0) return &field;
+  }
+  return nullptr;
+}
+
+void Record::Put(const char* name, Value value) {
+  for (Field& field : fields) {
+    if (std::strcmp(field.name, name) == 0) {
+      field.value = std::move(value);
+      return;
+    }
+  }
+  fields.push_back(Field{name, std::move(value)});
+}
+
+bool IsSecret(const Record& record, const char* field) {
+  return record.table == Table::kAttendant && std::strcmp(field, "Password") == 0;
+}
+
+bool HasNoKey(const Record& record, const char* field) {
+  if (record.table != Table::kTank && record.table != Table::kHose) return false;
+  // The tank's M1..M8 and the hose's H1..H4.
+  return (field[0] == 'M' || field[0] == 'H') && field[1] >= '1' && field[1] <= '8' &&
+         field[2] == '\0';
+}

@@ -1,0 +1,281 @@
+// The property PLAN stands on: the Set calls it predicts for a file are
+// exactly those the following IMPORT makes (the emulator's journal), and a
+// PLAN right after that IMPORT has nothing left to change but what the
+// controller refused. Over the sample station, a crafted awkward file and
+// random files, each imported into a controller that already holds the
+// sample station.
+#include <cstdio>
+#include <random>
+#include <set>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "check/Prediction.h"
+#include "tests/support/E2E.h"
+
+namespace {
+
+using nlohmann::json;
+
+const std::string kSource = TARVO_SOURCE_DIR;
+
+json Arg(const Value& v) {
+  switch (v.kind) {
+    case Value::Kind::kInt: return json(v.number);
+    case Value::Kind::kAmount: return json(v.amount);
+    case Value::Kind::kText: return json::parse(v.Json());
+  }
+  return json();
+}
+
+json Predicted(const std::string& path, int32_t* result) {
+  Prediction p;
+  std::string error;
+  EXPECT_TRUE(PredictImport(path, &p, &error)) << error;
+  *result = p.result;
+  json calls = json::array();
+  for (const SetCall& c : p.calls) {
+    json args = json::array();
+    for (const Value& v : c.args) args.push_back(Arg(v));
+    calls.push_back(json{{"call", c.call}, {"args", args}});
+  }
+  return calls;
+}
+
+json SetCalls(const json& journal) {
+  json sets = json::array();
+  for (const json& entry : journal) {
+    if (entry["call"].get<std::string>().rfind("Set", 0) == 0) sets.push_back(entry);
+  }
+  return sets;
+}
+
+struct Seen {
+  size_t calls = 0;
+  bool stopped = false;
+};
+
+// Imports the file and checks the property; `refused` names the records
+// that the controller was made to refuse.
+Seen ImportThenPlan(e2e::Emulator& emu, const std::string& path,
+                    const std::set<std::string>& refused = {}) {
+  int32_t predictedResult = 0;
+  json predicted = Predicted(path, &predictedResult);
+
+  emu.ClearJournal();
+  e2e::Run import = e2e::RunTarvo({"IMPORT", path, emu.Server()});
+  json made = SetCalls(emu.Journal());
+  EXPECT_EQ(made, predicted) << path;
+  if (refused.empty()) {
+    EXPECT_EQ(import.exitCode, predictedResult == 0 ? 0 : 255) << import.out;
+  }
+
+  emu.ClearJournal();
+  e2e::Run plan = e2e::RunCheck({"PLAN", path, emu.Server(), "/JSON"});
+  EXPECT_EQ(SetCalls(emu.Journal()), json::array()) << "PLAN wrote to the controller";
+  json doc = json::parse(plan.out, nullptr, false);
+  Seen seen{predicted.size(), predictedResult != 0};
+  EXPECT_TRUE(doc.is_object()) << plan.out;
+  if (!doc.is_object()) return seen;
+  std::set<std::string> left;
+  for (const json& r : doc["records"]) {
+    // Records the import leaves alone, wholly or in part, are not changes.
+    if (r["status"] != "controller only" && r["status"] != "kept") {
+      left.insert(r["record"].get<std::string>());
+    }
+  }
+  EXPECT_EQ(left, refused) << path << "\n" << plan.out;
+  EXPECT_EQ(plan.exitCode, predictedResult != 0 ? 255
+                           : doc["records"].empty() ? 0 : 1);
+  return seen;
+}
+
+json SampleStation() {
+  return json::parse(e2e::ReadFile(kSource + "/examples/sample-station.json"));
+}
+
+TEST(PlanProperty, SampleStation) {
+  e2e::Emulator emu(SampleStation());
+  EXPECT_EQ(ImportThenPlan(emu, kSource + "/tests/golden/sample-station.ini").calls, 85u);
+}
+
+TEST(PlanProperty, AwkwardFileAndARefusedRecord) {
+  json fixture = SampleStation();
+  // The controller refuses port 2: IMPORT reports it and goes on, and PLAN
+  // still has it to change afterwards.
+  fixture["faults"] = json::array({{{"call", "SetPortProperties"}, {"args", {2}}, {"code", 6}}});
+  e2e::Emulator emu(fixture);
+  const std::string path = e2e::TempDir() + "/awkward.ini";
+  e2e::WriteFile(path,
+                 "\xEF\xBB\xBF; awkward\r\n"
+                 "[Port02]\r\nNumber=2\r\nName=COM2 r\xE9serve\r\nProtocolID=65535\r\n"
+                 "[port01]\n  number = \"1\"  \nNameOld=Old\nName=COM1\r\n"
+                 "[Grade02]\r\nNumber=2\r\nName=G98\r\nPrice01=1,729\r\nPrice02=1.70999\r\n"
+                 "Price04=9\r\n"
+                 "[Tank09]\r\nNumber=9\r\nGrade=2\r\nCapacity=12.5\r\n"
+                 "[ZigBee07]\r\nNumber=3\r\nName=Repetidor\r\nPortID=6\r\n"
+                 "[Pump02]\r\nNumber=2\r\nAdress=4\r\nPhysicalNumber=70000\r\n"
+                 "Hose1ID=21\r\nHose1Tank=9\r\nHose1Price1=1.5\r\nHose3ID=23\r\n"
+                 "[Attendant03]\r\nNumber=3\r\nPassword=\"\"\r\nEnabled=Yes\r\n"
+                 "[Client001]\r\nNumber=1\r\nName=Frota\r\n[Client009]\r\nNumber=9\r\n");
+  ImportThenPlan(emu, path, {"Port02"});
+}
+
+// A random station file: random gaps, references that hold or not, values
+// that do not read cleanly, shadowed and misspelt keys.
+std::string RandomStation(std::mt19937& rng) {
+  auto chance = [&](int percent) { return static_cast<int>(rng() % 100) < percent; };
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
+  const char* const kOdd[] = {"1,5", "Yes", "12abc", "-3", "70000", "", "\"7\"", "99999999999",
+                              "2.71828", " 4 "};
+  auto value = [&](int lo, int hi) {
+    return chance(10) ? std::string(kOdd[rng() % std::size(kOdd)]) : std::to_string(pick(lo, hi));
+  };
+  auto amount = [&]() {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%d.%03d", pick(0, 3), pick(0, 999));
+    return chance(10) ? std::string(kOdd[rng() % std::size(kOdd)]) : std::string(buffer);
+  };
+  auto text = [&](const char* word, int n) {
+    std::string t = std::string(word) + " " + std::to_string(n);
+    if (chance(15)) t += " \xE9\xE7";
+    return t;
+  };
+  std::string ini;
+  auto section = [&](const std::string& name) {
+    ini += (chance(20) ? "\n[" : "\r\n[") + name + "]\r\n";
+    if (chance(5)) ini += "NameOld=shadow\r\n";
+  };
+  auto key = [&](const char* k, const std::string& v) {
+    if (chance(3)) return;  // missing
+    ini += std::string(chance(3) ? "  " : "") + k + "=" + v + "\r\n";
+  };
+  auto must = [&](const char* k, const std::string& v) { ini += std::string(k) + "=" + v + "\r\n"; };
+  std::vector<int> grades, tanks;
+  char name[32];
+  for (int n = 1; n <= 20; ++n) {
+    if (!chance(40)) continue;
+    std::snprintf(name, sizeof name, "Port%02d", n);
+    section(name);
+    key("Number", value(0, 30));
+    key("Name", text("COM", n));
+    key("ProtocolID", value(0, 12));
+    key("DeviceType", value(0, 4));
+    key("SerialNo", text("SN", n));
+  }
+  for (int n = 1; n <= 10; ++n) {
+    if (!chance(50)) continue;
+    std::snprintf(name, sizeof name, "Grade%02d", n);
+    section(name);
+    must("Number", std::to_string(pick(1, 9)));
+    grades.push_back(n);
+    key("Name", text("Grade", n));
+    key("ShortName", text("G", n));
+    key("Code", value(10, 99));
+    for (int level = 1; level <= 8; ++level) {
+      if (!chance(60)) continue;
+      std::snprintf(name, sizeof name, "Price%02d", level);
+      key(name, amount());
+    }
+  }
+  for (int n = 1; n <= 10; ++n) {
+    if (!chance(50)) continue;
+    std::snprintf(name, sizeof name, "Tank%02d", n);
+    section(name);
+    must("Number", std::to_string(pick(1, 9)));
+    key("Name", text("Tank", n));
+    // Mostly a grade that the file holds; a tank without one is skipped.
+    const bool held = !grades.empty() && chance(90);
+    must("Grade", std::to_string(held ? grades[rng() % grades.size()] : 40));
+    if (held) tanks.push_back(n);
+    key("Type", value(0, 3));
+    key("Capacity", amount());
+    key("Diameter", amount());
+    key("TankGauge", value(0, 5));
+    key("Probe", value(0, 5));
+  }
+  for (int n = 3; n <= 14; ++n) {
+    if (!chance(40)) continue;
+    std::snprintf(name, sizeof name, "ZigBee%02d", n);
+    section(name);
+    key("Number", value(0, 9));
+    key("Name", text("Node", n));
+    key("DeviceType", value(0, 5));
+    key("SerialNumber", text("ZB", n));
+    key("NodeIdentifier", text("N", n));
+    key("PortID", value(-1, 20));
+  }
+  const char* const kPumpKeys[] = {"PhysicalNumber", "Side", "Address", "PriceLevel1",
+                                   "PriceLevel2", "PriceDspFormat", "VolumeDspFormat",
+                                   "ValueDspFormat", "PumpType", "PortID", "AttendantID",
+                                   "AuthMode", "StackMode", "PrepayAllowed", "PreauthAllowed",
+                                   "Slot", "MuxSlotZigBeeID", "PriceControl", "HasPreset"};
+  for (int n = 1; n <= 12; ++n) {
+    if (!chance(60)) continue;
+    std::snprintf(name, sizeof name, "Pump%02d", n);
+    section(name);
+    key("Number", value(0, 12));
+    key("Name", text("Bomba", n));
+    for (const char* k : kPumpKeys) key(chance(2) ? "Adress" : k, value(-1, 9));
+    for (int h = 1; h <= 9; ++h) {
+      if (!chance(80)) continue;
+      auto hose = [&](const char* suffix, const std::string& v) {
+        std::snprintf(name, sizeof name, "Hose%d%s", h, suffix);
+        key(name, v);
+      };
+      hose("ID", std::to_string(n * 10 + h));
+      // Mostly tanks that the file holds, sometimes not: the import stops.
+      const bool held = !tanks.empty() && !chance(1);
+      hose("Tank", std::to_string(held ? tanks[rng() % tanks.size()] : 40));
+      hose("PhysicalNumber", value(1, 8));
+      hose("Reader", value(0, 2));
+      hose("Price1", amount());
+      hose("Price2", amount());
+      hose("Enabled", value(0, 1));
+    }
+  }
+  for (const char* table : {"Attendant%02d", "Client%03d"}) {
+    const bool attendant = table[0] == 'A';
+    for (int n = 1; n <= 25; ++n) {
+      if (!chance(70)) continue;
+      std::snprintf(name, sizeof name, table, n);
+      section(name);
+      key("Number", value(0, 30));
+      key("Name", text(attendant ? "Attendant" : "Client", n));
+      if (attendant) {
+        key("ShortName", text("A", n));
+        key("Password", std::to_string(pick(1000, 9999)));
+      }
+      key("Tag", text("T", n));
+      if (attendant) {
+        for (const char* k : {"ShiftAStart", "ShiftAEnd", "ShiftBStart", "ShiftBEnd"}) {
+          key(k, value(0, 1440));
+        }
+      }
+      key("Enabled", value(0, 1));
+    }
+  }
+  return ini;
+}
+
+TEST(PlanProperty, RandomFiles) {
+  e2e::Emulator emu(SampleStation());
+  std::mt19937 rng(20261207);
+  const std::string dir = e2e::TempDir();
+  size_t calls = 0, stopped = 0;
+  const int kFiles = 12;
+  for (int i = 0; i < kFiles; ++i) {
+    std::string path = dir + "/random" + std::to_string(i) + ".ini";
+    e2e::WriteFile(path, RandomStation(rng));
+    Seen seen = ImportThenPlan(emu, path);
+    calls += seen.calls;
+    stopped += seen.stopped ? 1 : 0;
+  }
+  // The files exercise both endings of an import, with real work.
+  EXPECT_GT(calls, 500u);
+  EXPECT_GT(stopped, 0u);
+  EXPECT_LT(stopped, static_cast<size_t>(kFiles));
+}
+
+}  // namespace
