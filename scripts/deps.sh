@@ -10,7 +10,10 @@ TEST_PACKAGES=(clang pkg-config
                libgtest-dev libgmock-dev libbenchmark-dev
                libclang-rt-14-dev
                g++-mingw-w64-x86-64 googletest wine wine64
-               time)  # /usr/bin/time: the benchmark's peak memory of a run
+               time   # /usr/bin/time: the benchmark's peak memory of a run
+               # The fleet playbooks (fleet/) and their test: ansible brings
+               # the Windows modules of the Windows runner's tasks.
+               ansible-core ansible ansible-lint git python3)
 PACKAGES=("${DEMO_PACKAGES[@]}")
 install_options=(--no-install-recommends)
 if [ "${1:-}" != --demo ]; then
