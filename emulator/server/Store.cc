@@ -145,6 +145,7 @@ void Store::Rollback() {
   Exec("ROLLBACK");
   keepOrder_.reset();
   ordinals_.clear();
+  hosePump_.reset();
 }
 
 void Store::Clear() {
@@ -154,6 +155,7 @@ void Store::Clear() {
   Exec("DELETE FROM journal");
   keepOrder_.reset();
   ordinals_.clear();
+  hosePump_.reset();
 }
 
 std::string Store::OrderBy(const char* defaultOrder) {
@@ -207,6 +209,7 @@ std::vector<json> Store::All(const Table& t) {
 
 void Store::Put(const Table& t, int32_t id, const json& values, bool keepOthers) {
   ordinals_.erase(&t);
+  if (&t == &Hoses()) hosePump_.reset();
   const std::vector<Field> all = Columns(t);
   std::vector<Field> named;
   for (const Field& f : all) {
@@ -240,13 +243,19 @@ int64_t Store::HoseCount(int32_t pumpId) {
 
 std::optional<int32_t> Store::HoseAt(int32_t pumpId, int64_t position) {
   if (position < 1) return std::nullopt;
-  sqlite3_stmt* s =
-      Prepare("SELECT id FROM hoses WHERE pumpId = ?" + OrderBy("number, id") + " LIMIT 1 OFFSET ?");
-  Use use(s);
-  sqlite3_bind_int64(s, 1, pumpId);
-  sqlite3_bind_int64(s, 2, position - 1);
-  if (sqlite3_step(s) != SQLITE_ROW) return std::nullopt;
-  return static_cast<int32_t>(sqlite3_column_int64(s, 0));
+  // The pump's order is read once for its walk, not once per position.
+  if (hosePump_ != pumpId) {
+    hoseIds_.clear();
+    sqlite3_stmt* s = Prepare("SELECT id FROM hoses WHERE pumpId = ?" + OrderBy("number, id"));
+    Use use(s);
+    sqlite3_bind_int64(s, 1, pumpId);
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      hoseIds_.push_back(static_cast<int32_t>(sqlite3_column_int64(s, 0)));
+    }
+    hosePump_ = pumpId;
+  }
+  if (position > static_cast<int64_t>(hoseIds_.size())) return std::nullopt;
+  return hoseIds_[static_cast<size_t>(position - 1)];
 }
 
 std::optional<double> Store::Price(int32_t grade, int level) {
@@ -298,6 +307,7 @@ void Store::SetSetting(const std::string& key, const json& value) {
   if (key == "keepOrder") {
     keepOrder_.reset();
     ordinals_.clear();
+    hosePump_.reset();
   }
 }
 

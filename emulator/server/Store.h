@@ -77,6 +77,10 @@ class Store {
   // Each table's identifiers in by-ordinal order, read on the first IdAt and
   // dropped by anything that can change the order.
   std::map<const Table*, std::vector<int32_t>> ordinals_;
+  // The hoses of the pump asked for last, in by-position order: a pump's
+  // hoses are walked one position after another. Dropped with the ordinals.
+  std::optional<int32_t> hosePump_;
+  std::vector<int32_t> hoseIds_;
 };
 
 }  // namespace emu
