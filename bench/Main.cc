@@ -159,6 +159,38 @@ void Fail(benchmark::State& state, const std::string& what, const bench::Process
   state.SkipWithError((what + " ended with " + std::to_string(run.exitCode) + ": " + run.out).c_str());
 }
 
+// The fastest of a program's runs and of the bare client's replays beside
+// them, given to the benchmark as its counters.
+struct Fastest {
+  double tarvo = 0, bare = 0, calls = 0, tarvoCpu = 0, bareCpu = 0;
+  long peakKb = 0;
+
+  void Program(const bench::ProcessRun& run) {
+    if (tarvo == 0 || run.seconds < tarvo) tarvo = run.seconds;
+    if (run.peakKb > peakKb) peakKb = run.peakKb;
+    if (tarvoCpu == 0 || run.cpuSeconds < tarvoCpu) tarvoCpu = run.cpuSeconds;
+  }
+  // False when the replay did not end with its figures.
+  bool Bare(const bench::ProcessRun& run) {
+    double seconds = 0, cpu = 0;
+    if (run.exitCode != 0 ||
+        std::sscanf(run.out.c_str(), "calls %lf seconds %lf cpu %lf", &calls, &seconds, &cpu) != 3) {
+      return false;
+    }
+    if (bare == 0 || seconds < bare) bare = seconds;
+    if (bareCpu == 0 || cpu < bareCpu) bareCpu = cpu;
+    return true;
+  }
+  void Report(benchmark::State& state) const {
+    state.counters["tarvoMs"] = tarvo * 1000;
+    state.counters["bareMs"] = bare * 1000;
+    state.counters["calls"] = calls;
+    state.counters["tarvoCpuMs"] = tarvoCpu * 1000;
+    state.counters["bareCpuMs"] = bareCpu * 1000;
+    state.counters["peakKb"] = static_cast<double>(peakKb);
+  }
+};
+
 // Each iteration runs TarvoExtract and then the bare client on the same
 // controller state, so that both see the same load of the machine; the
 // fastest of each is kept. The iteration's time is TarvoExtract's.
@@ -172,8 +204,7 @@ void WholeRun(benchmark::State& state, Station* s, bool import) {
       s->emu->ClearJournal();
     }
   };
-  double tarvoBest = 0, bareBest = 0, calls = 0, tarvoCpu = 0, bareCpu = 0;
-  long peakKb = 0;
+  Fastest fastest;
   for (auto _ : state) {
     prepare();
     if (!import) unlink(file.c_str());
@@ -181,26 +212,13 @@ void WholeRun(benchmark::State& state, Station* s, bool import) {
         {e2e::TarvoPath(), import ? "IMPORT" : "EXPORT", file, s->emu->Server()});
     if (run.exitCode != 0) return Fail(state, "TarvoExtract", run);
     state.SetIterationTime(run.seconds);
-    if (tarvoBest == 0 || run.seconds < tarvoBest) tarvoBest = run.seconds;
-    if (run.peakKb > peakKb) peakKb = run.peakKb;
-    if (tarvoCpu == 0 || run.cpuSeconds < tarvoCpu) tarvoCpu = run.cpuSeconds;
+    fastest.Program(run);
 
     prepare();
     run = bench::RunProcess({TARVO_BARE_CLIENT, import ? s->importJournal : s->exportJournal});
-    double seconds = 0, cpu = 0;
-    if (run.exitCode != 0 ||
-        std::sscanf(run.out.c_str(), "calls %lf seconds %lf cpu %lf", &calls, &seconds, &cpu) != 3) {
-      return Fail(state, "tarvo-bare-client", run);
-    }
-    if (bareBest == 0 || seconds < bareBest) bareBest = seconds;
-    if (bareCpu == 0 || cpu < bareCpu) bareCpu = cpu;
+    if (!fastest.Bare(run)) return Fail(state, "tarvo-bare-client", run);
   }
-  state.counters["tarvoMs"] = tarvoBest * 1000;
-  state.counters["bareMs"] = bareBest * 1000;
-  state.counters["calls"] = calls;
-  state.counters["tarvoCpuMs"] = tarvoCpu * 1000;
-  state.counters["bareCpuMs"] = bareCpu * 1000;
-  state.counters["peakKb"] = static_cast<double>(peakKb);
+  fastest.Report(state);
 }
 
 // --- TarvoCheck ---
@@ -226,33 +244,19 @@ void CheckWork(benchmark::State& state, Station* s, bool diff) {
 // then the bare client replaying the station's EXPORT, as WholeRun does.
 void PlanRun(benchmark::State& state, Station* s) {
   s->emu->Load(s->fixture);
-  double planBest = 0, bareBest = 0, calls = 0, planCpu = 0, bareCpu = 0;
-  long peakKb = 0;
+  Fastest fastest;
   for (auto _ : state) {
     s->emu->ClearJournal();
     bench::ProcessRun run = bench::RunProcess({e2e::CheckPath(), "PLAN", s->file, s->emu->Server()});
     if (run.exitCode != 0) return Fail(state, "TarvoCheck PLAN", run);
     state.SetIterationTime(run.seconds);
-    if (planBest == 0 || run.seconds < planBest) planBest = run.seconds;
-    if (run.peakKb > peakKb) peakKb = run.peakKb;
-    if (planCpu == 0 || run.cpuSeconds < planCpu) planCpu = run.cpuSeconds;
+    fastest.Program(run);
 
     s->emu->ClearJournal();
     run = bench::RunProcess({TARVO_BARE_CLIENT, s->exportJournal});
-    double seconds = 0, cpu = 0;
-    if (run.exitCode != 0 ||
-        std::sscanf(run.out.c_str(), "calls %lf seconds %lf cpu %lf", &calls, &seconds, &cpu) != 3) {
-      return Fail(state, "tarvo-bare-client", run);
-    }
-    if (bareBest == 0 || seconds < bareBest) bareBest = seconds;
-    if (bareCpu == 0 || cpu < bareCpu) bareCpu = cpu;
+    if (!fastest.Bare(run)) return Fail(state, "tarvo-bare-client", run);
   }
-  state.counters["tarvoMs"] = planBest * 1000;
-  state.counters["bareMs"] = bareBest * 1000;
-  state.counters["calls"] = calls;
-  state.counters["tarvoCpuMs"] = planCpu * 1000;
-  state.counters["bareCpuMs"] = bareCpu * 1000;
-  state.counters["peakKb"] = static_cast<double>(peakKb);
+  fastest.Report(state);
 }
 
 // --- the table ---
