@@ -399,6 +399,18 @@ void PrintTable(const Collector& c) {
     std::printf("\n");
   }
 }
+// The profile's rows of a station: CProfile and the floor, writing a new
+// file, writing the station's own file and reading it.
+void RegisterProfileRows(Station* s, const std::string& p) {
+  const auto ms = benchmark::kMillisecond;
+  for (auto [work, run] : {std::pair{"new", ProfileNew}, std::pair{"existing", ProfileExisting}}) {
+    benchmark::RegisterBenchmark((p + work + "/tarvo").c_str(), run, s, bench::ProfileWrite)->Unit(ms)->MinTime(0.3);
+    benchmark::RegisterBenchmark((p + work + "/floor").c_str(), run, s, bench::FloorWrite)->Unit(ms)->MinTime(0.3);
+  }
+  benchmark::RegisterBenchmark((p + "read/tarvo").c_str(), ProfileRead, s, bench::ProfileRead)->Unit(ms)->MinTime(0.3);
+  benchmark::RegisterBenchmark((p + "read/floor").c_str(), ProfileRead, s, bench::FloorRead)->Unit(ms)->MinTime(0.3);
+}
+
 
 }  // namespace
 
@@ -438,12 +450,7 @@ int main(int argc, char** argv) {
     const std::string p = "profile/" + s->size.name + "/";
     const bool literal = s->size.name != "largest";  // hours by the per-key rules
     const auto ms = benchmark::kMillisecond;
-    benchmark::RegisterBenchmark((p + "new/tarvo").c_str(), ProfileNew, s, bench::ProfileWrite)->Unit(ms)->MinTime(0.3);
-    benchmark::RegisterBenchmark((p + "new/floor").c_str(), ProfileNew, s, bench::FloorWrite)->Unit(ms)->MinTime(0.3);
-    benchmark::RegisterBenchmark((p + "existing/tarvo").c_str(), ProfileExisting, s, bench::ProfileWrite)->Unit(ms)->MinTime(0.3);
-    benchmark::RegisterBenchmark((p + "existing/floor").c_str(), ProfileExisting, s, bench::FloorWrite)->Unit(ms)->MinTime(0.3);
-    benchmark::RegisterBenchmark((p + "read/tarvo").c_str(), ProfileRead, s, bench::ProfileRead)->Unit(ms)->MinTime(0.3);
-    benchmark::RegisterBenchmark((p + "read/floor").c_str(), ProfileRead, s, bench::FloorRead)->Unit(ms)->MinTime(0.3);
+    RegisterProfileRows(s, p);
     if (literal) {
       benchmark::RegisterBenchmark((p + "new/literal").c_str(), ProfileNew, s, bench::LiteralWrite)->Unit(ms)->Iterations(1);
       benchmark::RegisterBenchmark((p + "existing/literal").c_str(), ProfileExisting, s, bench::LiteralWrite)->Unit(ms)->Iterations(1);
@@ -462,15 +469,7 @@ int main(int argc, char** argv) {
   }
 
   for (const auto& sp : g_pumps) {
-    Station* s = sp.get();
-    const std::string p = "profile/" + s->size.name + "/";
-    const auto ms = benchmark::kMillisecond;
-    benchmark::RegisterBenchmark((p + "new/tarvo").c_str(), ProfileNew, s, bench::ProfileWrite)->Unit(ms)->MinTime(0.3);
-    benchmark::RegisterBenchmark((p + "new/floor").c_str(), ProfileNew, s, bench::FloorWrite)->Unit(ms)->MinTime(0.3);
-    benchmark::RegisterBenchmark((p + "existing/tarvo").c_str(), ProfileExisting, s, bench::ProfileWrite)->Unit(ms)->MinTime(0.3);
-    benchmark::RegisterBenchmark((p + "existing/floor").c_str(), ProfileExisting, s, bench::FloorWrite)->Unit(ms)->MinTime(0.3);
-    benchmark::RegisterBenchmark((p + "read/tarvo").c_str(), ProfileRead, s, bench::ProfileRead)->Unit(ms)->MinTime(0.3);
-    benchmark::RegisterBenchmark((p + "read/floor").c_str(), ProfileRead, s, bench::FloorRead)->Unit(ms)->MinTime(0.3);
+    RegisterProfileRows(sp.get(), "profile/" + sp->size.name + "/");
   }
 
   Collector collector;
