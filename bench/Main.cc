@@ -403,10 +403,10 @@ void PrintTable(const Collector& c) {
 // file, writing the station's own file and reading it.
 void RegisterProfileRows(Station* s, const std::string& p) {
   const auto ms = benchmark::kMillisecond;
-  for (auto [work, run] : {std::pair{"new", ProfileNew}, std::pair{"existing", ProfileExisting}}) {
-    benchmark::RegisterBenchmark((p + work + "/tarvo").c_str(), run, s, bench::ProfileWrite)->Unit(ms)->MinTime(0.3);
-    benchmark::RegisterBenchmark((p + work + "/floor").c_str(), run, s, bench::FloorWrite)->Unit(ms)->MinTime(0.3);
-  }
+  benchmark::RegisterBenchmark((p + "new/tarvo").c_str(), ProfileNew, s, bench::ProfileWrite)->Unit(ms)->MinTime(0.3);
+  benchmark::RegisterBenchmark((p + "new/floor").c_str(), ProfileNew, s, bench::FloorWrite)->Unit(ms)->MinTime(0.3);
+  benchmark::RegisterBenchmark((p + "existing/tarvo").c_str(), ProfileExisting, s, bench::ProfileWrite)->Unit(ms)->MinTime(0.3);
+  benchmark::RegisterBenchmark((p + "existing/floor").c_str(), ProfileExisting, s, bench::FloorWrite)->Unit(ms)->MinTime(0.3);
   benchmark::RegisterBenchmark((p + "read/tarvo").c_str(), ProfileRead, s, bench::ProfileRead)->Unit(ms)->MinTime(0.3);
   benchmark::RegisterBenchmark((p + "read/floor").c_str(), ProfileRead, s, bench::FloorRead)->Unit(ms)->MinTime(0.3);
 }
