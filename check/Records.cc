@@ -4,27 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "profile/FileEncoding.h"
+
 namespace {
 
 int64_t Scaled(double amount) { return static_cast<int64_t>(std::llround(amount * 10000.0)); }
-
-void AppendUtf8(std::string* out, uint32_t c) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
 
 }  // namespace
 
@@ -139,7 +123,7 @@ std::string Value::Json() const {
       std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
       out.append(escape);
     } else {
-      AppendUtf8(&out, c);
+      file_encoding::AppendCode(&out, c);
     }
   }
   out.push_back('"');

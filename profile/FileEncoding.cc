@@ -45,6 +45,11 @@ size_t SequenceAt(std::string_view bytes, size_t i, uint32_t* code) {
   return length;
 }
 
+bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+}  // namespace
+
 void AppendCode(std::string* out, uint32_t code) {
   if (code < 0x80) {
     out->push_back(static_cast<char>(code));
@@ -62,11 +67,6 @@ void AppendCode(std::string* out, uint32_t code) {
     out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
   }
 }
-
-bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
-}  // namespace
 
 Mark MarkOf(std::string_view bytes) {
   if (bytes.substr(0, 3) == kUtf8Mark) return Mark::kUtf8;

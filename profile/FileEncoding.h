@@ -27,6 +27,8 @@ std::string_view MarkBytes(Mark mark);
 // 16-bit code units from UTF-8, at most max_units of them (a character that
 // needs two units is not split: the text ends before it).
 std::u16string DecodeUtf8(std::string_view bytes, size_t max_units);
+// One code point (at most U+10FFFF) as UTF-8, appended to out.
+void AppendCode(std::string* out, uint32_t code);
 // Code units to UTF-8, appended to out. A surrogate pair is one four-byte
 // character; a lone surrogate is written in its three-byte form.
 void AppendUtf8(std::string* out, std::u16string_view units);
