@@ -50,6 +50,11 @@ bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 }  // namespace
 
+size_t Utf8SequenceLength(std::string_view bytes, size_t at) {
+  uint32_t code = 0;
+  return at < bytes.size() ? SequenceAt(bytes, at, &code) : 0;
+}
+
 void AppendCode(std::string* out, uint32_t code) {
   if (code < 0x80) {
     out->push_back(static_cast<char>(code));

@@ -27,6 +27,9 @@ std::string_view MarkBytes(Mark mark);
 // 16-bit code units from UTF-8, at most max_units of them (a character that
 // needs two units is not split: the text ends before it).
 std::u16string DecodeUtf8(std::string_view bytes, size_t max_units);
+// The length of the well-formed multi-byte UTF-8 sequence at bytes[at] (2 to
+// 4), or 0 where none starts (ASCII, a stray byte, a cut or overlong form).
+size_t Utf8SequenceLength(std::string_view bytes, size_t at);
 // One code point (at most U+10FFFF) as UTF-8, appended to out.
 void AppendCode(std::string* out, uint32_t code);
 // Code units to UTF-8, appended to out. A surrogate pair is one four-byte

@@ -26,10 +26,8 @@ std::string_view NameOf(std::string_view line) {
   return line.substr(begin, end - begin);
 }
 
-unsigned char LowerChar(char c) {
-  const unsigned char u = static_cast<unsigned char>(c);
-  return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
+// The case fold of the file's names, as an unsigned byte for ordering.
+unsigned char LowerChar(char c) { return static_cast<unsigned char>(profile_lines::LowerChar(c)); }
 
 // Compares the first n characters, case ignored: <0, 0 or >0.
 int CompareLower(std::string_view a, std::string_view b, size_t n) {

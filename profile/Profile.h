@@ -67,6 +67,13 @@ class CProfile {
   // saved into it, and the destructor writes nothing more.
   bool Save(std::string* error);
 
+  // The file as read, in the form the reads see it: without its byte-order
+  // mark, a UTF-16 file as UTF-8, with the changes made since. Empty before
+  // the file is read.
+  std::string Content() const { return store_.Bytes(); }
+  // The byte-order mark the file was read with.
+  file_encoding::Mark Encoding() const { return mark_; }
+
  private:
   // Reads the file on the first access; a failed attempt is tried again on the
   // next one.

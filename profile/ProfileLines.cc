@@ -13,8 +13,6 @@ size_t SkipBlanks(std::string_view s, size_t i) {
   return i;
 }
 
-char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // True when `s` from `at` begins with `prefix`, case ignored.
 bool BeginsWith(std::string_view s, size_t at, std::string_view prefix) {
   if (s.size() - at < prefix.size()) return false;
@@ -191,6 +189,12 @@ int64_t ToCurrency(std::string_view text) {
   if (scaled >= kLimit) return std::numeric_limits<int64_t>::max();
   if (scaled < -kLimit) return std::numeric_limits<int64_t>::min();
   return static_cast<int64_t>(scaled);
+}
+
+char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && BeginsWith(a, 0, b);
 }
 
 std::string Lower(std::string_view s) {

@@ -80,7 +80,10 @@ std::string_view Unquote(std::string_view value);
 // saturate at INT64_MAX (or INT64_MIN).
 int64_t ToCurrency(std::string_view text);
 
-// ASCII lower case, for the section index.
+// ASCII lower case, for the section index: the file's names compare without
+// regard to the case of ASCII letters (and only of those).
+char LowerChar(char c);
 std::string Lower(std::string_view s);
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace profile_lines
