@@ -103,14 +103,14 @@ IndexedSection::IndexedSection(std::string_view text, std::unique_ptr<std::strin
 }
 
 std::string_view IndexedSection::Keep(std::string_view text) {
-  if (text.size() > block_size_ - block_used_) {
-    block_size_ = text.size() > kBlock ? text.size() : kBlock;
-    blocks_.push_back(std::make_unique<char[]>(block_size_));
-    block_used_ = 0;
+  if (text.size() > blockSize_ - blockUsed_) {
+    blockSize_ = text.size() > kBlock ? text.size() : kBlock;
+    blocks_.push_back(std::make_unique<char[]>(blockSize_));
+    blockUsed_ = 0;
   }
-  char* at = blocks_.back().get() + block_used_;
+  char* at = blocks_.back().get() + blockUsed_;
   if (!text.empty()) std::memcpy(at, text.data(), text.size());
-  block_used_ += text.size();
+  blockUsed_ += text.size();
   return std::string_view(at, text.size());
 }
 

@@ -95,10 +95,10 @@ class CProfile {
   bool loaded_ = false;
   bool changed_ = false;
   bool saved_ = false;        // a Save() has written the file
-  bool save_failed_ = false;  // a Save() has failed
+  bool saveFailed_ = false;  // a Save() has failed
   ProfileStore store_;
   platform::SaveTargetPtr target_;  // set once a writable profile is loaded
   file_encoding::Mark mark_ = file_encoding::Mark::kNone;
   // A UTF-16 file's odd last byte, which is no character: kept at the end.
-  std::string odd_byte_;
+  std::string oddByte_;
 };

@@ -99,12 +99,12 @@ KeySearch FindKey(std::string_view body, std::string_view key) {
     if (!key.empty() && BeginsWith(line, first, key) &&
         MatchKeyAt(Visible(line), first, key, &result.value)) {
       result.found = true;
-      result.line_begin = pos;
-      result.line_end = pos + len;
+      result.lineBegin = pos;
+      result.lineEnd = pos + len;
       return result;
     }
     pos += len;
-    result.rewrite_from = pos;
+    result.rewriteFrom = pos;
   }
   return result;
 }
