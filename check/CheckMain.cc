@@ -8,6 +8,7 @@
 #include "check/Report.h"
 #include "client/ClientLibrary.h"
 #include "client/LibString.h"
+#include "profile/ProfileLines.h"
 #include "profile/Text.h"
 
 const char kCheckHelp[] =
@@ -26,14 +27,9 @@ const char kCheckHelp[] =
 
 namespace {
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
+// Command words and options are recognised in any letter case.
 bool IsWord(const std::string& argument, const char* word) {
-  size_t i = 0;
-  for (; word[i] != '\0'; ++i) {
-    if (i >= argument.size() || Upper(argument[i]) != word[i]) return false;
-  }
-  return i == argument.size();
+  return profile_lines::EqualsIgnoringCase(argument, word);
 }
 
 // Writes a report. Names and values from the file reach the terminal: a

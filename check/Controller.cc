@@ -40,11 +40,9 @@ class Reader {
     return true;
   }
 
-  Record& Add(Table table, int32_t id) {
-    Record r;
-    r.table = table;
-    r.id = id;
-    records_->push_back(std::move(r));
+  // The record of a Get call's out-values, in the call's order.
+  Record& Add(Table table, int32_t id, std::vector<Value> values) {
+    records_->push_back(MakeRecord(table, id, std::move(values)));
     return records_->back();
   }
 
@@ -62,16 +60,12 @@ class Reader {
                                                            &deviceType, serialNo.Out()))) {
         return false;
       }
-      Record& r = Add(Table::kPort, id);
-      r.fields = {{"Number", Int(number)}, {"Name", TextOf(name)}, {"ProtocolId", Int(protocolId)},
-                  {"DeviceType", Int(deviceType)}, {"SerialNo", TextOf(serialNo)}};
+      Add(Table::kPort, id, {Int(number), TextOf(name), Int(protocolId), Int(deviceType), TextOf(serialNo)});
     }
     return true;
   }
 
   bool Grades() {
-    static const char* const kLevels[] = {"Price1", "Price2", "Price3", "Price4",
-                                          "Price5", "Price6", "Price7", "Price8"};
     std::vector<int32_t> ids;
     if (!Ids("GetGradesCount", &ClientLibrary::GetGradesCount, "GetGradeByOrdinal",
              &ClientLibrary::GetGradeByOrdinal, &ids)) {
@@ -84,13 +78,11 @@ class Reader {
               lib_.GetGradeProperties(id, &number, name.Out(), shortName.Out(), code.Out()))) {
         return false;
       }
-      Record& r = Add(Table::kGrade, id);
-      r.fields = {{"Number", Int(number)}, {"Name", TextOf(name)}, {"ShortName", TextOf(shortName)},
-                  {"Code", TextOf(code)}};
-      for (int16_t level = 1; level <= 8; ++level) {
+      Add(Table::kGrade, id, {Int(number), TextOf(name), TextOf(shortName), TextOf(code)});
+      for (int16_t level = 1; level <= kPriceLevels; ++level) {
         double price = 0.0;
         if (!Ok("GetGradePrice", lib_.GetGradePrice(id, level, &price))) return false;
-        records_->back().Put(kLevels[level - 1], Amt(price));
+        records_->back().Put(PriceLevelParam(level), Amt(price));
       }
     }
     return true;
@@ -113,13 +105,7 @@ class Reader {
                                      &m[7], &tankGauge, &probe))) {
         return false;
       }
-      Record& r = Add(Table::kTank, id);
-      r.fields = {{"Number", Int(number)}, {"Name", TextOf(name)}, {"Grade", Int(grade)},
-                  {"Type", Int(type)}, {"Capacity", Amt(capacity)},
-                  {"Diameter", Amt(diameter)}, {"M1", Amt(m[0])}, {"M2", Amt(m[1])},
-                  {"M3", Amt(m[2])}, {"M4", Amt(m[3])}, {"M5", Amt(m[4])}, {"M6", Amt(m[5])},
-                  {"M7", Amt(m[6])}, {"M8", Amt(m[7])}, {"TankGauge", Int(tankGauge)},
-                  {"Probe", Int(probe)}};
+      Add(Table::kTank, id, {Int(number), TextOf(name), Int(grade), Int(type), Amt(capacity), Amt(diameter), Amt(m[0]), Amt(m[1]), Amt(m[2]), Amt(m[3]), Amt(m[4]), Amt(m[5]), Amt(m[6]), Amt(m[7]), Int(tankGauge), Int(probe)});
     }
     return true;
   }
@@ -139,10 +125,7 @@ class Reader {
                                        node.Out(), &portId))) {
         return false;
       }
-      Record& r = Add(Table::kZigBee, id);
-      r.fields = {{"Number", Int(number)}, {"Name", TextOf(name)}, {"DeviceType", Int(deviceType)},
-                  {"SerialNumber", TextOf(serial)}, {"NodeIdentifier", TextOf(node)},
-                  {"PortId", Int(portId)}};
+      Add(Table::kZigBee, id, {Int(number), TextOf(name), Int(deviceType), TextOf(serial), TextOf(node), Int(portId)});
     }
     return true;
   }
@@ -162,14 +145,9 @@ class Reader {
                                         &enabled))) {
         return false;
       }
-      Record& r = Add(Table::kHose, hoseId);
+      Record& r = Add(Table::kHose, hoseId, {Int(number), Int(pump), Int(tank), Int(physicalNumber), Amt(h[0]), Amt(h[1]), Amt(h[2]), Amt(h[3]), Int(reader), Amt(price1), Amt(price2), Int(enabled)});
       r.pumpId = pumpId;
       r.hose = number;
-      r.fields = {{"Number", Int(number)}, {"PumpId", Int(pump)}, {"Tank", Int(tank)},
-                  {"PhysicalNumber", Int(physicalNumber)}, {"H1", Amt(h[0])},
-                  {"H2", Amt(h[1])}, {"H3", Amt(h[2])}, {"H4", Amt(h[3])},
-                  {"Reader", Int(reader)}, {"Price1", Amt(price1)}, {"Price2", Amt(price2)},
-                  {"Enabled", Int(enabled)}};
     }
     return true;
   }
@@ -191,17 +169,7 @@ class Reader {
                                        &v[13], &v[14]))) {
         return false;
       }
-      Record& r = Add(Table::kPump, id);
-      r.fields = {{"Number", Int(number)}, {"Name", TextOf(name)},
-                  {"PhysicalNumber", Int(v[0])}, {"Side", Int(v[1])}, {"Address", Int(v[2])},
-                  {"PriceLevel1", Int(v[3])}, {"PriceLevel2", Int(v[4])},
-                  {"PriceDspFormat", Int(v[5])}, {"VolumeDspFormat", Int(v[6])},
-                  {"ValueDspFormat", Int(v[7])}, {"PumpType", Int(v[8])},
-                  {"PortId", Int(portId)}, {"AttendantId", Int(attendantId)},
-                  {"AuthMode", Int(v[9])}, {"StackMode", Int(v[10])},
-                  {"PrepayAllowed", Int(v[11])}, {"PreauthAllowed", Int(v[12])},
-                  {"Slot", Int(slot)}, {"MuxSlotZigBeeId", Int(mux)},
-                  {"PriceControl", Int(v[13])}, {"HasPreset", Int(v[14])}};
+      Add(Table::kPump, id, {Int(number), TextOf(name), Int(v[0]), Int(v[1]), Int(v[2]), Int(v[3]), Int(v[4]), Int(v[5]), Int(v[6]), Int(v[7]), Int(v[8]), Int(portId), Int(attendantId), Int(v[9]), Int(v[10]), Int(v[11]), Int(v[12]), Int(slot), Int(mux), Int(v[13]), Int(v[14])});
       if (!Hoses(id)) return false;
     }
     return true;
@@ -223,11 +191,7 @@ class Reader {
                                             &v[3], &v[4]))) {
         return false;
       }
-      Record& r = Add(Table::kAttendant, id);
-      r.fields = {{"Number", Int(number)}, {"Name", TextOf(name)}, {"ShortName", TextOf(shortName)},
-                  {"Password", TextOf(password)}, {"Tag", TextOf(tag)},
-                  {"ShiftAStart", Int(v[0])}, {"ShiftAEnd", Int(v[1])},
-                  {"ShiftBStart", Int(v[2])}, {"ShiftBEnd", Int(v[3])}, {"Enabled", Int(v[4])}};
+      Add(Table::kAttendant, id, {Int(number), TextOf(name), TextOf(shortName), TextOf(password), TextOf(tag), Int(v[0]), Int(v[1]), Int(v[2]), Int(v[3]), Int(v[4])});
     }
     return true;
   }
@@ -246,9 +210,7 @@ class Reader {
               lib_.GetCardClientProperties(id, &number, name.Out(), tag.Out(), &enabled))) {
         return false;
       }
-      Record& r = Add(Table::kCardClient, id);
-      r.fields = {{"Number", Int(number)}, {"Name", TextOf(name)}, {"Tag", TextOf(tag)},
-                  {"Enabled", Int(enabled)}};
+      Add(Table::kCardClient, id, {Int(number), TextOf(name), TextOf(tag), Int(enabled)});
     }
     return true;
   }

@@ -6,20 +6,6 @@
 
 namespace pl = profile_lines;
 
-namespace {
-
-char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerChar(a[i]) != LowerChar(b[i])) return false;
-  }
-  return true;
-}
-
 FileScan::FileScan(std::string bytes) : bytes_(std::move(bytes)) {
   const std::string_view all(bytes_);
   size_t pos = 0;
@@ -98,7 +84,7 @@ FileScan::Found FileScan::FindKey(const Section& section, std::string_view key) 
     if (ref.blank) continue;
     size_t first = static_cast<size_t>(ref.name.data() - ref.text.data());
     if (ref.text.size() - first < key.size()) continue;
-    if (!EqualsIgnoringCase(ref.text.substr(first, key.size()), key)) continue;
+    if (!pl::EqualsIgnoringCase(ref.text.substr(first, key.size()), key)) continue;
     pl::KeySearch search = pl::FindKey(ref.text, key);
     if (!search.found) continue;
     result.found = true;

@@ -10,9 +10,6 @@
 #include <unordered_map>
 #include <vector>
 
-// Names compare so in the file: ASCII letters without regard to case.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-
 class FileScan {
  public:
   struct Section {

@@ -27,27 +27,21 @@ class RecordingLibrary : public ClientLibrary {
   int32_t SetPortProperties(int32_t id, int32_t number, BSTR name, int32_t protocolId,
                             int16_t deviceType, BSTR serialNo) override {
     Record& r = At(Table::kPort, id, 0, 0);
-    Keep(r, "SetPortProperties", {Int(id)},
-         {{"Number", Int(number)}, {"Name", Str(name)}, {"ProtocolId", Int(protocolId)},
-          {"DeviceType", Int(deviceType)}, {"SerialNo", Str(serialNo)}});
+    Keep(r, {Int(number), Str(name), Int(protocolId), Int(deviceType), Str(serialNo)});
     return 0;
   }
 
   int32_t SetGradeProperties(int32_t id, int32_t number, BSTR name, BSTR shortName,
                              BSTR code) override {
     Record& r = At(Table::kGrade, id, 0, 0);
-    Keep(r, "SetGradeProperties", {Int(id)},
-         {{"Number", Int(number)}, {"Name", Str(name)}, {"ShortName", Str(shortName)},
-          {"Code", Str(code)}});
+    Keep(r, {Int(number), Str(name), Str(shortName), Str(code)});
     return 0;
   }
 
   int32_t SetGradePrice(int32_t id, int16_t level, double price) override {
-    static const char* const kLevels[] = {"Price1", "Price2", "Price3", "Price4",
-                                          "Price5", "Price6", "Price7", "Price8"};
     Record& r = At(Table::kGrade, id, 0, 0);
     p_->calls.push_back(SetCall{"SetGradePrice", {Int(id), Int(level), Amt(price)}});
-    if (level >= 1 && level <= 8) r.Put(kLevels[level - 1], Amt(price));
+    if (level >= 1 && level <= kPriceLevels) r.Put(PriceLevelParam(level), Amt(price));
     return 0;
   }
 
@@ -56,22 +50,14 @@ class RecordingLibrary : public ClientLibrary {
                             double m4, double m5, double m6, double m7, double m8,
                             int32_t tankGauge, int16_t probe) override {
     Record& r = At(Table::kTank, id, 0, 0);
-    Keep(r, "SetTankProperties", {Int(id)},
-         {{"Number", Int(number)}, {"Name", Str(name)}, {"Grade", Int(grade)},
-          {"Type", Int(type)}, {"Capacity", Amt(capacity)}, {"Diameter", Amt(diameter)},
-          {"M1", Amt(m1)}, {"M2", Amt(m2)}, {"M3", Amt(m3)}, {"M4", Amt(m4)},
-          {"M5", Amt(m5)}, {"M6", Amt(m6)}, {"M7", Amt(m7)}, {"M8", Amt(m8)},
-          {"TankGauge", Int(tankGauge)}, {"Probe", Int(probe)}});
+    Keep(r, {Int(number), Str(name), Int(grade), Int(type), Amt(capacity), Amt(diameter), Amt(m1), Amt(m2), Amt(m3), Amt(m4), Amt(m5), Amt(m6), Amt(m7), Amt(m8), Int(tankGauge), Int(probe)});
     return 0;
   }
 
   int32_t SetZigBeeProperties(int32_t id, int32_t number, BSTR name, int16_t deviceType,
                               BSTR serialNumber, BSTR nodeIdentifier, int32_t portId) override {
     Record& r = At(Table::kZigBee, id, 0, 0);
-    Keep(r, "SetZigBeeProperties", {Int(id)},
-         {{"Number", Int(number)}, {"Name", Str(name)}, {"DeviceType", Int(deviceType)},
-          {"SerialNumber", Str(serialNumber)}, {"NodeIdentifier", Str(nodeIdentifier)},
-          {"PortId", Int(portId)}});
+    Keep(r, {Int(number), Str(name), Int(deviceType), Str(serialNumber), Str(nodeIdentifier), Int(portId)});
     return 0;
   }
 
@@ -84,18 +70,7 @@ class RecordingLibrary : public ClientLibrary {
                               int32_t slot, int32_t muxSlotZigBeeId, int16_t priceControl,
                               int16_t hasPreset) override {
     Record& r = At(Table::kPump, id, 0, 0);
-    Keep(r, "SetPumpPropertiesEx", {Int(id)},
-         {{"Number", Int(number)}, {"Name", Str(name)},
-          {"PhysicalNumber", Int(physicalNumber)}, {"Side", Int(side)},
-          {"Address", Int(address)}, {"PriceLevel1", Int(priceLevel1)},
-          {"PriceLevel2", Int(priceLevel2)}, {"PriceDspFormat", Int(priceDspFormat)},
-          {"VolumeDspFormat", Int(volumeDspFormat)}, {"ValueDspFormat", Int(valueDspFormat)},
-          {"PumpType", Int(pumpType)}, {"PortId", Int(portId)},
-          {"AttendantId", Int(attendantId)}, {"AuthMode", Int(authMode)},
-          {"StackMode", Int(stackMode)}, {"PrepayAllowed", Int(prepayAllowed)},
-          {"PreauthAllowed", Int(preauthAllowed)}, {"Slot", Int(slot)},
-          {"MuxSlotZigBeeId", Int(muxSlotZigBeeId)}, {"PriceControl", Int(priceControl)},
-          {"HasPreset", Int(hasPreset)}});
+    Keep(r, {Int(number), Str(name), Int(physicalNumber), Int(side), Int(address), Int(priceLevel1), Int(priceLevel2), Int(priceDspFormat), Int(volumeDspFormat), Int(valueDspFormat), Int(pumpType), Int(portId), Int(attendantId), Int(authMode), Int(stackMode), Int(prepayAllowed), Int(preauthAllowed), Int(slot), Int(muxSlotZigBeeId), Int(priceControl), Int(hasPreset)});
     return 0;
   }
 
@@ -104,11 +79,7 @@ class RecordingLibrary : public ClientLibrary {
                                double h4, int16_t reader, double price1, double price2,
                                int16_t enabled) override {
     Record& r = At(Table::kHose, id, pumpId, number);
-    Keep(r, "SetHosePropertiesEx2", {Int(id)},
-         {{"Number", Int(number)}, {"PumpId", Int(pumpId)}, {"Tank", Int(tank)},
-          {"PhysicalNumber", Int(physicalNumber)}, {"H1", Amt(h1)}, {"H2", Amt(h2)},
-          {"H3", Amt(h3)}, {"H4", Amt(h4)}, {"Reader", Int(reader)},
-          {"Price1", Amt(price1)}, {"Price2", Amt(price2)}, {"Enabled", Int(enabled)}});
+    Keep(r, {Int(number), Int(pumpId), Int(tank), Int(physicalNumber), Amt(h1), Amt(h2), Amt(h3), Amt(h4), Int(reader), Amt(price1), Amt(price2), Int(enabled)});
     return 0;
   }
 
@@ -117,20 +88,14 @@ class RecordingLibrary : public ClientLibrary {
                                    int16_t shiftAEnd, int16_t shiftBStart, int16_t shiftBEnd,
                                    int16_t enabled) override {
     Record& r = At(Table::kAttendant, id, 0, 0);
-    Keep(r, "SetAttendantPropertiesEx", {Int(id)},
-         {{"Number", Int(number)}, {"Name", Str(name)}, {"ShortName", Str(shortName)},
-          {"Password", Str(password)}, {"Tag", Str(tag)}, {"ShiftAStart", Int(shiftAStart)},
-          {"ShiftAEnd", Int(shiftAEnd)}, {"ShiftBStart", Int(shiftBStart)},
-          {"ShiftBEnd", Int(shiftBEnd)}, {"Enabled", Int(enabled)}});
+    Keep(r, {Int(number), Str(name), Str(shortName), Str(password), Str(tag), Int(shiftAStart), Int(shiftAEnd), Int(shiftBStart), Int(shiftBEnd), Int(enabled)});
     return 0;
   }
 
   int32_t SetCardClientProperties(int32_t id, int32_t number, BSTR name, BSTR tag,
                                   int16_t enabled) override {
     Record& r = At(Table::kCardClient, id, 0, 0);
-    Keep(r, "SetCardClientProperties", {Int(id)},
-         {{"Number", Int(number)}, {"Name", Str(name)}, {"Tag", Str(tag)},
-          {"Enabled", Int(enabled)}});
+    Keep(r, {Int(number), Str(name), Str(tag), Int(enabled)});
     return 0;
   }
 
@@ -158,16 +123,17 @@ class RecordingLibrary : public ClientLibrary {
     return p_->records.back();
   }
 
-  void Keep(Record& r, const char* call, std::vector<Value> head, std::vector<Field> fields) {
-    SetCall c{call, std::move(head)};
-    c.args.reserve(c.args.size() + fields.size());
-    for (const Field& f : fields) c.args.push_back(f.value);
+  // Keeps the Set call of record r, its arguments the identifier and values.
+  void Keep(Record& r, std::vector<Value> values) {
+    SetCall c{Spec(r.table).setCall, {Int(r.id)}};
+    c.args.insert(c.args.end(), values.begin(), values.end());
     p_->calls.push_back(std::move(c));
+    Record made = MakeRecord(r.table, r.id, std::move(values));
     if (r.fields.empty()) {
-      r.fields = std::move(fields);
+      r.fields = std::move(made.fields);
       return;
     }
-    for (Field& f : fields) r.Put(f.name, std::move(f.value));
+    for (Field& f : made.fields) r.Put(f.name, std::move(f.value));
   }
 
   Prediction* p_;
@@ -176,10 +142,8 @@ class RecordingLibrary : public ClientLibrary {
 
 }  // namespace
 
-bool PredictImport(const std::string& path, Prediction* prediction, std::string* error) {
+bool PredictImport(CProfile& profile, Prediction* prediction, std::string* error) {
   *prediction = Prediction();
-  CProfile profile(path.c_str(), false);
-  if (!profile.Open(error)) return false;
   // The import's own lines are not shown: they would speak of a run that
   // did not happen.
   std::FILE* out = platform::OpenNullOutput();

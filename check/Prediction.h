@@ -25,6 +25,8 @@ struct Prediction {
   std::vector<Record> records;
 };
 
-// Runs the import over the file at path. False, with a reason, when the
-// file cannot be read.
-bool PredictImport(const std::string& path, Prediction* prediction, std::string* error);
+class CProfile;
+
+// Runs the import over the open file. False, with a reason, when the null
+// device the import's lines go to cannot be opened.
+bool PredictImport(CProfile& profile, Prediction* prediction, std::string* error);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "profile/FileEncoding.h"
+#include "profile/RecordNames.h"
 
 namespace {
 
@@ -12,33 +13,9 @@ int64_t Scaled(double amount) { return static_cast<int64_t>(std::llround(amount 
 
 }  // namespace
 
-const char* TableWord(Table table) {
-  switch (table) {
-    case Table::kPort: return "Port";
-    case Table::kGrade: return "Grade";
-    case Table::kTank: return "Tank";
-    case Table::kZigBee: return "ZigBee";
-    case Table::kPump: return "Pump";
-    case Table::kHose: return "Hose";
-    case Table::kAttendant: return "Attendant";
-    case Table::kCardClient: return "Client";
-  }
-  return "";
-}
+const char* TableWord(Table table) { return Spec(table).word; }
 
-const char* TablePlural(Table table) {
-  switch (table) {
-    case Table::kPort: return "ports";
-    case Table::kGrade: return "grades";
-    case Table::kTank: return "tanks";
-    case Table::kZigBee: return "ZigBee devices";
-    case Table::kPump: return "pumps";
-    case Table::kHose: return "hoses";
-    case Table::kAttendant: return "attendants";
-    case Table::kCardClient: return "card clients";
-  }
-  return "";
-}
+const char* TablePlural(Table table) { return Spec(table).plural; }
 
 Value Value::Int(int64_t n) {
   Value v;
@@ -139,10 +116,7 @@ bool Value::OutsideFileCharacters() const {
 }
 
 std::string SectionName(Table table, int32_t n) {
-  char buffer[48];
-  std::snprintf(buffer, sizeof buffer, table == Table::kCardClient ? "%s%03d" : "%s%02d",
-                TableWord(table), static_cast<int>(n));
-  return buffer;
+  return NumberedName(Spec(table).section, n);
 }
 
 std::string Record::Name() const {
@@ -167,13 +141,24 @@ void Record::Put(const char* name, Value value) {
   fields.push_back(Field{name, std::move(value)});
 }
 
+Record MakeRecord(Table table, int32_t id, std::vector<Value> values) {
+  Record r;
+  r.table = table;
+  r.id = id;
+  size_t next = 0;
+  for (const FieldSpec& spec : Spec(table)) {
+    if (spec.param == nullptr || next == values.size()) continue;
+    r.fields.push_back(Field{spec.param, std::move(values[next++])});
+  }
+  return r;
+}
+
 bool IsSecret(const Record& record, const char* field) {
-  return record.table == Table::kAttendant && std::strcmp(field, "Password") == 0;
+  const FieldSpec* spec = Spec(record.table).Param(field);
+  return spec != nullptr && spec->Has(kSecret);
 }
 
 bool HasNoKey(const Record& record, const char* field) {
-  if (record.table != Table::kTank && record.table != Table::kHose) return false;
-  // The tank's M1..M8 and the hose's H1..H4.
-  return (field[0] == 'M' || field[0] == 'H') && field[1] >= '1' && field[1] <= '8' &&
-         field[2] == '\0';
+  const FieldSpec* spec = Spec(record.table).Param(field);
+  return spec != nullptr && spec->Uncarried();
 }

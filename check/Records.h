@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-enum class Table { kPort, kGrade, kTank, kZigBee, kPump, kHose, kAttendant, kCardClient };
+#include "profile/RecordSchema.h"
 
 // "Port", "Grade", ... as in the section names; the hose's is "Hose".
 const char* TableWord(Table table);
@@ -56,6 +56,11 @@ struct Record {
   const Field* Find(const char* name) const;
   void Put(const char* name, Value value);  // replaces a field of that name or adds it
 };
+
+// A record of a table whose fields are the values of its Set or Get call, in
+// the call's argument order after the identifier, named after the call's
+// parameters.
+Record MakeRecord(Table table, int32_t id, std::vector<Value> values);
 
 // Fields that are not shown: their values are never printed.
 bool IsSecret(const Record& record, const char* field);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <map>
 
+#include "profile/FileEncoding.h"
+
 namespace {
 
 std::string Pad(const std::string& s, size_t width) {
@@ -183,33 +185,13 @@ std::string Stopped(const FileCheck& check) {
 
 std::string JsonArgument(const std::string& text) {
   // Valid UTF-8 (file names as the program receives them) stays as it is.
-  std::u16string units;
-  size_t i = 0;
-  while (i < text.size()) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    const size_t more = c < 0x80 ? 0
-                        : (c & 0xE0) == 0xC0 ? 1
-                        : (c & 0xF0) == 0xE0 ? 2
-                        : (c & 0xF8) == 0xF0 ? 3
-                                             : 4;  // not a lead byte
-    if (more == 4) return JsonBytes(text);
-    uint32_t code = more == 0 ? c : c & (0x3Fu >> more);
-    for (size_t k = 1; k <= more; ++k) {
-      if (i + k >= text.size()) return JsonBytes(text);
-      unsigned char d = static_cast<unsigned char>(text[i + k]);
-      if ((d & 0xC0) != 0x80) return JsonBytes(text);
-      code = (code << 6) | (d & 0x3F);
-    }
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      units.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      units.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-    } else {
-      units.push_back(static_cast<char16_t>(code));
-    }
-    i += more + 1;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) continue;
+    const size_t length = file_encoding::Utf8SequenceLength(text, i);
+    if (length == 0) return JsonBytes(text);
+    i += length - 1;
   }
-  return Value::Text(units).Json();
+  return Value::Text(file_encoding::DecodeUtf8(text, text.size())).Json();
 }
 
 std::string JsonBytes(const std::string& bytes) {

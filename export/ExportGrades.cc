@@ -6,10 +6,9 @@
 
 #include "export/ExportSteps.h"
 #include "profile/RecordNames.h"
+#include "profile/RecordSchema.h"
 
 namespace {
-
-constexpr int16_t kPriceLevels = 8;
 
 // Out-values of one grade, at their reset values.
 struct GradeRecord {
@@ -49,7 +48,7 @@ bool ExportGrade(ExportContext& ctx, int32_t ordinal) {
     }
     if (price != 0.0) {
       char key[16];
-      std::snprintf(key, sizeof key, "Price%02d", level);
+      std::snprintf(key, sizeof key, kPriceLevelKey, level);
       WriteDouble(ctx, key, price);
     }
   }

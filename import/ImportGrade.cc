@@ -5,12 +5,7 @@
 
 #include "client/LibString.h"
 #include "import/ImportRun.h"
-
-namespace {
-
-constexpr int16_t kPriceLevels = 8;
-
-}  // namespace
+#include "profile/RecordSchema.h"
 
 RecordOutcome ImportGrade(ImportRun& run, int32_t n) {
   if (run.grades.Contains(n)) return RecordOutcome::kImported;
@@ -38,7 +33,7 @@ RecordOutcome ImportGrade(ImportRun& run, int32_t n) {
 
   for (int16_t level = 1; level <= kPriceLevels; ++level) {
     char key[16];
-    std::snprintf(key, sizeof key, "Price%02d", static_cast<int>(level));
+    std::snprintf(key, sizeof key, kPriceLevelKey, static_cast<int>(level));
     Currency price = profile.ReadCurrency(key);
     // A missing level, 0, and anything that does not read as a positive
     // amount end the levels of this grade.

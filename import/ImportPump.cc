@@ -6,10 +6,9 @@
 
 #include "client/LibString.h"
 #include "import/ImportRun.h"
+#include "profile/RecordSchema.h"
 
 namespace {
-
-constexpr int32_t kMaxHoses = 8;
 
 bool WritePump(ImportRun& run, int32_t n, int32_t number) {
   CProfile& profile = run.profile;
@@ -96,7 +95,7 @@ RecordOutcome ImportPump(ImportRun& run, int32_t n) {
 
   if (!WritePump(run, n, number)) return RecordOutcome::kFailed;
 
-  for (int32_t h = 1; h <= kMaxHoses; ++h) {
+  for (int32_t h = 1; h <= kHosesPerPump; ++h) {
     RecordOutcome hose = ImportHose(run, n, h);
     if (hose == RecordOutcome::kFailed) return RecordOutcome::kFailed;
     if (hose == RecordOutcome::kMissing) break;  // later hoses are not read

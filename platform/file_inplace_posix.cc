@@ -22,13 +22,13 @@ namespace {
 // Claims the disk space of `size` bytes without changing the file; where the
 // file system cannot, the part beyond the old end is claimed (it reads as
 // zeros until written). Where nothing can be claimed, nothing is.
-bool Reserve(int fd, off_t old_size, off_t size) {
+bool Reserve(int fd, off_t oldSize, off_t size) {
 #ifdef FALLOC_FL_KEEP_SIZE
   if (size > 0 && fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) == 0) return true;
   if (size > 0 && errno != EOPNOTSUPP && errno != ENOSYS) return false;
 #endif
-  if (size <= old_size) return true;
-  const int code = posix_fallocate(fd, old_size, size - old_size);
+  if (size <= oldSize) return true;
+  const int code = posix_fallocate(fd, oldSize, size - oldSize);
   if (code == 0 || code == EOPNOTSUPP || code == EINVAL) return true;
   errno = code;
   return false;
@@ -63,14 +63,14 @@ bool WriteAt(int fd, const char* p, size_t left, off_t offset) {
 
 // Writes the new content over the file's, each block from its first to its
 // last byte that differs from what the file holds at the same place.
-bool WriteChanges(int fd, off_t old_size, const std::vector<std::string_view>& pieces) {
+bool WriteChanges(int fd, off_t oldSize, const std::vector<std::string_view>& pieces) {
   std::string old;
   off_t offset = 0;
   return WriteGathered(pieces, [&](const char* p, size_t n) {
     size_t first = 0;
     size_t end = n;
-    if (offset < old_size) {
-      const size_t held = std::min(n, static_cast<size_t>(old_size - offset));
+    if (offset < oldSize) {
+      const size_t held = std::min(n, static_cast<size_t>(oldSize - offset));
       old.resize(held);
       if (!ReadAt(fd, &old[0], held, offset)) return false;
       first = static_cast<size_t>(std::mismatch(old.begin(), old.end(), p).first - old.begin());

@@ -242,14 +242,14 @@ bool RewriteInPlace(const SaveTarget& target, const std::vector<std::string_view
     if (error != nullptr) *error = file_error::kReplacedSinceRead;
     return false;
   }
-  LARGE_INTEGER old_size;
-  old_size.HighPart = static_cast<LONG>(info.nFileSizeHigh);
-  old_size.LowPart = info.nFileSizeLow;
+  LARGE_INTEGER oldSize;
+  oldSize.HighPart = static_cast<LONG>(info.nFileSizeHigh);
+  oldSize.LowPart = info.nFileSizeLow;
   LONGLONG size = 0;
   for (std::string_view piece : pieces) size += static_cast<LONGLONG>(piece.size());
   bool ok = true;
   DWORD code = 0;
-  if (size > old_size.QuadPart) {
+  if (size > oldSize.QuadPart) {
     // Claims the space without moving the end of the file. A smaller
     // allocation would cut the file, so only a larger one is asked for.
     FILE_ALLOCATION_INFO allocation;
@@ -263,7 +263,7 @@ bool RewriteInPlace(const SaveTarget& target, const std::vector<std::string_view
   LARGE_INTEGER start{};
   ok = ok && SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && WriteAll(file, pieces) &&
        FlushFileBuffers(file);
-  if (ok && size < old_size.QuadPart) {
+  if (ok && size < oldSize.QuadPart) {
     FILE_END_OF_FILE_INFO end;
     end.EndOfFile.QuadPart = size;
     ok = SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end) &&

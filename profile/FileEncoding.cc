@@ -50,6 +50,11 @@ bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 }  // namespace
 
+size_t Utf8SequenceLength(std::string_view bytes, size_t at) {
+  uint32_t code = 0;
+  return at < bytes.size() ? SequenceAt(bytes, at, &code) : 0;
+}
+
 void AppendCode(std::string* out, uint32_t code) {
   if (code < 0x80) {
     out->push_back(static_cast<char>(code));
@@ -85,10 +90,10 @@ std::string_view MarkBytes(Mark mark) {
   return std::string_view();
 }
 
-std::u16string DecodeUtf8(std::string_view bytes, size_t max_units) {
+std::u16string DecodeUtf8(std::string_view bytes, size_t maxUnits) {
   std::u16string units;
   size_t i = 0;
-  while (i < bytes.size() && units.size() < max_units) {
+  while (i < bytes.size() && units.size() < maxUnits) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
     uint32_t code = 0;
     const size_t length = c < 0x80 ? 0 : SequenceAt(bytes, i, &code);
@@ -99,7 +104,7 @@ std::u16string DecodeUtf8(std::string_view bytes, size_t max_units) {
       units.push_back(static_cast<char16_t>(code));
       i += length;
     } else {
-      if (max_units - units.size() < 2) break;
+      if (maxUnits - units.size() < 2) break;
       code -= 0x10000;
       units.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
       units.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
@@ -135,12 +140,12 @@ bool IsAscii(std::string_view bytes) {
   return true;
 }
 
-std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   std::u16string units(bytes.size() / 2, u'\0');
   for (size_t i = 0; i < units.size(); ++i) {
     const unsigned first = static_cast<unsigned char>(bytes[2 * i]);
     const unsigned second = static_cast<unsigned char>(bytes[2 * i + 1]);
-    units[i] = static_cast<char16_t>(big_endian ? (first << 8) | second : (second << 8) | first);
+    units[i] = static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
   }
   std::string out;
   out.reserve(units.size());
@@ -148,14 +153,14 @@ std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
   return out;
 }
 
-std::string Utf8ToUtf16(std::string_view bytes, bool big_endian) {
+std::string Utf8ToUtf16(std::string_view bytes, bool bigEndian) {
   const std::u16string units = DecodeUtf8(bytes, bytes.size());
   std::string out(2 * units.size(), '\0');
   for (size_t i = 0; i < units.size(); ++i) {
     const char high = static_cast<char>(units[i] >> 8);
     const char low = static_cast<char>(units[i] & 0xFF);
-    out[2 * i] = big_endian ? high : low;
-    out[2 * i + 1] = big_endian ? low : high;
+    out[2 * i] = bigEndian ? high : low;
+    out[2 * i + 1] = bigEndian ? low : high;
   }
   return out;
 }

@@ -24,9 +24,12 @@ Mark MarkOf(std::string_view bytes);
 // The mark's bytes: empty for kNone.
 std::string_view MarkBytes(Mark mark);
 
-// 16-bit code units from UTF-8, at most max_units of them (a character that
+// 16-bit code units from UTF-8, at most maxUnits of them (a character that
 // needs two units is not split: the text ends before it).
-std::u16string DecodeUtf8(std::string_view bytes, size_t max_units);
+std::u16string DecodeUtf8(std::string_view bytes, size_t maxUnits);
+// The length of the well-formed multi-byte UTF-8 sequence at bytes[at] (2 to
+// 4), or 0 where none starts (ASCII, a stray byte, a cut or overlong form).
+size_t Utf8SequenceLength(std::string_view bytes, size_t at);
 // One code point (at most U+10FFFF) as UTF-8, appended to out.
 void AppendCode(std::string* out, uint32_t code);
 // Code units to UTF-8, appended to out. A surrogate pair is one four-byte
@@ -37,7 +40,7 @@ std::string BytesToUtf8(std::string_view bytes);
 bool IsAscii(std::string_view bytes);
 
 // UTF-16 text (an even number of bytes, no mark) to UTF-8, and back.
-std::string Utf16ToUtf8(std::string_view bytes, bool big_endian);
-std::string Utf8ToUtf16(std::string_view bytes, bool big_endian);
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
+std::string Utf8ToUtf16(std::string_view bytes, bool bigEndian);
 
 }  // namespace file_encoding

@@ -26,10 +26,8 @@ std::string_view NameOf(std::string_view line) {
   return line.substr(begin, end - begin);
 }
 
-unsigned char LowerChar(char c) {
-  const unsigned char u = static_cast<unsigned char>(c);
-  return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
+// The case fold of the file's names, as an unsigned byte for ordering.
+unsigned char LowerChar(char c) { return static_cast<unsigned char>(profile_lines::LowerChar(c)); }
 
 // Compares the first n characters, case ignored: <0, 0 or >0.
 int CompareLower(std::string_view a, std::string_view b, size_t n) {
@@ -105,14 +103,14 @@ IndexedSection::IndexedSection(std::string_view text, std::unique_ptr<std::strin
 }
 
 std::string_view IndexedSection::Keep(std::string_view text) {
-  if (text.size() > block_size_ - block_used_) {
-    block_size_ = text.size() > kBlock ? text.size() : kBlock;
-    blocks_.push_back(std::make_unique<char[]>(block_size_));
-    block_used_ = 0;
+  if (text.size() > blockSize_ - blockUsed_) {
+    blockSize_ = text.size() > kBlock ? text.size() : kBlock;
+    blocks_.push_back(std::make_unique<char[]>(blockSize_));
+    blockUsed_ = 0;
   }
-  char* at = blocks_.back().get() + block_used_;
+  char* at = blocks_.back().get() + blockUsed_;
   if (!text.empty()) std::memcpy(at, text.data(), text.size());
-  block_used_ += text.size();
+  blockUsed_ += text.size();
   return std::string_view(at, text.size());
 }
 

@@ -49,7 +49,7 @@ class IndexedSection {
   // lower case, the first in the highest byte (zeros after a shorter name), so
   // that most comparisons never read the text.
   struct Name {
-    Name(std::string_view name, uint32_t line);
+    Name(std::string_view text, uint32_t at);
     uint64_t head;
     std::string_view name;
     uint32_t line;
@@ -81,6 +81,6 @@ class IndexedSection {
   Names names_;
   // The texts of lines written, in blocks that never move.
   std::vector<std::unique_ptr<char[]>> blocks_;
-  size_t block_used_ = 0;
-  size_t block_size_ = 0;
+  size_t blockUsed_ = 0;
+  size_t blockSize_ = 0;
 };

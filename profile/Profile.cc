@@ -13,7 +13,7 @@ CProfile::CProfile(const char* path, bool writable)
 // The safety net for changes that no Save() wrote; after a Save() that
 // failed, nothing is written a second time.
 CProfile::~CProfile() {
-  if (changed_ && !save_failed_) Save(nullptr);
+  if (changed_ && !saveFailed_) Save(nullptr);
 }
 
 void CProfile::SetSection(const char* name) { section_ = name != nullptr ? name : ""; }
@@ -38,7 +38,7 @@ bool CProfile::Load(std::string* error) {
   } catch (const std::bad_alloc&) {
     store_ = ProfileStore();
     mark_ = fe::Mark::kNone;
-    odd_byte_.clear();
+    oddByte_.clear();
     if (error != nullptr) *error = "Not enough memory";
     return false;
   }
@@ -48,7 +48,7 @@ bool CProfile::Load(std::string* error) {
 
 std::string CProfile::FromFile(std::string bytes) {
   mark_ = fe::MarkOf(bytes);
-  odd_byte_.clear();
+  oddByte_.clear();
   bytes.erase(0, fe::MarkBytes(mark_).size());
   const std::string_view text = bytes;
   switch (mark_) {
@@ -57,8 +57,8 @@ std::string CProfile::FromFile(std::string bytes) {
       return bytes;
     case fe::Mark::kUtf16Le:
     case fe::Mark::kUtf16Be:
-      if (text.size() % 2 != 0) odd_byte_.assign(1, text.back());
-      return fe::Utf16ToUtf8(text.substr(0, text.size() - odd_byte_.size()),
+      if (text.size() % 2 != 0) oddByte_.assign(1, text.back());
+      return fe::Utf16ToUtf8(text.substr(0, text.size() - oddByte_.size()),
                              mark_ == fe::Mark::kUtf16Be);
   }
   return bytes;
@@ -68,7 +68,7 @@ std::vector<std::string_view> CProfile::ToFile(std::string* buffer) const {
   if (mark_ == fe::Mark::kUtf16Le || mark_ == fe::Mark::kUtf16Be) {
     buffer->assign(fe::MarkBytes(mark_));
     buffer->append(fe::Utf8ToUtf16(store_.Bytes(), mark_ == fe::Mark::kUtf16Be));
-    buffer->append(odd_byte_);
+    buffer->append(oddByte_);
     return {*buffer};
   }
   std::vector<std::string_view> pieces = store_.Pieces();
@@ -142,7 +142,7 @@ bool CProfile::Save(std::string* error) {
   if (!changed_) return true;
   std::string encoded;
   if (!platform::ReplaceContent(*target_, ToFile(&encoded), error)) {
-    save_failed_ = true;
+    saveFailed_ = true;
     // A file that this profile created and never filled goes again.
     if (!saved_) platform::RemoveCreated(*target_);
     return false;

@@ -67,6 +67,13 @@ class CProfile {
   // saved into it, and the destructor writes nothing more.
   bool Save(std::string* error);
 
+  // The file as read, in the form the reads see it: without its byte-order
+  // mark, a UTF-16 file as UTF-8, with the changes made since. Empty before
+  // the file is read.
+  std::string Content() const { return store_.Bytes(); }
+  // The byte-order mark the file was read with.
+  file_encoding::Mark Encoding() const { return mark_; }
+
  private:
   // Reads the file on the first access; a failed attempt is tried again on the
   // next one.
@@ -88,10 +95,10 @@ class CProfile {
   bool loaded_ = false;
   bool changed_ = false;
   bool saved_ = false;        // a Save() has written the file
-  bool save_failed_ = false;  // a Save() has failed
+  bool saveFailed_ = false;  // a Save() has failed
   ProfileStore store_;
   platform::SaveTargetPtr target_;  // set once a writable profile is loaded
   file_encoding::Mark mark_ = file_encoding::Mark::kNone;
   // A UTF-16 file's odd last byte, which is no character: kept at the end.
-  std::string odd_byte_;
+  std::string oddByte_;
 };

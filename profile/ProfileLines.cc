@@ -13,8 +13,6 @@ size_t SkipBlanks(std::string_view s, size_t i) {
   return i;
 }
 
-char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // True when `s` from `at` begins with `prefix`, case ignored.
 bool BeginsWith(std::string_view s, size_t at, std::string_view prefix) {
   if (s.size() - at < prefix.size()) return false;
@@ -101,12 +99,12 @@ KeySearch FindKey(std::string_view body, std::string_view key) {
     if (!key.empty() && BeginsWith(line, first, key) &&
         MatchKeyAt(Visible(line), first, key, &result.value)) {
       result.found = true;
-      result.line_begin = pos;
-      result.line_end = pos + len;
+      result.lineBegin = pos;
+      result.lineEnd = pos + len;
       return result;
     }
     pos += len;
-    result.rewrite_from = pos;
+    result.rewriteFrom = pos;
   }
   return result;
 }
@@ -191,6 +189,12 @@ int64_t ToCurrency(std::string_view text) {
   if (scaled >= kLimit) return std::numeric_limits<int64_t>::max();
   if (scaled < -kLimit) return std::numeric_limits<int64_t>::min();
   return static_cast<int64_t>(scaled);
+}
+
+char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && BeginsWith(a, 0, b);
 }
 
 std::string Lower(std::string_view s) {

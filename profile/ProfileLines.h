@@ -35,12 +35,12 @@ bool HeaderName(std::string_view line, std::string_view* name);
 struct KeySearch {
   // Offset (in the searched bytes) where a rewrite starts: after the last
   // non-blank line passed without a match.
-  size_t rewrite_from = 0;
-  // With `found`, the key line is [line_begin, line_end); without it the
+  size_t rewriteFrom = 0;
+  // With `found`, the key line is [lineBegin, lineEnd); without it the
   // search ran to the end of the searched bytes.
   bool found = false;
-  size_t line_begin = 0;
-  size_t line_end = 0;
+  size_t lineBegin = 0;
+  size_t lineEnd = 0;
   std::string_view value;
 };
 
@@ -80,7 +80,10 @@ std::string_view Unquote(std::string_view value);
 // saturate at INT64_MAX (or INT64_MIN).
 int64_t ToCurrency(std::string_view text);
 
-// ASCII lower case, for the section index.
+// ASCII lower case, for the section index: the file's names compare without
+// regard to the case of ASCII letters (and only of those).
+char LowerChar(char c);
 std::string Lower(std::string_view s);
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace profile_lines

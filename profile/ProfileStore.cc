@@ -8,7 +8,7 @@ void ProfileStore::Assign(std::string bytes) {
   base_ = std::move(bytes);
   segments_.clear();
   headers_.clear();
-  last_valid_ = false;
+  lastValid_ = false;
   segments_.emplace_back();
   const std::string_view all(base_);
   size_t pos = 0;
@@ -29,7 +29,7 @@ void ProfileStore::Assign(std::string bytes) {
 }
 
 void ProfileStore::IndexIfLarge(Segment& segment) {
-  if (segment.indexed || segment.lines < index_from_lines_) return;
+  if (segment.indexed || segment.lines < indexFromLines_) return;
   const std::string_view text = View(segment);
   segment.indexed = std::make_unique<IndexedSection>(text, std::move(segment.own));
 }
@@ -61,23 +61,23 @@ void ProfileStore::Index(size_t segment) {
 
 size_t ProfileStore::FindSection(std::string_view name) const {
   if (name.empty()) return 0;
-  if (last_valid_ && last_name_ == name) return last_segment_;
-  last_name_.assign(name);
-  last_valid_ = true;
+  if (lastValid_ && lastName_ == name) return lastSegment_;
+  lastName_.assign(name);
+  lastValid_ = true;
   if (name.find(']') == std::string_view::npos) {
     auto it = headers_.find(pl::Lower(name));
-    last_segment_ = it == headers_.end() ? 0 : it->second;
-    return last_segment_;
+    lastSegment_ = it == headers_.end() ? 0 : it->second;
+    return lastSegment_;
   }
   // A name holding "]" can match a header line at any of its "]"s; such names
   // do not occur in practice, so they are looked up the long way.
   for (size_t s = 1; s < segments_.size(); ++s) {
     if (pl::IsHeaderOf(HeaderLine(segments_[s]), name)) {
-      last_segment_ = s;
+      lastSegment_ = s;
       return s;
     }
   }
-  last_segment_ = 0;
+  lastSegment_ = 0;
   return 0;
 }
 
@@ -113,9 +113,9 @@ bool ProfileStore::Write(std::string_view section, std::string_view key, std::st
     Index(segments_.size() - 1);
     // No earlier header matched the name, so the new header is the first
     // that does: the section is known without a look-up on the next write.
-    last_name_.assign(section);
-    last_segment_ = segments_.size() - 1;
-    last_valid_ = true;
+    lastName_.assign(section);
+    lastSegment_ = segments_.size() - 1;
+    lastValid_ = true;
     return true;
   }
   Segment& segment = segments_[s];
@@ -129,17 +129,17 @@ bool ProfileStore::Write(std::string_view section, std::string_view key, std::st
   std::string& bytes = Own(segment);
   if (found.found) {
     // Blank lines before the key line go with it.
-    size_t from = header + found.rewrite_from;
+    size_t from = header + found.rewriteFrom;
     std::string line;
     pl::AppendKeyLine(&line, key, value);
-    bytes.replace(from, header + found.line_end - from, line);
+    bytes.replace(from, header + found.lineEnd - from, line);
   } else if (s + 1 == segments_.size()) {
     // The section runs to the end of the file: append after any blank lines.
     bytes.append(pl::LineEndNeeded(bytes));
     pl::AppendKeyLine(&bytes, key, value);
   } else {
     // Insert before the next header; the blank lines before it disappear.
-    bytes.resize(header + found.rewrite_from);
+    bytes.resize(header + found.rewriteFrom);
     pl::AppendKeyLine(&bytes, key, value);
   }
   // Counted high when blank lines went: the count only decides when to index.

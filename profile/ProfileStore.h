@@ -29,9 +29,9 @@ class ProfileStore {
   // hoses has about 80).
   static constexpr size_t kIndexFromLines = 128;
 
-  // An empty file. Sections of index_from_lines lines or more are indexed.
-  explicit ProfileStore(size_t index_from_lines = kIndexFromLines)
-      : segments_(1), index_from_lines_(index_from_lines) {}
+  // An empty file. Sections of indexFromLines lines or more are indexed.
+  explicit ProfileStore(size_t indexFromLines = kIndexFromLines)
+      : segments_(1), indexFromLines_(indexFromLines) {}
 
   // Replaces the content by the bytes of a file.
   void Assign(std::string bytes);
@@ -66,7 +66,7 @@ class ProfileStore {
 
   std::string_view View(const Segment& segment) const;
   std::string_view HeaderLine(const Segment& segment) const;
-  // Holds a segment of index_from_lines_ lines or more as an IndexedSection.
+  // Holds a segment of indexFromLines_ lines or more as an IndexedSection.
   void IndexIfLarge(Segment& segment);
   std::string& Own(Segment& segment);
   void Index(size_t segment);
@@ -77,10 +77,10 @@ class ProfileStore {
   std::string base_;
   std::vector<Segment> segments_;
   std::unordered_map<std::string, size_t> headers_;
-  size_t index_from_lines_;
+  size_t indexFromLines_;
   // The last section looked up: a run works on one section for many keys.
   // A section added becomes the last one looked up.
-  mutable std::string last_name_;
-  mutable size_t last_segment_ = 0;
-  mutable bool last_valid_ = false;
+  mutable std::string lastName_;
+  mutable size_t lastSegment_ = 0;
+  mutable bool lastValid_ = false;
 };

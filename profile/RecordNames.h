@@ -15,6 +15,8 @@ constexpr char kZigBeeSection[] = "ZigBee%02d";
 constexpr char kPumpSection[] = "Pump%02d";
 constexpr char kAttendantSection[] = "Attendant%02d";
 constexpr char kClientSection[] = "Client%03d";
+// A grade's price level: "Price01" to "Price08".
+constexpr char kPriceLevelKey[] = "Price%02d";
 
 // The name that a printf pattern with one integer conversion gives for n.
 std::string NumberedName(const char* pattern, int32_t n);

@@ -12,7 +12,7 @@ class Text {
   static constexpr int kMaxFormatted = 4095;
 
   Text() = default;                 // absent
-  Text(const char* narrow);         // each byte widened; null gives an absent Text
+  explicit Text(const char* narrow);  // each byte widened; null gives an absent Text
   explicit Text(const std::string& narrow);
 
   static Text FromUnits(const char16_t* units, int length);

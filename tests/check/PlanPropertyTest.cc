@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "check/Prediction.h"
+#include "profile/Profile.h"
 #include "tests/support/E2E.h"
 
 namespace {
@@ -32,7 +33,9 @@ json Arg(const Value& v) {
 json Predicted(const std::string& path, int32_t* result) {
   Prediction p;
   std::string error;
-  EXPECT_TRUE(PredictImport(path, &p, &error)) << error;
+  CProfile profile(path.c_str(), false);
+  EXPECT_TRUE(profile.Open(&error)) << error;
+  EXPECT_TRUE(PredictImport(profile, &p, &error)) << error;
   *result = p.result;
   json calls = json::array();
   for (const SetCall& c : p.calls) {

@@ -10,12 +10,12 @@
 namespace {
 
 // The units as UTF-16 bytes in the given byte order.
-std::string Utf16(const std::u16string& units, bool big_endian) {
+std::string Utf16(const std::u16string& units, bool bigEndian) {
   std::string bytes;
   for (char16_t u : units) {
     const char high = static_cast<char>(u >> 8);
     const char low = static_cast<char>(u & 0xFF);
-    bytes += big_endian ? std::string{high, low} : std::string{low, high};
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
   }
   return bytes;
 }
@@ -62,15 +62,15 @@ TEST(ProfileEncoding, Utf8MarkedFileIsReadAndWrittenAsUtf8AndKeepsItsMark) {
 
 TEST(ProfileEncoding, Utf16MarkedFilesAreReadAndSavedInTheirByteOrder) {
   ScratchFolder folder;
-  for (bool big_endian : {false, true}) {
-    SCOPED_TRACE(big_endian ? "big endian" : "little endian");
-    const std::string mark = big_endian ? "\xFE\xFF" : "\xFF\xFE";
-    const std::string path = folder.Path(big_endian ? "be.ini" : "le.ini");
+  for (bool bigEndian : {false, true}) {
+    SCOPED_TRACE(bigEndian ? "big endian" : "little endian");
+    const std::string mark = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    const std::string path = folder.Path(bigEndian ? "be.ini" : "le.ini");
     // A lone surrogate and an odd last byte are carried as they are.
     PutFile(path, mark +
                       Utf16(u"[Grade01]\r\nName=Caf\u00e9 \u20ac\r\nPrice01=1.259\r\n"
                             u"Odd=\xDC00\r\n",
-                            big_endian) +
+                            bigEndian) +
                       "A");
     {
       CProfile profile(path.c_str(), true);
@@ -85,7 +85,7 @@ TEST(ProfileEncoding, Utf16MarkedFilesAreReadAndSavedInTheirByteOrder) {
     EXPECT_EQ(mark +
                   Utf16(u"[Grade01]\r\nName=\u0141odz\r\nPrice01=1.259\r\nOdd=\xDC00\r\n"
                         u"Code=95\u00e9\r\n",
-                        big_endian) +
+                        bigEndian) +
                   "A",
               GetFile(path));
 
@@ -96,7 +96,7 @@ TEST(ProfileEncoding, Utf16MarkedFilesAreReadAndSavedInTheirByteOrder) {
       profile.SetSection("S");
       profile.WriteString("K", Units(u"\u20ac"));
     }
-    EXPECT_EQ(mark + Utf16(u"\r\n[S]\r\nK=\u20ac\r\n", big_endian), GetFile(path));
+    EXPECT_EQ(mark + Utf16(u"\r\n[S]\r\nK=\u20ac\r\n", bigEndian), GetFile(path));
   }
 }
 

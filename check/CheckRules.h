@@ -1,0 +1,76 @@
+// CHECK's rules, by family, over a file already read and an import already
+// predicted. Every rule adds findings through the context and reads the file
+// only through the scan: none asks a controller.
+//
+//   CheckWholeFile.cc   the file as a whole (NUL bytes, line ends, encoding)
+//   CheckReach.cc       which sections IMPORT reaches, and why not the others
+//   CheckValues.cc      the keys IMPORT reads from a section it writes
+//   CheckOtherKeys.cc   the lines of such a section that IMPORT does not read
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "check/Check.h"
+#include "check/FileScan.h"
+#include "import/ImportSteps.h"
+#include "profile/FileEncoding.h"
+#include "profile/RecordSchema.h"
+
+struct CheckContext {
+  CheckContext(const FileScan& scan, file_encoding::Mark encoding, FileCheck* result);
+
+  void Add(Finding::Level level, int line, const std::string& section, const std::string& key,
+           std::string message);
+  void Warn(int line, const std::string& section, const std::string& key, std::string message);
+
+  // True when the prediction writes record id of the table.
+  bool Written(Table table, int32_t id) const;
+  // A key's value as IMPORT's ReadInt gives it; 0 when the key is absent.
+  int32_t IntOf(const FileScan::Section& s, std::string_view key) const;
+  // The Number of the named section as IMPORT reads it; 0 when absent.
+  int32_t NumberOf(const std::string& name) const;
+
+  const FileScan& file;
+  const file_encoding::Mark mark;
+  FileCheck* const check;
+  std::unordered_set<int32_t> written[kTableCount];
+  std::set<std::pair<int32_t, int32_t>> writtenHoses;  // (pump identifier, hose number)
+  std::vector<int> used;  // the lines of the current section that IMPORT reads
+  int32_t walkEnd[kTableCount] = {};  // 0 until WalkEnd has walked the table
+};
+
+// A value for a message: in double quotes, control characters as "?".
+std::string Quoted(std::string_view bytes);
+// A hose key of hose h from its pattern ("Hose%dTank").
+std::string HoseKey(const char* pattern, int h);
+
+// Warns of NUL bytes, lines ended by CR alone, UTF-8 in a file without a mark
+// and a file from which IMPORT writes nothing.
+void CheckWholeFile(CheckContext& ctx);
+
+// Goes through every section: duplicates, names IMPORT never asks for, and
+// for each record section either its keys or why IMPORT does not write it.
+void CheckSections(CheckContext& ctx);
+
+// The last number the walk of a step tries (the sections IMPORT reaches are
+// rule.first up to it).
+int32_t WalkEnd(CheckContext& ctx, const StepRule& rule);
+
+// Checks the keys IMPORT reads from section s, which holds record n of the
+// rule's table; returns the number of hoses IMPORT reads from it (pumps).
+int CheckRecordKeys(CheckContext& ctx, const StepRule& rule, const FileScan::Section& s,
+                    int32_t n);
+
+// Warns of references to records the prediction does not write.
+void CheckReferences(CheckContext& ctx, Table table, const FileScan::Section& s);
+
+// Warns of the lines of section s that IMPORT does not read: unknown keys
+// (with the nearest known one), second lines of a key, and hoses past the
+// ones read (`hoses`).
+void CheckOtherKeys(CheckContext& ctx, Table table, const FileScan::Section& s, int hoses);
