@@ -5,6 +5,7 @@
 #include "check/Check.h"
 #include "check/Compare.h"
 #include "check/Controller.h"
+#include "check/Prediction.h"
 #include "check/Report.h"
 #include "client/ClientLibrary.h"
 #include "client/LibString.h"
@@ -90,6 +91,11 @@ int Plan(const CheckSettings& s) {
   const int32_t logon = LogOn(server);
   if (logon != 0) {
     return Emit(FailureReport("PLAN", "Logon failed - " + LibraryText(logon) + ".", s.json), -1);
+  }
+  // The import again, now that it can read the measures the controller
+  // holds for the tanks and hoses it writes.
+  if (!PredictImport(path, &check.prediction, &error, &LinkedLibrary())) {
+    return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1);
   }
   std::vector<Record> controller;
   if (!ReadController(LinkedLibrary(), &controller, &error)) {

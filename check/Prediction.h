@@ -25,6 +25,11 @@ struct Prediction {
   std::vector<Record> records;
 };
 
-// Runs the import over the file at path. False, with a reason, when the
-// file cannot be read.
-bool PredictImport(const std::string& path, Prediction* prediction, std::string* error);
+class ClientLibrary;
+
+// Runs the import over the file at path. The import's Get calls (the
+// measures a tank or hose keeps) go to controller, a logged-on library; with
+// none they fail, as for records the controller does not have. False, with a
+// reason, when the file cannot be read.
+bool PredictImport(const std::string& path, Prediction* prediction, std::string* error,
+                   ClientLibrary* controller = nullptr);

@@ -16,7 +16,8 @@ namespace {
 // limit, ending after seven consecutive misses, but never before
 // alwaysTriedUpTo has been tried. What a refused record does is the step's
 // own: ports, grades and tanks count it as a miss and go on; in the later
-// steps it ends the import, without a count line.
+// steps it ends the import, without a count line. A refusal by a server that
+// no longer answers (kLost) ends the import in every step.
 struct StepRule {
   const char* table;      // for the progress shown on a terminal
   const char* section;    // the sections the step reads, a printf pattern
@@ -57,6 +58,10 @@ bool RunStep(ImportRun& run, const StepRule& rule) {
       progress.Show(++seen, present);
     }
     const RecordOutcome outcome = rule.importRecord(run, n);
+    if (outcome == RecordOutcome::kLost) {
+      std::fprintf(run.out, "The controller server no longer answers; import stopped.\n");
+      return false;
+    }
     if (outcome == RecordOutcome::kFailed && rule.refusalEndsImport) return false;
     if (outcome == RecordOutcome::kImported) {
       misses = 0;
