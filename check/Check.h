@@ -25,5 +25,12 @@ struct FileCheck {
   int warnings = 0;
 };
 
+class CProfile;
+class ClientLibrary;
+
 // False, with a reason, when the file cannot be read.
 bool CheckFile(const std::string& path, FileCheck* check, std::string* error);
+// The same over a file already read; the import's Get calls go to controller
+// (a logged-on library) or, with none, fail.
+bool CheckProfile(CProfile& profile, ClientLibrary* controller, FileCheck* check,
+                  std::string* error);

@@ -1,5 +1,5 @@
-// CheckFile: reads the file once, predicts the import over it and runs the
-// rules of CheckRules.h over the same bytes.
+// CHECK of a file read once: the import predicted over it, and the rules of
+// CheckRules.h over the same bytes.
 #include <algorithm>
 #include <cstdio>
 
@@ -78,18 +78,23 @@ void SortAndCount(FileCheck* check) {
 
 }  // namespace
 
-bool CheckFile(const std::string& path, FileCheck* check, std::string* error) {
+bool CheckProfile(CProfile& profile, ClientLibrary* controller, FileCheck* check,
+                  std::string* error) {
   *check = FileCheck();
-  // One read: the prediction runs the import over this profile, and the
-  // rules look at the same content, lines as the profile reads them (a
-  // byte-order mark is not part of the first line; UTF-16 is read as UTF-8).
-  CProfile profile(path.c_str(), false);
-  if (!profile.Open(error)) return false;
-  if (!PredictImport(profile, &check->prediction, error)) return false;
+  // The prediction runs the import over this profile, and the rules look at
+  // the same content, lines as the profile reads them (a byte-order mark is
+  // not part of the first line; UTF-16 is read as UTF-8).
+  if (!PredictImport(profile, &check->prediction, error, controller)) return false;
   FileScan file(profile.Content());
   CheckContext ctx(file, profile.Encoding(), check);
   CheckWholeFile(ctx);
   CheckSections(ctx);
   SortAndCount(check);
   return true;
+}
+
+bool CheckFile(const std::string& path, FileCheck* check, std::string* error) {
+  *check = FileCheck();
+  CProfile profile(path.c_str(), false);
+  return profile.Open(error) && CheckProfile(profile, nullptr, check, error);
 }

@@ -5,9 +5,11 @@
 #include "check/Check.h"
 #include "check/Compare.h"
 #include "check/Controller.h"
+#include "check/Prediction.h"
 #include "check/Report.h"
 #include "client/ClientLibrary.h"
 #include "client/LibString.h"
+#include "profile/Profile.h"
 #include "profile/ProfileLines.h"
 #include "profile/Text.h"
 
@@ -78,14 +80,20 @@ int Check(const CheckSettings& s) {
 int Plan(const CheckSettings& s) {
   const std::string& path = s.operands[0];
   const std::string server = s.operands.size() > 1 ? s.operands.back() : "127.0.0.1";
-  FileCheck check;
   std::string error;
-  if (!CheckFile(path, &check, &error)) {
+  CProfile profile(path.c_str(), false);
+  if (!profile.Open(&error)) {
     return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1);
   }
   const int32_t logon = LogOn(server);
   if (logon != 0) {
     return Emit(FailureReport("PLAN", "Logon failed - " + LibraryText(logon) + ".", s.json), -1);
+  }
+  // The import runs once logged on, so that it reads the measures the
+  // controller holds for the tanks and hoses it writes.
+  FileCheck check;
+  if (!CheckProfile(profile, &LinkedLibrary(), &check, &error)) {
+    return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1);
   }
   std::vector<Record> controller;
   if (!ReadController(LinkedLibrary(), &controller, &error)) {

@@ -26,7 +26,11 @@ struct Prediction {
 };
 
 class CProfile;
+class ClientLibrary;
 
-// Runs the import over the open file. False, with a reason, when the null
-// device the import's lines go to cannot be opened.
-bool PredictImport(CProfile& profile, Prediction* prediction, std::string* error);
+// Runs the import over the open file. The import's Get calls (the measures a
+// tank or hose keeps) go to controller, a logged-on library; with none they
+// fail, as for records the controller does not have. False, with a reason,
+// when the null device the import's lines go to cannot be opened.
+bool PredictImport(CProfile& profile, Prediction* prediction, std::string* error,
+                   ClientLibrary* controller = nullptr);

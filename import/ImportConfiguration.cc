@@ -35,6 +35,10 @@ bool RunStep(ImportRun& run, const StepRule& rule) {
       progress.Show(++seen, present);
     }
     const RecordOutcome outcome = rule.importRecord(run, n);
+    if (outcome == RecordOutcome::kLost) {
+      std::fprintf(run.out, "The controller server no longer answers; import stopped.\n");
+      return false;
+    }
     if (outcome == RecordOutcome::kFailed && rule.refusalEndsImport) return false;
     if (outcome == RecordOutcome::kImported) {
       misses = 0;

@@ -27,7 +27,7 @@ RecordOutcome ImportGrade(ImportRun& run, int32_t n) {
     if (!run.Check("SetGradeProperties failed.",
                      run.library.SetGradeProperties(n, number, nameArg.Get(), shortArg.Get(),
                                         codeArg.Get()))) {
-      return RecordOutcome::kFailed;
+      return RefusedOrLost(run, &ClientLibrary::GetGradesCount);
     }
   }
 
@@ -40,7 +40,7 @@ RecordOutcome ImportGrade(ImportRun& run, int32_t n) {
     if (price.value <= 0) break;
     if (!run.Check("SetGradePrice failed.", run.library.SetGradePrice(n, level, price.ToDouble()))) {
       // Not remembered: a tank that refers to it writes it again.
-      return RecordOutcome::kFailed;
+      return RefusedOrLost(run, &ClientLibrary::GetGradesCount);
     }
   }
 

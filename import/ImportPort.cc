@@ -20,6 +20,8 @@ RecordOutcome ImportPort(ImportRun& run, int32_t n) {
   int32_t result = run.library.SetPortProperties(n, number, nameArg.Get(), protocolId, deviceType,
                                      serialArg.Get());
   // The port's message has no full stop of its own.
-  if (!run.Check("SetPortProperties failed", result)) return RecordOutcome::kFailed;
+  if (!run.Check("SetPortProperties failed", result)) {
+    return RefusedOrLost(run, &ClientLibrary::GetPortsCount);
+  }
   return RecordOutcome::kImported;
 }

@@ -57,6 +57,28 @@ void ReportMissingTank(ImportRun& run, int32_t n, int32_t h, int32_t tank) {
                "import stopped.\n", pump.c_str(), h, tank, grade);
 }
 
+constexpr int kHoseMeasures = 4;
+
+// The four further measures of hose id as the controller holds them, which
+// the file has no keys for. All 0 when the controller has no such hose (the
+// Get call fails, silently); a measure the controller leaves out is 0 too.
+void HeldHoseMeasures(ClientLibrary& library, int32_t id, double (&measures)[kHoseMeasures]) {
+  int32_t number = 0;
+  int32_t pumpId = 0;
+  int32_t tank = 0;
+  int32_t physicalNumber = 0;
+  double held[kHoseMeasures] = {};
+  int16_t reader = 0;
+  double price1 = 0.0;
+  double price2 = 0.0;
+  int16_t enabled = 0;
+  const int32_t result =
+      library.GetHosePropertiesEx2(id, &number, &pumpId, &tank, &physicalNumber, &held[0],
+                                   &held[1], &held[2], &held[3], &reader, &price1, &price2,
+                                   &enabled);
+  for (int i = 0; i < kHoseMeasures; ++i) measures[i] = result == 0 ? held[i] : 0.0;
+}
+
 // Hose h of pump n, whose section is current when this is called.
 RecordOutcome ImportHose(ImportRun& run, int32_t n, int32_t h) {
   CProfile& profile = run.profile;
@@ -69,6 +91,7 @@ RecordOutcome ImportHose(ImportRun& run, int32_t n, int32_t h) {
   // a tank or grade that the file does not hold is named here.
   const RecordOutcome tankOutcome = ImportTank(run, tank);
   if (tankOutcome == RecordOutcome::kMissing) ReportMissingTank(run, n, h, tank);
+  if (tankOutcome == RecordOutcome::kLost) return RecordOutcome::kLost;
   if (tankOutcome != RecordOutcome::kImported) return RecordOutcome::kFailed;
   // ImportTank may have left a tank or grade section current.
   profile.SetSection(NumberedName(kPumpSection, n).c_str());
@@ -79,10 +102,10 @@ RecordOutcome ImportHose(ImportRun& run, int32_t n, int32_t h) {
   double price2 = profile.ReadCurrency(NumberedName("Hose%dPrice2", h).c_str()).ToDouble();
   int16_t enabled = Low16(profile.ReadInt(NumberedName("Hose%dEnabled", h).c_str()));
 
-  // The file carries none of the four further measures.
-  constexpr double kNone = 0.0;
-  int32_t result = run.library.SetHosePropertiesEx2(hoseId, h, n, tank, physicalNumber, kNone, kNone, kNone,
-                                        kNone, reader, price1, price2, enabled);
+  double m[kHoseMeasures];
+  HeldHoseMeasures(run.library, hoseId, m);
+  int32_t result = run.library.SetHosePropertiesEx2(hoseId, h, n, tank, physicalNumber, m[0], m[1],
+                                                    m[2], m[3], reader, price1, price2, enabled);
   if (!run.Check("SetHosePropertiesEx2 failed.", result)) return RecordOutcome::kFailed;
   return RecordOutcome::kImported;
 }
@@ -97,7 +120,7 @@ RecordOutcome ImportPump(ImportRun& run, int32_t n) {
 
   for (int32_t h = 1; h <= kHosesPerPump; ++h) {
     RecordOutcome hose = ImportHose(run, n, h);
-    if (hose == RecordOutcome::kFailed) return RecordOutcome::kFailed;
+    if (hose == RecordOutcome::kFailed || hose == RecordOutcome::kLost) return hose;
     if (hose == RecordOutcome::kMissing) break;  // later hoses are not read
   }
   // A pump counts once, whatever its hoses.

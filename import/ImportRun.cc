@@ -16,3 +16,9 @@ int32_t SelectRecord(CProfile& profile, const char* pattern, int32_t n) {
   int32_t number = profile.ReadInt("Number");
   return number < 1 ? 0 : number;
 }
+
+RecordOutcome RefusedOrLost(ImportRun& run, CountCall countCall) {
+  int32_t count = 0;
+  const int32_t answer = (run.library.*countCall)(&count);
+  return answer == 0 ? RecordOutcome::kFailed : RecordOutcome::kLost;
+}

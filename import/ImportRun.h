@@ -43,9 +43,19 @@ struct ImportRun {
 };
 
 // Outcome of one section: written, absent (no section, or a Number below 1;
-// for a tank also a tank whose grade is absent), or a Set call refused (its
-// line printed).
-enum class RecordOutcome { kImported, kMissing, kFailed };
+// for a tank also a tank whose grade is absent), a Set call refused (its
+// line printed), or a Set call refused by a controller server that no longer
+// answers (its line printed; the import ends).
+enum class RecordOutcome { kImported, kMissing, kFailed, kLost };
+
+// The count call of a record's table, asked after a refused Set call.
+using CountCall = int32_t (ClientLibrary::*)(int32_t* count);
+
+// What a refused Set call of a port, grade or tank means: kFailed when the
+// controller still answers the count call of the record's table (it refused
+// the record alone), kLost when it does not. Prints nothing: the refused
+// call's line is printed already, and the step prints the lost server's.
+RecordOutcome RefusedOrLost(ImportRun& run, CountCall countCall);
 
 // The 16-bit arguments carry the low 16 bits of the integer read (70000
 // gives 4464, 65535 gives -1).

@@ -14,7 +14,8 @@
 // limit, ending after kMissesToEnd consecutive misses, but never before
 // alwaysTriedUpTo has been tried. What a refused record does is the step's
 // own: ports, grades and tanks count it as a miss and go on; in the later
-// steps it ends the import, without a count line.
+// steps it ends the import, without a count line. A refusal by a server that
+// no longer answers (kLost) ends the import in every step.
 struct StepRule {
   Table table;
   const char* progressName;  // for the progress shown on a terminal

@@ -4,6 +4,31 @@
 #include "client/LibString.h"
 #include "import/ImportRun.h"
 
+namespace {
+
+constexpr int kMeasures = 8;
+
+// The eight further measures of tank id as the controller holds them, which
+// the file has no keys for. All 0 when the controller has no such tank (the
+// Get call fails, silently); a measure the controller leaves out is 0 too.
+void HeldMeasures(ClientLibrary& library, int32_t id, double (&measures)[kMeasures]) {
+  int32_t number = 0;
+  LibString name;
+  int32_t grade = 0;
+  int16_t type = 0;
+  double capacity = 0.0;
+  double diameter = 0.0;
+  double held[kMeasures] = {};
+  int32_t tankGauge = 0;
+  int16_t probe = 0;
+  const int32_t result = library.GetTankProperties(
+      id, &number, name.Out(), &grade, &type, &capacity, &diameter, &held[0], &held[1],
+      &held[2], &held[3], &held[4], &held[5], &held[6], &held[7], &tankGauge, &probe);
+  for (int i = 0; i < kMeasures; ++i) measures[i] = result == 0 ? held[i] : 0.0;
+}
+
+}  // namespace
+
 RecordOutcome ImportTank(ImportRun& run, int32_t n) {
   if (run.tanks.Contains(n)) return RecordOutcome::kImported;
 
@@ -26,13 +51,15 @@ RecordOutcome ImportTank(ImportRun& run, int32_t n) {
   const RecordOutcome gradeOutcome = ImportGrade(run, grade);
   if (gradeOutcome != RecordOutcome::kImported) return gradeOutcome;
 
-  // The file carries none of the eight further measures.
-  constexpr double kNone = 0.0;
+  double m[kMeasures];
+  HeldMeasures(run.library, n, m);
   LibStringArg nameArg(name);
-  int32_t result = run.library.SetTankProperties(n, number, nameArg.Get(), grade, type, capacity, diameter,
-                                     kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
-                                     tankGauge, probe);
-  if (!run.Check("SetTankProperties failed.", result)) return RecordOutcome::kFailed;
+  int32_t result = run.library.SetTankProperties(n, number, nameArg.Get(), grade, type, capacity,
+                                                 diameter, m[0], m[1], m[2], m[3], m[4], m[5],
+                                                 m[6], m[7], tankGauge, probe);
+  if (!run.Check("SetTankProperties failed.", result)) {
+    return RefusedOrLost(run, &ClientLibrary::GetTanksCount);
+  }
 
   run.tanks.Add(n);
   return RecordOutcome::kImported;

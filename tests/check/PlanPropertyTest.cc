@@ -13,6 +13,8 @@
 
 #include "check/Prediction.h"
 #include "profile/Profile.h"
+#include "client/ClientLibrary.h"
+#include "client/LibString.h"
 #include "tests/support/E2E.h"
 
 namespace {
@@ -30,12 +32,17 @@ json Arg(const Value& v) {
   return json();
 }
 
-json Predicted(const std::string& path, int32_t* result) {
+// PLAN's prediction, reading the measures of tanks and hoses from the
+// controller at server as PLAN does.
+json Predicted(const std::string& path, const std::string& server, int32_t* result) {
+  BSTR s = ToLibraryString(Text(server));
+  EXPECT_EQ(LinkedLibrary().ClientLogonEx(110, 5, s, 5123, 5124, 10000, 0, 0, 1024), 0);
+  SysFreeString(s);
   Prediction p;
   std::string error;
   CProfile profile(path.c_str(), false);
   EXPECT_TRUE(profile.Open(&error)) << error;
-  EXPECT_TRUE(PredictImport(profile, &p, &error)) << error;
+  EXPECT_TRUE(PredictImport(profile, &p, &error, &LinkedLibrary())) << error;
   *result = p.result;
   json calls = json::array();
   for (const SetCall& c : p.calls) {
@@ -64,7 +71,7 @@ struct Seen {
 Seen ImportThenPlan(e2e::Emulator& emu, const std::string& path,
                     const std::set<std::string>& refused = {}) {
   int32_t predictedResult = 0;
-  json predicted = Predicted(path, &predictedResult);
+  json predicted = Predicted(path, emu.Server(), &predictedResult);
 
   emu.ClearJournal();
   e2e::Run import = e2e::RunTarvo({"IMPORT", path, emu.Server()});

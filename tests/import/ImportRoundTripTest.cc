@@ -14,8 +14,9 @@ namespace importtest {
 namespace {
 
 struct RoundTrip {
-  json original;  // the first controller
-  json imported;  // the second controller after the import
+  json original;    // the first controller
+  json imported;    // the second controller after the import
+  json reimported;  // the first controller after the import of its own export
   std::string first;
   std::string second;
 };
@@ -38,6 +39,10 @@ RoundTrip TravelRound(const json& station) {
   EXPECT_EQ(again.exitCode, 0) << again.out;
   trip.first = e2e::ReadFile(dir + "/first.ini");
   trip.second = e2e::ReadFile(dir + "/second.ini");
+
+  Imported back = ImportPath(source, dir + "/first.ini");
+  EXPECT_EQ(back.exitCode, 0) << back.out;
+  trip.reimported = source.State();
   return trip;
 }
 
@@ -55,7 +60,7 @@ json ById(const json& records) {
 // identifiers, without what the file never holds. These are the fields no
 // round trip carries:
 //   - the tanks' eight and the hoses' four further measures (no keys; the
-//     import passes 0.0),
+//     import passes those the controller holds, 0.0 for a new record),
 //   - the ports' ZigBee gateway settings and the device details of ports and
 //     ZigBee devices, firmware versions included (written, never read back),
 //   - the controller's settings (versions, order, counts, faults).
@@ -112,6 +117,8 @@ TEST(ImportRoundTrip, SampleStationComesBackWhole) {
   ASSERT_TRUE(file.good()) << "examples/sample-station.json";
   json station = json::parse(file);
 
+  // The sample's hoses hold no measures; one that does shows them kept.
+  station["pumps"][0]["hoses"][0]["measures"] = {0.5, 1.25, 2.0, 3.0};
   RoundTrip trip = TravelRound(station);
   for (const char* table : {"ports", "grades", "tanks", "zigbee", "pumps", "attendants",
                             "cardClients"}) {
@@ -120,6 +127,19 @@ TEST(ImportRoundTrip, SampleStationComesBackWhole) {
   EXPECT_EQ(Losses(trip.original, trip.imported), std::vector<std::string>{});
   EXPECT_EQ(Carried(trip.imported), Carried(trip.original));
   EXPECT_EQ(Masked(trip.second), Masked(trip.first));
+
+  // Into the controller it came from: nothing changes, the measures the file
+  // has no keys for included. Into an empty one they are 0.
+  EXPECT_EQ(trip.reimported, trip.original);
+  EXPECT_EQ(trip.original["tanks"][0]["measures"][0], 1250.0);
+  for (const json& tank : trip.imported["tanks"]) {
+    EXPECT_EQ(tank["measures"], json(std::vector<double>(8, 0.0))) << tank["id"];
+  }
+  for (const json& pump : trip.imported["pumps"]) {
+    for (const json& hose : pump["hoses"]) {
+      EXPECT_EQ(hose["measures"], json(std::vector<double>(4, 0.0))) << hose["id"];
+    }
+  }
 }
 
 // Runs iconv over a file and gives what it wrote.

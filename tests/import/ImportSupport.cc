@@ -6,6 +6,41 @@
 
 namespace importtest {
 
+namespace {
+
+bool IsCall(const json& journal, size_t i, const char* call) {
+  return i < journal.size() && journal[i].at("call") == call;
+}
+
+// True for the reads the import makes, each checked in its place: the
+// measures of a tank or hose right before its Set call, and the count of a
+// port's, grade's or tank's table right after a refused Set call of it.
+bool ReadByTheImport(const json& journal, size_t i) {
+  const json& entry = journal[i];
+  const std::string name = entry.at("call").get<std::string>();
+  const char* before = name == "GetTankProperties"      ? "SetTankProperties"
+                       : name == "GetHosePropertiesEx2" ? "SetHosePropertiesEx2"
+                                                        : nullptr;
+  if (before != nullptr) {
+    EXPECT_TRUE(IsCall(journal, i + 1, before) &&
+                journal[i + 1].at("args")[0] == entry.at("args")[0])
+        << name << " not followed by its " << before;
+    return true;
+  }
+  const char* const kAfter[][3] = {{"GetPortsCount", "SetPortProperties", ""},
+                                   {"GetGradesCount", "SetGradeProperties", "SetGradePrice"},
+                                   {"GetTanksCount", "SetTankProperties", ""}};
+  for (const auto& after : kAfter) {
+    if (name != after[0]) continue;
+    EXPECT_TRUE(i > 0 && (IsCall(journal, i - 1, after[1]) || IsCall(journal, i - 1, after[2])))
+        << name << " not after a " << after[1];
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 Imported ImportPath(e2e::Emulator& emulator, const std::string& path) {
   emulator.ClearJournal();
   e2e::Run run = e2e::RunTarvo({"IMPORT", path, emulator.Server()});
@@ -34,12 +69,17 @@ Imported ImportPath(e2e::Emulator& emulator, const std::string& path) {
   result.out = end == std::string::npos ? run.out : run.out.substr(end + 1);
 
   result.sets = json::array();
-  for (const json& entry : emulator.Journal()) {
+  result.reads = json::array();
+  const json journal = emulator.Journal();
+  for (size_t i = 0; i < journal.size(); ++i) {
+    const json& entry = journal[i];
     std::string name = entry.at("call").get<std::string>();
     if (name.rfind("Set", 0) == 0) {
       result.sets.push_back(entry);
+    } else if (ReadByTheImport(journal, i)) {
+      result.reads.push_back(entry);
     } else {
-      // The import reads nothing from the controller.
+      // The import reads nothing else from the controller.
       EXPECT_TRUE(name == "ClientLogonEx" || name == "ResultString") << name;
     }
   }

@@ -17,6 +17,7 @@ struct Imported {
   int exitCode = 0;
   std::string out;  // everything printed after the connecting line
   json sets;        // the Set calls received, in order, as the journal has them
+  json reads;       // the other calls of the import (Get and count calls), in order
   std::string path; // the configuration file
 };
 

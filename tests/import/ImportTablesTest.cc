@@ -1,6 +1,7 @@
 // Ports, grades and tanks: the walk over section numbers, a tank's grade
 // first, each grade and tank written once, and refused Set calls taken as
 // misses.
+#include <chrono>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -153,7 +154,75 @@ TEST(ImportTanks, RefusedSetCallsAreMissesAndTheWalkGoesOn) {
                        Refused("SetGradeProperties failed.") +
                        Refused("SetTankProperties failed.") +
                        "  1 tanks imported successfully.\n\nAll done.\n");
+  // Each refusal is followed by the count of its table, which the
+  // controller answers; each tank's measures are read before it is written.
+  EXPECT_EQ(r.reads, json::array({Call("GetGradesCount", json::array()),
+                                  Call("GetGradesCount", json::array()),
+                                  Call("GetTankProperties", {2}),
+                                  Call("GetTanksCount", json::array()),
+                                  Call("GetTankProperties", {3})}));
 }
+
+// A server that drops the connection at, or does not answer within the
+// library's timeout, a grade or a tank of the everyday price update: the
+// refused call's line, then the stop, -1, and no later call.
+struct LostAt {
+  const char* name;
+  const char* call;    // refused for record 2
+  const char* fault;   // how
+  const char* reason;  // the start of the library's text
+  const char* sets;    // what reached the controller
+  const char* counts;  // the steps done before
+};
+
+void PrintTo(const LostAt& lost, std::ostream* os) { *os << lost.name; }
+
+class ImportLostServer : public testing::TestWithParam<LostAt> {};
+
+TEST_P(ImportLostServer, EndsTheImport) {
+  const LostAt& lost = GetParam();
+  e2e::Emulator emulator(std::string(R"({"faults": [{"call": ")") + lost.call +
+                         R"(", "args": [2], )" + lost.fault + "}]}");
+  const auto start = std::chrono::steady_clock::now();
+  Imported r = Import(emulator,
+                      "[Port01]\nNumber=1\n[Grade01]\nNumber=1\nPrice01=1.5\n"
+                      "[Grade02]\nNumber=2\nPrice01=1.6\n[Tank01]\nNumber=1\nGrade=1\n"
+                      "[Tank02]\nNumber=2\nGrade=2\n[Pump01]\nNumber=1\n"
+                      "[Attendant01]\nNumber=1\n");
+  const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(seconds.count(), 12.5);
+  EXPECT_EQ(r.exitCode, 255);
+  EXPECT_EQ(Summary(r.sets), lost.sets);
+  const std::string counts = lost.counts;
+  const std::string line = std::string(lost.call) + " failed. - " + lost.reason;
+  const std::string stop = "The controller server no longer answers; import stopped.\n";
+  EXPECT_EQ(r.out.rfind(counts + line, 0), 0u) << r.out;
+  ASSERT_GT(r.out.size(), stop.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - stop.size()), stop) << r.out;
+  // The refused call's line and the stop, nothing between them.
+  EXPECT_EQ(r.out.find('\n', counts.size() + line.size()), r.out.size() - stop.size() - 1)
+      << r.out;
+}
+
+const LostAt kLostAt[] = {
+    {"GradeDropped", "SetGradeProperties", R"("drop": true)",
+     "Connection to the controller server lost", "Port 1, Grade 1, Price 1/1, Grade 2",
+     "  1 ports imported successfully.\n"},
+    {"GradeLate", "SetGradeProperties", R"("delayMs": 13000)", "Timed out",
+     "Port 1, Grade 1, Price 1/1, Grade 2", "  1 ports imported successfully.\n"},
+    {"TankDropped", "SetTankProperties", R"("drop": true)",
+     "Connection to the controller server lost",
+     "Port 1, Grade 1, Price 1/1, Grade 2, Price 2/1, Tank 1, Tank 2",
+     "  1 ports imported successfully.\n  2 grades imported successfully.\n"},
+    {"TankLate", "SetTankProperties", R"("delayMs": 13000)", "Timed out",
+     "Port 1, Grade 1, Price 1/1, Grade 2, Price 2/1, Tank 1, Tank 2",
+     "  1 ports imported successfully.\n  2 grades imported successfully.\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(DropOrDelay, ImportLostServer, testing::ValuesIn(kLostAt),
+                         [](const testing::TestParamInfo<LostAt>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST(ImportPorts, RefusedPortIsPrintedWithoutAStopOfItsOwn) {
   e2e::Emulator emulator(R"({"faults": [{"call": "SetPortProperties", "args": [2], "code": 6}]})");
