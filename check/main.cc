@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 
 int main(int argc, char** argv) {
+  platform::SecureStandardDescriptors();
   // File names reach the program as UTF-8 whatever the system's code page.
   std::vector<std::string> arguments = platform::CommandLineArguments(argc, argv);
   std::vector<char*> pointers;

@@ -30,6 +30,14 @@ std::FILE* OpenNullOutput();
 // bytes as given.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
+// Called first in main, before anything is opened: each of the standard
+// descriptors 0, 1 and 2 that is closed is opened on the null device, so that
+// no file or connection the program opens later takes one of those numbers
+// and receives console text meant for the standard streams. A process that
+// cannot have the null device ends at once (abort) rather than run so.
+// Nothing to do on Windows.
+void SecureStandardDescriptors();
+
 // Called once at the start of the program: a write to a closed pipe or socket
 // (standard output read by `head`, for example) fails with an error instead of
 // ending the process, so that a run ends with its own exit code. Nothing to do

@@ -146,8 +146,9 @@ bool OpenFolderOf(const std::string& path, SaveTarget* target) {
 }
 
 // Opens the file for update, creating it when it is missing, and binds the
-// load's target to it: its folder and name, and which file it is. A path
-// that changes while it is looked at is looked at again.
+// load's target to its folder and name; LoadFile makes the target hold the
+// descriptor once the file is read. A path that changes while it is looked
+// at is looked at again.
 int OpenForUpdate(const std::string& path, FileLoad* load, std::string* error) {
   SaveTargetPtr target(new SaveTarget);
   for (int attempt = 0; attempt < 3; ++attempt) {
@@ -173,8 +174,6 @@ int OpenForUpdate(const std::string& path, FileLoad* load, std::string* error) {
       struct stat named;
       if (fstatat(target->folder, target->name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
           named.st_dev == st.st_dev && named.st_ino == st.st_ino) {
-        target->dev = st.st_dev;
-        target->ino = st.st_ino;
         load->target = std::move(target);
         return fd;
       }
@@ -185,18 +184,12 @@ int OpenForUpdate(const std::string& path, FileLoad* load, std::string* error) {
       if (!OpenFolderOf(path, target.get())) return Fail(error, errno), -1;
       fd = openat(target->folder, target->name.c_str(),
                   O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
-      if (fd >= 0 && fstat(fd, &st) == 0) {
-        target->dev = st.st_dev;
-        target->ino = st.st_ino;
+      if (fd >= 0) {
         target->created = load->created = true;
         load->target = std::move(target);
         return fd;
       }
-      if (fd >= 0 || errno != EEXIST) {
-        const int code = errno;
-        if (fd >= 0) close(fd);
-        return Fail(error, code), -1;
-      }
+      if (errno != EEXIST) return Fail(error, errno), -1;
     }
     close(target->folder);
     target->folder = -1;
@@ -239,6 +232,7 @@ bool WriteAll(int fd, const std::vector<std::string_view>& pieces) {
 
 void SaveTargetClose::operator()(SaveTarget* target) const {
   if (target->folder >= 0) close(target->folder);
+  if (target->held >= 0) close(target->held);
   if (target->special >= 0) close(target->special);
   delete target;
 }
@@ -264,10 +258,14 @@ bool LoadFile(const std::string& path, bool forUpdate, FileLoad* load, std::stri
   std::string reason;
   const bool ok = load->special ? (ReadAll(fd, &load->bytes) || Fail(&reason, errno))
                                 : ReadRegular(fd, st, &load->bytes, &reason);
-  CloseQuietly(fd);
   if (!ok) {
+    CloseQuietly(fd);
     *load = FileLoad();
     if (error != nullptr) *error = reason;
+  } else if (forUpdate) {
+    load->target->held = fd;  // the file read, until the save
+  } else {
+    CloseQuietly(fd);
   }
   return ok;
 }

@@ -15,12 +15,14 @@ namespace platform {
 
 struct SaveTarget {
   // A regular file: its folder, open, and its name there once every link
-  // was followed; `dev` and `ino` tell the file read (or created) from any
-  // other that may take its name. After a save they are the new file's.
+  // was followed; `held` is the file read (or created), kept open from the
+  // load to the save. While it is open its inode cannot be freed, so no
+  // file put under its name meanwhile can have its device and inode numbers:
+  // those numbers tell the file read from any other. After a save it is the
+  // new file, held the same way.
   int folder = -1;
   std::string name;
-  dev_t dev = 0;
-  ino_t ino = 0;
+  int held = -1;
   bool created = false;
   // A device or pipe, open for writing; -1 for a regular file.
   int special = -1;
@@ -40,8 +42,11 @@ bool WriteAll(int fd, const std::vector<std::string_view>& pieces);
 bool RewriteInPlace(const SaveTarget& target, const std::vector<std::string_view>& pieces,
                     std::string* error);
 
+// True when `st` describes the held file.
 inline bool SameFile(const SaveTarget& target, const struct stat& st) {
-  return st.st_dev == target.dev && st.st_ino == target.ino;
+  struct stat held;
+  return target.held >= 0 && fstat(target.held, &held) == 0 && st.st_dev == held.st_dev &&
+         st.st_ino == held.st_ino;
 }
 
 }  // namespace platform

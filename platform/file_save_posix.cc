@@ -215,11 +215,6 @@ bool ReplaceContent(SaveTarget& target, const std::vector<std::string_view>& pie
   }
   // Checked again at the last moment: the name may have been taken while
   // the new file was written.
-  struct stat written;
-  if (fstat(file.fd, &written) != 0) {
-    Discard(target, &file);
-    return Fail(error, errno);
-  }
   if (!StillTheFileRead(target, &old, &exists, error)) {
     Discard(target, &file);
     return false;
@@ -234,9 +229,11 @@ bool ReplaceContent(SaveTarget& target, const std::vector<std::string_view>& pie
     }
     return Fail(error, code);
   }
-  close(file.fd);
-  target.dev = written.st_dev;
-  target.ino = written.st_ino;
+  // The new file is the one held from now on (its clean-up lock let go): a
+  // later save checks against it.
+  flock(file.fd, LOCK_UN);
+  close(target.held);
+  target.held = file.fd;
   // The rename itself reaches the disk with the folder.
   fsync(target.folder);
   return true;

@@ -3,7 +3,10 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <errno.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace platform {
@@ -35,6 +38,20 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   std::vector<std::string> arguments;
   for (int i = 0; i < argc; ++i) arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
   return arguments;
+}
+
+void SecureStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free number is taken: `fd` itself, since those below it are
+    // open by now.
+    const int opened = open("/dev/null", O_RDWR | O_NOCTTY);
+    if (opened < 0) std::abort();
+    if (opened != fd) {
+      if (dup2(opened, fd) != fd) std::abort();
+      close(opened);
+    }
+  }
 }
 
 void IgnoreBrokenPipe() { std::signal(SIGPIPE, SIG_IGN); }

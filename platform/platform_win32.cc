@@ -72,6 +72,13 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return arguments;
 }
 
+// Nothing can take a missing standard stream's place on Windows: files and
+// sockets are handles, never given the standard handles' slots, and the C
+// runtime keeps its descriptors 0, 1 and 2 for the standard streams (marked
+// open even when a stream's handle is missing), so that _open never hands
+// them out.
+void SecureStandardDescriptors() {}
+
 // Windows ends no process for a write to a closed pipe.
 void IgnoreBrokenPipe() {}
 

@@ -16,6 +16,7 @@
 #include "emulator/server/Fixture.h"
 #include "emulator/server/Server.h"
 #include "emulator/server/Store.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ bool ParseNumber(const std::string& text, int max, int& number) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::SecureStandardDescriptors();
   std::string db, seed, listen = "127.0.0.1";
   int port = 5123;
   int idleSeconds = 300;

@@ -188,4 +188,33 @@ TEST(DriverEndToEnd, ClosedStandardOutputEndsWithTheRunsExitCode) {
   EXPECT_NE(std::string::npos, e2e::ReadFile(file).find("[Port01]"));
 }
 
+// Standard streams closed at the start (`>&-`, `<&- 2>&-`): the program
+// puts the null device in their place before it connects, so that the
+// connection never takes one of their numbers and no console line goes into
+// it. 200 ports without device details print a line each, more than the
+// console's buffer holds, so that such text would reach the connection in
+// the middle of the run. The controller receives the same calls as from a
+// run with all three open, and the file is written as then.
+TEST(DriverEndToEnd, ClosedStandardStreamsKeepConsoleTextOutOfTheConnection) {
+  if (std::getenv("TARVO_LAUNCHER") != nullptr) GTEST_SKIP() << "POSIX descriptors";
+  nlohmann::json fixture = {{"grades", {{{"id", 1}, {"number", 1}, {"name", "Diesel"}}}}};
+  for (int n = 1; n <= 200; ++n) fixture["ports"].push_back({{"id", n}, {"number", n}});
+  e2e::Emulator emu(fixture);
+  const std::string dir = e2e::TempDir();
+  const e2e::Run open = e2e::RunTarvo({"EXPORT", dir + "/open.ini", emu.Server()});
+  ASSERT_EQ(0, open.exitCode) << open.out;
+  const std::vector<std::string> calls = Calls(emu.Journal());
+  for (const std::string closing : {">&-", "<&- 2>&-"}) {
+    SCOPED_TRACE(closing);
+    emu.ClearJournal();
+    const std::string file = dir + "/closed.ini";
+    const e2e::Run run = e2e::RunCommand({"/bin/sh", "-c", "exec \"$0\" \"$@\" " + closing,
+                                          e2e::TarvoPath(), "EXPORT", file, emu.Server()});
+    EXPECT_EQ(0, run.exitCode) << run.out << run.err;
+    EXPECT_EQ(closing == ">&-" ? "" : open.out, run.out);
+    EXPECT_EQ(calls, Calls(emu.Journal()));
+    EXPECT_NE(std::string::npos, e2e::ReadFile(file).find("[Grade01]"));
+  }
+}
+
 }  // namespace

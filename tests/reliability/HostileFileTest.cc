@@ -1,12 +1,18 @@
 // Damaged and hostile configuration files through IMPORT: each run ends with
 // a defined result (what was readable imported, the rest ignored, or the file
 // refused with a reason), never a crash or a hang.
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <pwd.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/import/ImportSupport.h"
+#include "tests/support/ChildProcess.h"
 
 namespace importtest {
 namespace {
@@ -35,6 +42,22 @@ json FirstPort(const json& sets) {
     if (call.at("call") == "SetPortProperties") return call;
   }
   return nullptr;
+}
+
+// Runs `meddle` on a thread of its own as soon as the emulator has received
+// a call named `call` (or after 10 s): while a delay fault holds the run at
+// that call.
+std::thread MeddleAt(e2e::Emulator& emulator, const std::string& call,
+                     std::function<void()> meddle) {
+  return std::thread([&emulator, call, meddle] {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < until) {
+      const json journal = emulator.Journal();
+      if (!journal.empty() && journal.back().at("call") == call) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    meddle();
+  });
 }
 
 TEST(HostileFile, DamagedContentEndsWithADefinedImport) {
@@ -117,11 +140,7 @@ TEST(HostileFile, FileRemovedOrChangedDuringTheImportIsImportedAsRead) {
     e2e::Emulator emulator(R"({"faults": [{"call": "SetPortProperties", "delayMs": 700}]})");
     const std::string path = e2e::TempDir() + "/station.ini";
     e2e::WriteFile(path, ini);
-    std::thread meddler([&] {
-      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-      while (emulator.Journal().size() < 2 && std::chrono::steady_clock::now() < until) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      }
+    std::thread meddler = MeddleAt(emulator, "SetPortProperties", [&] {
       if (remove) {
         std::remove(path.c_str());
       } else {
@@ -136,6 +155,75 @@ TEST(HostileFile, FileRemovedOrChangedDuringTheImportIsImportedAsRead) {
     EXPECT_EQ(Summary(r.sets), "Port 1, Port 2, Grade 1");
     EXPECT_EQ(r.sets[0].at("args")[1], 1);
   }
+}
+
+// Another user who may delete files in the file's folder (here their own)
+// deletes it while an export runs and puts a file or a link of their own in
+// its place. ext4 gives a new file the inode number of one just deleted, at
+// once; the save still refuses every swap, for a file that was there and for
+// one the run created, and the other user's file and link stay as they were.
+TEST(HostileFile, FileSwappedByAnotherUserDuringTheExportIsNeverWritten) {
+  if (std::getenv("TARVO_LAUNCHER") != nullptr) GTEST_SKIP() << "the POSIX save";
+  if (geteuid() != 0) GTEST_SKIP() << "only root can act as another user";
+  const std::string base = e2e::TempDir();
+  struct statfs disk {};
+  if (statfs(base.c_str(), &disk) != 0 || disk.f_type != EXT4_SUPER_MAGIC) {
+    GTEST_SKIP() << "no ext4 folder at hand (TMPDIR)";
+  }
+  const passwd* nobody = getpwnam("nobody");
+  ASSERT_NE(nobody, nullptr);
+  const uid_t them = nobody->pw_uid;
+  const std::string folder = base + "/theirs";
+  ASSERT_EQ(chmod(base.c_str(), 0711), 0);
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  ASSERT_EQ(chown(folder.c_str(), them, nobody->pw_gid), 0);
+  const std::string path = folder + "/site.ini";
+  const std::string bait = folder + "/bait.ini";
+  e2e::Emulator emulator(R"({"ports": [{"id": 1, "number": 1, "name": "COM1"}],
+                             "faults": [{"call": "GetPumpsCount", "delayMs": 500}]})");
+  InChild(Privileges::kNobody, [&] { e2e::WriteFile(bait, "bait\r\n"); });
+  int refused = 0;
+  int reused = 0;
+  for (int swap = 0; swap < 20; ++swap) {
+    const bool link = swap % 2 == 1;
+    const bool existed = swap % 4 < 2;
+    SCOPED_TRACE(std::to_string(swap) + (link ? ": a link" : ": a file") +
+                 (existed ? " in place of a file that was there" : " in place of a new file"));
+    unlink(path.c_str());
+    if (existed) e2e::WriteFile(path, "[Notes]\r\nWho=root\r\n");
+    struct stat before {};
+    struct stat swapped {};
+    std::thread meddler = MeddleAt(emulator, "GetPumpsCount", [&] {
+      lstat(path.c_str(), &before);
+      InChild(Privileges::kNobody, [&] {
+        ASSERT_EQ(unlink(path.c_str()), 0);
+        if (link) {
+          ASSERT_EQ(symlink(bait.c_str(), path.c_str()), 0);
+        } else {
+          e2e::WriteFile(path, "theirs\r\n");
+          ASSERT_EQ(chmod(path.c_str(), 0777), 0);
+        }
+      });
+      lstat(path.c_str(), &swapped);
+    });
+    const e2e::Run run = e2e::RunTarvo({"EXPORT", path, emulator.Server()});
+    meddler.join();
+    struct stat now {};
+    ASSERT_EQ(lstat(path.c_str(), &now), 0);
+    reused += swapped.st_ino == before.st_ino ? 1 : 0;
+    EXPECT_EQ(run.exitCode, 255);
+    const std::string line =
+        "Cannot write configuration file " + path + " - File replaced since it was read.\n";
+    EXPECT_NE(run.out.find(line), std::string::npos) << run.out;
+    EXPECT_EQ(now.st_uid, them);
+    EXPECT_EQ(S_ISLNK(now.st_mode), link);
+    EXPECT_EQ(e2e::ReadFile(path), link ? "bait\r\n" : "theirs\r\n");
+    EXPECT_EQ(e2e::ReadFile(bait), "bait\r\n");
+    const bool untouched = now.st_uid == them && S_ISLNK(now.st_mode) == link &&
+                           e2e::ReadFile(path).find("[Port01]") == std::string::npos;
+    refused += run.out.find(line) != std::string::npos && untouched ? 1 : 0;
+  }
+  std::printf("[ swaps ] %d of 20 refused; the inode number came back in %d\n", refused, reused);
 }
 
 // A large file is held once in memory: peak memory stays near its size. The
