@@ -6,7 +6,7 @@ set -euo pipefail
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 DEMO_PACKAGES=(cmake ninja-build g++ libsqlite3-dev libasio-dev nlohmann-json3-dev)
-TEST_PACKAGES=(clang pkg-config
+TEST_PACKAGES=(clang clang-tidy clang-format pkg-config locales
                libgtest-dev libgmock-dev libbenchmark-dev
                libclang-rt-14-dev
                g++-mingw-w64-x86-64 googletest wine wine64
@@ -29,4 +29,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   # The demo takes no recommended packages (libasio-dev alone would bring
   # Boost and OpenSSL); the full set keeps apt's defaults.
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${install_options[@]}" "${missing[@]}"
+fi
+
+# The users the tests run as: one whose locale writes a decimal comma
+# (de_DE.UTF-8, also for wine's code page), generated once.
+if [ "${1:-}" != --demo ] && ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf8'; then
+  $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi
