@@ -4,8 +4,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "client/ClientLibrary.h"
+#include "client/ClientLibraryWrapper.h"
 #include "client/LibString.h"
+#include "client/LinkedClientLibrary.h"
 #include "import/ImportConfiguration.h"
 #include "platform/Platform.h"
 #include "profile/Profile.h"
@@ -18,11 +19,12 @@ Value Int(int64_t n) { return Value::Int(n); }
 Value Amt(double a) { return Value::Amount(a); }
 
 // Answers every Set call with success and keeps it; everything else goes to
-// the linked library (the import calls nothing else but ResultString, which
-// a successful call never needs).
-class RecordingLibrary : public ClientLibrary {
+// the target (the import calls nothing else but ResultString, which a
+// successful call never needs).
+class RecordingLibrary : public ClientLibraryWrapper {
  public:
-  explicit RecordingLibrary(Prediction* prediction) : p_(prediction) {}
+  RecordingLibrary(ClientLibrary& target, Prediction* prediction)
+      : ClientLibraryWrapper(target), p_(prediction) {}
 
   int32_t SetPortProperties(int32_t id, int32_t number, BSTR name, int32_t protocolId,
                             int16_t deviceType, BSTR serialNo) override {
@@ -187,7 +189,8 @@ bool PredictImport(const std::string& path, Prediction* prediction, std::string*
     if (error != nullptr) *error = "Cannot open the null device";
     return false;
   }
-  RecordingLibrary recorder(prediction);
+  LinkedClientLibrary linked;
+  RecordingLibrary recorder(linked, prediction);
   prediction->result = RunImport(profile, recorder, out);
   std::fclose(out);
   return true;

@@ -67,6 +67,9 @@ class CProfile {
   // saved into it, and the destructor writes nothing more.
   bool Save(std::string* error);
 
+  // The path given to the constructor (empty for a null one).
+  const std::string& Path() const { return path_; }
+
  private:
   // Reads the file on the first access; a failed attempt is tried again on the
   // next one.
