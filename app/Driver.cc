@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "client/CheckResult.h"
-#include "client/ClientLibrary.h"
-#include "client/LibString.h"
+#include "client/LinkedClientLibrary.h"
+#include "client/LogOn.h"
 #include "export/ExportConfiguration.h"
 #include "import/ImportConfiguration.h"
 
@@ -19,23 +19,22 @@ int Finish(int code) {
   return code;
 }
 
-int32_t LogOn(const Text& server) {
-  // The server string lives only for the call.
-  LibStringArg serverString(server);
-  return LinkedLibrary().ClientLogonEx(110, 5, serverString.Get(), 5123, 5124, 10000, 0, 0, 1024);
-}
-
 }  // namespace
 
-int32_t Dispatch(const RunSettings& s, const Procedures& procedures) {
+int32_t Dispatch(const RunSettings& s, ClientLibrary& library, const Procedures& procedures) {
   const std::string path = s.fileName.Narrow();
-  if (s.importCommand) return procedures.importConfiguration(path.c_str());
-  return procedures.exportConfiguration(path.c_str(), s.pam, s.company, s.gsc, s.ipt);
+  if (s.importCommand) return procedures.importConfiguration(path.c_str(), library);
+  ExportOptions options;
+  options.versionOnly = s.versionOnly;
+  options.pam = s.pam;
+  options.company = s.company;
+  options.gsc = s.gsc;
+  options.ipt = s.ipt;
+  return procedures.exportConfiguration(path.c_str(), library, options);
 }
 
 int TarvoMain(int argc, char** argv) {
   const RunSettings settings = ParseArguments(argc, argv);
-  if (settings.versionOnly) gVersionOnly = true;  // read by the export only
   switch (settings.usage) {
     case RunSettings::Usage::kTooFew:
       std::printf("%s", kUsageWithVersion);
@@ -52,8 +51,12 @@ int TarvoMain(int argc, char** argv) {
               settings.importCommand ? "import" : "export");
   std::fflush(stdout);  // visible while the logon waits for the server
 
-  if (!CheckResult("Logon failed", LogOn(settings.server))) return Finish(-1);
+  // One library for the whole run: the logon and the procedure use it.
+  LinkedClientLibrary library;
+  if (!CheckResult(library, stdout, "Logon failed", LogOn(library, settings.server))) {
+    return Finish(-1);
+  }
 
   const Procedures real{ImportConfiguration, ExportConfiguration};
-  return Finish(Dispatch(settings, real));
+  return Finish(Dispatch(settings, library, real));
 }

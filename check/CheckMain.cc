@@ -7,8 +7,9 @@
 #include "check/Controller.h"
 #include "check/Prediction.h"
 #include "check/Report.h"
-#include "client/ClientLibrary.h"
 #include "client/LibString.h"
+#include "client/LinkedClientLibrary.h"
+#include "client/LogOn.h"
 #include "profile/Profile.h"
 #include "profile/ProfileLines.h"
 #include "profile/Text.h"
@@ -52,18 +53,12 @@ int Usage(const char* problem) {
   return -1;
 }
 
-int32_t LogOn(const std::string& server) {
-  BSTR s = ToLibraryString(Text(server));
-  const int32_t result = LinkedLibrary().ClientLogonEx(110, 5, s, 5123, 5124, 10000, 0, 0, 1024);
-  SysFreeString(s);
-  return result;
-}
-
-std::string LibraryText(int32_t code) {
-  BSTR text = LinkedLibrary().ResultString(code);
-  std::string narrow = TextFromLibraryString(text).Narrow();
-  if (text != nullptr) SysFreeString(text);
-  return narrow;
+// The library's text for a result code; ResultString hands over a new
+// string (or null), freed once its text has been taken.
+std::string LibraryText(ClientLibrary& library, int32_t code) {
+  LibString text;
+  *text.Out() = library.ResultString(code);
+  return text.ToText().Narrow();
 }
 
 int Check(const CheckSettings& s) {
@@ -85,18 +80,20 @@ int Plan(const CheckSettings& s) {
   if (!profile.Open(&error)) {
     return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1);
   }
-  const int32_t logon = LogOn(server);
+  LinkedClientLibrary library;
+  const int32_t logon = LogOn(library, Text(server));
   if (logon != 0) {
-    return Emit(FailureReport("PLAN", "Logon failed - " + LibraryText(logon) + ".", s.json), -1);
+    const std::string failure = "Logon failed - " + LibraryText(library, logon) + ".";
+    return Emit(FailureReport("PLAN", failure, s.json), -1);
   }
   // The import runs once logged on, so that it reads the measures the
   // controller holds for the tanks and hoses it writes.
   FileCheck check;
-  if (!CheckProfile(profile, &LinkedLibrary(), &check, &error)) {
+  if (!CheckProfile(profile, &library, &check, &error)) {
     return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1);
   }
   std::vector<Record> controller;
-  if (!ReadController(LinkedLibrary(), &controller, &error)) {
+  if (!ReadController(library, &controller, &error)) {
     return Emit(FailureReport("PLAN", error, s.json), -1);
   }
   Comparison plan = Compare(controller, check.prediction.records, false, false);

@@ -4,8 +4,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "client/ClientLibrary.h"
+#include "client/ClientLibraryWrapper.h"
 #include "client/LibString.h"
+#include "client/LinkedClientLibrary.h"
 #include "import/ImportConfiguration.h"
 #include "platform/Platform.h"
 #include "profile/Profile.h"
@@ -20,31 +21,34 @@ Value Amt(double a) { return Value::Amount(a); }
 // What a Get call answers when there is no controller to ask.
 constexpr int32_t kNoController = -1;
 
-// Answers every Set call with success and keeps it; the Get calls that read
-// a tank's and a hose's measures go to the controller, when there is one;
-// everything else goes to the linked library (the import calls nothing else
-// but ResultString and the count calls, which a successful call never needs).
-class RecordingLibrary : public ClientLibrary {
+// Answers every Set call with success and keeps it; everything else goes to
+// the target: with a controller to read, the Get calls of a tank's and a
+// hose's measures; without one they fail as for a record the controller does
+// not have. (The import calls nothing else but ResultString and the count
+// calls, which a successful Set call never needs.)
+class RecordingLibrary : public ClientLibraryWrapper {
  public:
-  RecordingLibrary(Prediction* prediction, ClientLibrary* controller)
-      : p_(prediction), controller_(controller) {}
+  RecordingLibrary(ClientLibrary& target, Prediction* prediction, bool readsController)
+      : ClientLibraryWrapper(target), p_(prediction), readsController_(readsController) {}
 
   int32_t GetTankProperties(int32_t id, int32_t* number, BSTR* name, int32_t* grade,
                             int16_t* type, double* capacity, double* diameter, double* m1,
                             double* m2, double* m3, double* m4, double* m5, double* m6,
                             double* m7, double* m8, int32_t* tankGauge, int16_t* probe) override {
-    if (controller_ == nullptr) return kNoController;
-    return controller_->GetTankProperties(id, number, name, grade, type, capacity, diameter, m1,
-                                          m2, m3, m4, m5, m6, m7, m8, tankGauge, probe);
+    if (!readsController_) return kNoController;
+    return ClientLibraryWrapper::GetTankProperties(id, number, name, grade, type, capacity,
+                                                   diameter, m1, m2, m3, m4, m5, m6, m7, m8,
+                                                   tankGauge, probe);
   }
 
   int32_t GetHosePropertiesEx2(int32_t id, int32_t* number, int32_t* pumpId, int32_t* tank,
                                int32_t* physicalNumber, double* h1, double* h2, double* h3,
                                double* h4, int16_t* reader, double* price1, double* price2,
                                int16_t* enabled) override {
-    if (controller_ == nullptr) return kNoController;
-    return controller_->GetHosePropertiesEx2(id, number, pumpId, tank, physicalNumber, h1, h2, h3,
-                                             h4, reader, price1, price2, enabled);
+    if (!readsController_) return kNoController;
+    return ClientLibraryWrapper::GetHosePropertiesEx2(id, number, pumpId, tank, physicalNumber,
+                                                      h1, h2, h3, h4, reader, price1, price2,
+                                                      enabled);
   }
 
   int32_t SetPortProperties(int32_t id, int32_t number, BSTR name, int32_t protocolId,
@@ -160,7 +164,7 @@ class RecordingLibrary : public ClientLibrary {
   }
 
   Prediction* p_;
-  ClientLibrary* controller_;  // null: no controller to read
+  bool readsController_;  // false: the measures read as for records the controller lacks
   std::unordered_map<uint64_t, size_t> index_;  // (table, id) -> place in records
 };
 
@@ -176,7 +180,9 @@ bool PredictImport(CProfile& profile, Prediction* prediction, std::string* error
     if (error != nullptr) *error = "Cannot open the null device";
     return false;
   }
-  RecordingLibrary recorder(prediction, controller);
+  LinkedClientLibrary linked;
+  RecordingLibrary recorder(controller != nullptr ? *controller : linked, prediction,
+                            controller != nullptr);
   prediction->result = RunImport(profile, recorder, out);
   std::fclose(out);
   return true;

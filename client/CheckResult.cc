@@ -32,7 +32,3 @@ bool CheckResult(ClientLibrary& library, std::FILE* out, const char* step, int32
                ConsoleText(libraryText.ToText()).c_str());
   return false;
 }
-
-bool CheckResult(const char* step, int32_t code) {
-  return CheckResult(LinkedLibrary(), stdout, step, code);
-}

@@ -10,6 +10,3 @@ class ClientLibrary;
 // library's text for the code ("<null>" when it gives none) and returns false.
 // Control characters of the library's text (below 32, and 127) print as "?".
 bool CheckResult(ClientLibrary& library, std::FILE* out, const char* step, int32_t code);
-
-// The same with the linked library, on standard output.
-bool CheckResult(const char* step, int32_t code);

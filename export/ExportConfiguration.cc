@@ -10,13 +10,11 @@
 #include "platform/Platform.h"
 #include "profile/Profile.h"
 
-bool gVersionOnly = false;
-
 namespace {
 
-void ReportUnwritable(const char* path, const std::string& reason) {
-  std::printf("Cannot write configuration file %s - %s.\n", path,
-              reason.empty() ? "unknown error" : reason.c_str());
+void ReportUnwritable(std::FILE* out, const char* path, const std::string& reason) {
+  std::fprintf(out, "Cannot write configuration file %s - %s.\n", path,
+               reason.empty() ? "unknown error" : reason.c_str());
 }
 
 // The Application section: what the file is, which program wrote it and
@@ -81,9 +79,11 @@ void ExportIntegration(ExportContext& ctx, bool company, bool gsc, bool ipt) {
   if (ipt) WriteSection(ctx, "IPT", kIpt, std::size(kIpt));
 }
 
-bool ExportAll(ExportContext& ctx, bool pam, bool company, bool gsc, bool ipt) {
+bool ExportAll(ExportContext& ctx, const ExportOptions& options) {
   if (!ExportApplication(ctx)) return false;
-  if (pam || company || gsc || ipt) ExportIntegration(ctx, company, gsc, ipt);
+  if (options.pam || options.company || options.gsc || options.ipt) {
+    ExportIntegration(ctx, options.company, options.gsc, options.ipt);
+  }
   for (size_t i = 0; i < kExportStepCount; ++i) {
     if (!RunExportStep(ctx, kExportSteps[i])) return false;
   }
@@ -92,24 +92,31 @@ bool ExportAll(ExportContext& ctx, bool pam, bool company, bool gsc, bool ipt) {
 
 }  // namespace
 
-int32_t ExportConfiguration(const char* path, bool pam, bool company, bool gsc, bool ipt) {
+int32_t RunExport(CProfile& profile, ClientLibrary& library, std::FILE* out,
+                  const ExportOptions& options) {
+  ExportContext ctx{profile, library, out, options.pam, options.versionOnly, Text()};
+  const bool complete = ExportAll(ctx, options);
+  // Saved on every path: after a failed call, what was written before it
+  // stays in the file.
+  std::string error;
+  if (!profile.Save(&error)) {
+    ReportUnwritable(out, profile.Path().c_str(), error);
+    return -1;
+  }
+  if (!complete) return -1;
+  std::fprintf(out, "\nAll done.\n");
+  return 0;
+}
+
+int32_t ExportConfiguration(const char* path, ClientLibrary& library,
+                            const ExportOptions& options) {
   CProfile profile(path, true);
   std::string error;
   // A file that cannot be created or written is reported before any table is
   // read, not discovered after a whole run that then claims success.
   if (!profile.Open(&error)) {
-    ReportUnwritable(path, error);
+    ReportUnwritable(stdout, path, error);
     return -1;
   }
-  ExportContext ctx{profile, LinkedLibrary(), stdout, pam, gVersionOnly, Text()};
-  const bool complete = ExportAll(ctx, pam, company, gsc, ipt);
-  // Saved on every path: after a failed call, what was written before it
-  // stays in the file.
-  if (!profile.Save(&error)) {
-    ReportUnwritable(path, error);
-    return -1;
-  }
-  if (!complete) return -1;
-  std::printf("\nAll done.\n");
-  return 0;
+  return RunExport(profile, library, stdout, options);
 }

@@ -1,4 +1,4 @@
-// The table steps of the export, in the order ExportConfiguration runs them
+// The table steps of the export, in the order RunExport runs them
 // (kExportSteps). A step asks the library for the table's count, writes one
 // section per record through its record function, and prints its count line.
 // A record function returns false at the first failed library call (its line

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "FuzzFile.h"
+#include "client/LinkedClientLibrary.h"
 #include "import/ImportConfiguration.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -20,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = FuzzFolder() + "/import.ini";
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   PutFile(path, bytes);
-  const int32_t result = ImportConfiguration(path.c_str());
+  LinkedClientLibrary library;
+  const int32_t result = ImportConfiguration(path.c_str(), library);
   if (result != 0 && result != -1) {
     fprintf(stderr, "import returned %d\n", result);
     abort();

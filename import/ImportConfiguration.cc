@@ -63,7 +63,7 @@ int32_t RunImport(CProfile& profile, ClientLibrary& library, std::FILE* out) {
   return 0;
 }
 
-int32_t ImportConfiguration(const char* path) {
+int32_t ImportConfiguration(const char* path, ClientLibrary& library) {
   // The file is only read: a read-only file imports like any other, and a
   // missing one is reported, never created.
   CProfile profile(path, false);
@@ -72,5 +72,5 @@ int32_t ImportConfiguration(const char* path) {
     std::printf("Cannot read configuration file %s - %s.\n", path, error.c_str());
     return -1;
   }
-  return RunImport(profile, LinkedLibrary(), stdout);
+  return RunImport(profile, library, stdout);
 }

@@ -73,6 +73,8 @@ class CProfile {
   std::string Content() const { return store_.Bytes(); }
   // The byte-order mark the file was read with.
   file_encoding::Mark Encoding() const { return mark_; }
+  // The path given to the constructor (empty for a null one).
+  const std::string& Path() const { return path_; }
 
  private:
   // Reads the file on the first access; a failed attempt is tried again on the

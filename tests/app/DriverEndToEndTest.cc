@@ -159,6 +159,43 @@ TEST(DriverEndToEnd, VersionOnlyReachesTheExport) {
   EXPECT_NE(std::string::npos, versionFile.find("[Port01]")) << versionFile;
 }
 
+// Runs program with args, its standard output a pipe whose reader goes away:
+// at once, or (firstLineOnly, as `| head -1` does) after reading up to the
+// first line feed. Every later write to the pipe fails. Returns the wait
+// status, or -1 when the process could not be started.
+int RunWithReaderGone(const std::string& program, const std::vector<std::string>& args,
+                      bool firstLineOnly) {
+  std::vector<std::string> words = {program};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(&word[0]);
+  argv.push_back(nullptr);
+  int out[2];
+  if (pipe(out) != 0) return -1;
+  if (!firstLineOnly) close(out[0]);  // every write to the pipe fails
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    signal(SIGPIPE, SIG_DFL);  // whatever the test process does with it
+    dup2(out[1], 1);
+    // Only the parent may hold the reading end, or the reader never goes.
+    if (firstLineOnly) close(out[0]);
+    close(out[1]);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(out[1]);
+  if (firstLineOnly) {
+    char c = 0;
+    while (read(out[0], &c, 1) == 1 && c != '\n') {
+    }
+    close(out[0]);
+  }
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return status;
+}
+
 // Standard output read by a reader that has gone (`| head -1`): the export
 // still saves its file and the run ends with its own exit code, not with the
 // signal of a broken pipe.
@@ -166,23 +203,8 @@ TEST(DriverEndToEnd, ClosedStandardOutputEndsWithTheRunsExitCode) {
   if (std::getenv("TARVO_LAUNCHER") != nullptr) GTEST_SKIP() << "a POSIX signal";
   e2e::Emulator emu(R"({"ports": [{"id": 1, "number": 1, "name": "COM1"}]})");
   const std::string file = e2e::TempDir() + "/closed.ini";
-  const std::string program = e2e::TarvoPath();
-  const std::string server = emu.Server();
-  int out[2];
-  ASSERT_EQ(0, pipe(out));
-  close(out[0]);  // every write to the pipe fails
-  const pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    signal(SIGPIPE, SIG_DFL);  // whatever the test process does with it
-    dup2(out[1], 1);
-    execl(program.c_str(), program.c_str(), "EXPORT", file.c_str(), server.c_str(),
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out[1]);
-  int status = 0;
-  ASSERT_EQ(pid, waitpid(pid, &status, 0));
+  const int status = RunWithReaderGone(e2e::TarvoPath(), {"EXPORT", file, emu.Server()}, false);
+  ASSERT_NE(-1, status);
   EXPECT_FALSE(WIFSIGNALED(status)) << "signal " << WTERMSIG(status);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   EXPECT_NE(std::string::npos, e2e::ReadFile(file).find("[Port01]"));
@@ -215,6 +237,24 @@ TEST(DriverEndToEnd, ClosedStandardStreamsKeepConsoleTextOutOfTheConnection) {
     EXPECT_EQ(calls, Calls(emu.Journal()));
     EXPECT_NE(std::string::npos, e2e::ReadFile(file).find("[Grade01]"));
   }
+}
+
+// The same for TarvoCheck, read by `| head -1` while its report, many times
+// a pipe's buffer, is still being written: it ends with the exit code it
+// gives when the whole report is read (1, something to report).
+TEST(DriverEndToEnd, CheckReadByHeadEndsWithItsOwnExitCode) {
+  if (std::getenv("TARVO_LAUNCHER") != nullptr) GTEST_SKIP() << "a POSIX signal";
+  std::string big = "[Port01]\r\nNumber=1\r\n";
+  for (int i = 0; i < 10000; ++i) big += "Unread" + std::to_string(i) + "=1\r\n";
+  const std::string file = e2e::TempDir() + "/big.ini";
+  e2e::WriteFile(file, big);
+  const e2e::Run whole = e2e::RunCheck({"CHECK", file});
+  ASSERT_GT(whole.out.size(), 4u * 65536u);  // four pipe buffers of Linux
+  EXPECT_EQ(1, whole.exitCode);
+  const int status = RunWithReaderGone(e2e::CheckPath(), {"CHECK", file}, true);
+  ASSERT_NE(-1, status);
+  EXPECT_FALSE(WIFSIGNALED(status)) << "signal " << WTERMSIG(status);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == whole.exitCode) << status;
 }
 
 }  // namespace

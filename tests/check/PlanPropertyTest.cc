@@ -12,9 +12,10 @@
 #include <nlohmann/json.hpp>
 
 #include "check/Prediction.h"
+#include "client/LinkedClientLibrary.h"
+#include "client/LogOn.h"
 #include "profile/Profile.h"
-#include "client/ClientLibrary.h"
-#include "client/LibString.h"
+#include "profile/Text.h"
 #include "tests/support/E2E.h"
 
 namespace {
@@ -35,14 +36,13 @@ json Arg(const Value& v) {
 // PLAN's prediction, reading the measures of tanks and hoses from the
 // controller at server as PLAN does.
 json Predicted(const std::string& path, const std::string& server, int32_t* result) {
-  BSTR s = ToLibraryString(Text(server));
-  EXPECT_EQ(LinkedLibrary().ClientLogonEx(110, 5, s, 5123, 5124, 10000, 0, 0, 1024), 0);
-  SysFreeString(s);
+  LinkedClientLibrary library;
+  EXPECT_EQ(LogOn(library, Text(server)), 0);
   Prediction p;
   std::string error;
   CProfile profile(path.c_str(), false);
   EXPECT_TRUE(profile.Open(&error)) << error;
-  EXPECT_TRUE(PredictImport(profile, &p, &error, &LinkedLibrary())) << error;
+  EXPECT_TRUE(PredictImport(profile, &p, &error, &library)) << error;
   *result = p.result;
   json calls = json::array();
   for (const SetCall& c : p.calls) {

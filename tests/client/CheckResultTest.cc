@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "client/LinkedClientLibrary.h"
 #include "client/TarvoClient.h"
 
 namespace {
@@ -74,7 +75,8 @@ struct Outcome {
 
 Outcome Check(const char* step, int32_t code) {
   testing::internal::CaptureStdout();
-  const bool ok = CheckResult(step, code);
+  LinkedClientLibrary library;
+  const bool ok = CheckResult(library, stdout, step, code);
   return {ok, testing::internal::GetCapturedStdout()};
 }
 

@@ -10,7 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "client/ClientLibrary.h"
+#include "client/ClientLibraryWrapper.h"
+#include "client/LinkedClientLibrary.h"
 #include "import/ImportConfiguration.h"
 #include "profile/Profile.h"
 #include "tests/support/TestFiles.h"
@@ -29,13 +30,21 @@ std::string Numbers(std::initializer_list<double> values) {
   return text;
 }
 
+LinkedClientLibrary& Unconnected() {
+  static LinkedClientLibrary library;
+  return library;
+}
+
 // Logs every call the import makes as "Name id" (Set calls of tanks and
 // hoses with the measures passed). A Set call whose "Name id" is in refused
 // is refused with code 6; the count calls answer countAnswer. A Get call of
 // a tank or hose without measures here fails after writing 99 into the
 // measures, as a library may.
-class ScriptedLibrary : public ClientLibrary {
+class ScriptedLibrary : public ClientLibraryWrapper {
  public:
+  // What the import does not call goes to the linked library, never logged
+  // on here.
+  ScriptedLibrary() : ClientLibraryWrapper(Unconnected()) {}
   std::vector<std::string> calls;
   std::map<int32_t, std::vector<double>> tankMeasures;
   std::map<int32_t, std::vector<double>> hoseMeasures;
