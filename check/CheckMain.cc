@@ -7,6 +7,7 @@
 #include "check/Controller.h"
 #include "check/Prediction.h"
 #include "check/Report.h"
+#include "client/CheckResult.h"
 #include "client/LibString.h"
 #include "client/LinkedClientLibrary.h"
 #include "client/LogOn.h"
@@ -55,11 +56,6 @@ int Usage(const char* problem) {
 
 // The library's text for a result code; ResultString hands over a new
 // string (or null), freed once its text has been taken.
-std::string LibraryText(ClientLibrary& library, int32_t code) {
-  LibString text;
-  *text.Out() = library.ResultString(code);
-  return text.ToText().Narrow();
-}
 
 int Check(const CheckSettings& s) {
   FileCheck check;
@@ -83,7 +79,7 @@ int Plan(const CheckSettings& s) {
   LinkedClientLibrary library;
   const int32_t logon = LogOn(library, Text(server));
   if (logon != 0) {
-    const std::string failure = "Logon failed - " + LibraryText(library, logon) + ".";
+    const std::string failure = "Logon failed - " + ResultText(library, logon).Narrow() + ".";
     return Emit(FailureReport("PLAN", failure, s.json), -1);
   }
   // The import runs once logged on, so that it reads the measures the

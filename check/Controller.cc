@@ -1,5 +1,6 @@
 #include "check/Controller.h"
 
+#include "client/CheckResult.h"
 #include "client/ClientLibrary.h"
 #include "client/LibString.h"
 #include "profile/Text.h"
@@ -20,9 +21,7 @@ class Reader {
 
   bool Ok(const char* call, int32_t code) {
     if (code == 0) return true;
-    BSTR text = lib_.ResultString(code);
-    *failure_ = std::string(call) + " failed - " + TextFromLibraryString(text).Narrow() + ".";
-    if (text != nullptr) SysFreeString(text);
+    *failure_ = std::string(call) + " failed - " + ResultText(lib_, code).Narrow() + ".";
     return false;
   }
 

@@ -22,13 +22,15 @@ std::string ConsoleText(const Text& text) {
 
 }  // namespace
 
+Text ResultText(ClientLibrary& library, int32_t code) {
+  LibString text;
+  *text.Out() = library.ResultString(code);
+  return text.ToText();
+}
+
 bool CheckResult(ClientLibrary& library, std::FILE* out, const char* step, int32_t code) {
   if (code == 0) return true;
-  // ResultString hands over a new string (or null), freed once its text has
-  // been taken.
-  LibString libraryText;
-  *libraryText.Out() = library.ResultString(code);
   std::fprintf(out, "%s - %s.\n", step != nullptr ? step : "<null>",
-               ConsoleText(libraryText.ToText()).c_str());
+               ConsoleText(ResultText(library, code)).c_str());
   return false;
 }

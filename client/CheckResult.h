@@ -4,7 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "profile/Text.h"
+
 class ClientLibrary;
+
+// The library's text for a result code (absent when it gives none); the
+// string ResultString hands over is freed once its text has been taken.
+Text ResultText(ClientLibrary& library, int32_t code);
 
 // True for 0. Otherwise prints "%s - %s.\n" to out with the step text and the
 // library's text for the code ("<null>" when it gives none) and returns false.
