@@ -6,9 +6,9 @@
 // What a run does, as the arguments decide it.
 struct RunSettings {
   enum class Usage {
-    kNone,         // complete: log on and run a procedure
-    kTooFew,       // fewer than two arguments after the program name
-    kNoFileName,   // no argument that could be the file name
+    kNone,        // complete: log on and run a procedure
+    kTooFew,      // fewer than two arguments after the program name
+    kNoFileName,  // no argument that could be the file name
   };
 
   Usage usage = Usage::kNone;

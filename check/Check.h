@@ -12,10 +12,10 @@
 struct Finding {
   enum class Level { kWarning, kError };
   Level level = Level::kWarning;
-  int line = 0;          // 0: the file as a whole, or a key that has no line
-  std::string section;   // as named in the file; empty for the file as a whole
-  std::string key;       // empty for a whole section
-  std::string message;   // what is there and what IMPORT does with it
+  int line = 0;         // 0: the file as a whole, or a key that has no line
+  std::string section;  // as named in the file; empty for the file as a whole
+  std::string key;      // empty for a whole section
+  std::string message;  // what is there and what IMPORT does with it
 };
 
 struct FileCheck {

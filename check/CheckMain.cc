@@ -102,9 +102,8 @@ int Diff(const CheckSettings& s) {
   std::string error;
   for (size_t i = 0; i < 2; ++i) {
     if (!CheckFile(s.operands[i], i == 0 ? &a : &b, &error)) {
-      return Emit(FailureReport("DIFF", "Cannot read " + s.operands[i] + " - " + error + ".",
-                                s.json),
-                  -1);
+      return Emit(
+          FailureReport("DIFF", "Cannot read " + s.operands[i] + " - " + error + ".", s.json), -1);
     }
   }
   Comparison diff = Compare(a.prediction.records, b.prediction.records, true, true);

@@ -110,10 +110,11 @@ void WarnSecondLine(CheckContext& ctx, const FileScan::Section& s, const FileSca
 void WarnHoseNotRead(CheckContext& ctx, const FileScan::Section& s, const FileScan::KeyLine& k,
                      int h, int hoses) {
   ctx.Warn(k.line, s.name, std::string(k.name),
-           h > kHosesPerPump ? "never reached: IMPORT reads hoses 1 to " +
-                                   std::to_string(kHosesPerPump) + " only"
-                             : "never reached: IMPORT stops at the first hose without a "
-                               "usable Hose" + std::to_string(hoses + 1) + "ID");
+           h > kHosesPerPump
+               ? "never reached: IMPORT reads hoses 1 to " + std::to_string(kHosesPerPump) + " only"
+               : "never reached: IMPORT stops at the first hose without a "
+                 "usable Hose" +
+                     std::to_string(hoses + 1) + "ID");
 }
 
 }  // namespace

@@ -48,9 +48,7 @@ void WarnNoNumber(CheckContext& ctx, const FileScan::Section& s, const FileScan:
 
 // The import stops part-way only at a hose whose tank it cannot write, in
 // the pump step: no later step runs.
-bool StepsAfterAStop(const StepRule& rule) {
-  return &rule >= ImportStepOf(Table::kPump);
-}
+bool StepsAfterAStop(const StepRule& rule) { return &rule >= ImportStepOf(Table::kPump); }
 
 // Says why IMPORT does not write section s, record n of the rule's table.
 void ReportUnreached(CheckContext& ctx, const StepRule& rule, const FileScan::Section& s,

@@ -41,7 +41,7 @@ struct CheckContext {
   FileCheck* const check;
   std::unordered_set<int32_t> written[kTableCount];
   std::set<std::pair<int32_t, int32_t>> writtenHoses;  // (pump identifier, hose number)
-  std::vector<int> used;  // the lines of the current section that IMPORT reads
+  std::vector<int> used;              // the lines of the current section that IMPORT reads
   int32_t walkEnd[kTableCount] = {};  // 0 until WalkEnd has walked the table
 };
 
@@ -64,8 +64,7 @@ int32_t WalkEnd(CheckContext& ctx, const StepRule& rule);
 
 // Checks the keys IMPORT reads from section s, which holds record n of the
 // rule's table; returns the number of hoses IMPORT reads from it (pumps).
-int CheckRecordKeys(CheckContext& ctx, const StepRule& rule, const FileScan::Section& s,
-                    int32_t n);
+int CheckRecordKeys(CheckContext& ctx, const StepRule& rule, const FileScan::Section& s, int32_t n);
 
 // Warns of references to records the prediction does not write.
 void CheckReferences(CheckContext& ctx, Table table, const FileScan::Section& s);

@@ -14,8 +14,8 @@ namespace pl = profile_lines;
 namespace {
 
 // Warns of an integer that IMPORT reads as another number.
-void CheckInteger(CheckContext& ctx, const FileScan::Section& s, const std::string& key,
-                  int line, std::string_view v, FieldKind kind) {
+void CheckInteger(CheckContext& ctx, const FileScan::Section& s, const std::string& key, int line,
+                  std::string_view v, FieldKind kind) {
   if (v.empty()) return ctx.Warn(line, s.name, key, "empty: IMPORT writes 0");
   size_t i = (v[0] == '-' || v[0] == '+') ? 1 : 0;
   bool clean = i < v.size();
@@ -33,9 +33,9 @@ void CheckInteger(CheckContext& ctx, const FileScan::Section& s, const std::stri
                            ? static_cast<int32_t>(exact)
                            : Text(std::string(v)).ToInt();
   if (!clean) {
-    return ctx.Warn(line, s.name, key,
-                    Quoted(v) + " is not a whole number: IMPORT reads it as " +
-                        std::to_string(read));
+    return ctx.Warn(
+        line, s.name, key,
+        Quoted(v) + " is not a whole number: IMPORT reads it as " + std::to_string(read));
   }
   if (exact != read) {
     return ctx.Warn(line, s.name, key,
@@ -61,8 +61,10 @@ void CheckAmount(CheckContext& ctx, const FileScan::Section& s, const std::strin
   }
   if (!clean) {
     return ctx.Warn(line, s.name, key,
-                    Quoted(v) + " is not an amount as IMPORT reads it (digits and one \".\"): "
-                                "IMPORT writes " + read.Show());
+                    Quoted(v) +
+                        " is not an amount as IMPORT reads it (digits and one \".\"): "
+                        "IMPORT writes " +
+                        read.Show());
   }
   if (dot != std::string_view::npos && v.size() - dot - 1 > 3) {
     ctx.Warn(line, s.name, key,
@@ -72,8 +74,8 @@ void CheckAmount(CheckContext& ctx, const FileScan::Section& s, const std::strin
 
 // Checks a key that IMPORT reads and marks its line as read. missingText is
 // the finding for a missing key; null: a missing key is no fault.
-void ReadKey(CheckContext& ctx, const FileScan::Section& s, const std::string& key,
-             FieldKind kind, bool secret, const char* missingText) {
+void ReadKey(CheckContext& ctx, const FileScan::Section& s, const std::string& key, FieldKind kind,
+             bool secret, const char* missingText) {
   const FileScan::Found f = ctx.file.FindKey(s, key);
   if (!f.found) {
     if (missingText != nullptr) ctx.Warn(s.line, s.name, key, missingText);

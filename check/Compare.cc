@@ -13,7 +13,8 @@ using Key = uint64_t;
 Key KeyOf(const Record& r, bool hosesByNumber) {
   const uint64_t table = static_cast<uint64_t>(r.table) << 60;
   if (r.table == Table::kHose && hosesByNumber) {
-    return table | (uint64_t{1} << 59) | (static_cast<uint64_t>(static_cast<uint32_t>(r.pumpId)) << 16) |
+    return table | (uint64_t{1} << 59) |
+           (static_cast<uint64_t>(static_cast<uint32_t>(r.pumpId)) << 16) |
            static_cast<uint16_t>(r.hose);
   }
   return table | static_cast<uint32_t>(r.id);

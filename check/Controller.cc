@@ -56,10 +56,11 @@ class Reader {
       int16_t deviceType = 0;
       LibString name, serialNo;
       if (!Ok("GetPortProperties", lib_.GetPortProperties(id, &number, name.Out(), &protocolId,
-                                                           &deviceType, serialNo.Out()))) {
+                                                          &deviceType, serialNo.Out()))) {
         return false;
       }
-      Add(Table::kPort, id, {Int(number), TextOf(name), Int(protocolId), Int(deviceType), TextOf(serialNo)});
+      Add(Table::kPort, id,
+          {Int(number), TextOf(name), Int(protocolId), Int(deviceType), TextOf(serialNo)});
     }
     return true;
   }
@@ -99,12 +100,15 @@ class Reader {
       double capacity = 0, diameter = 0, m[8] = {};
       LibString name;
       if (!Ok("GetTankProperties",
-              lib_.GetTankProperties(id, &number, name.Out(), &grade, &type, &capacity,
-                                     &diameter, &m[0], &m[1], &m[2], &m[3], &m[4], &m[5], &m[6],
-                                     &m[7], &tankGauge, &probe))) {
+              lib_.GetTankProperties(id, &number, name.Out(), &grade, &type, &capacity, &diameter,
+                                     &m[0], &m[1], &m[2], &m[3], &m[4], &m[5], &m[6], &m[7],
+                                     &tankGauge, &probe))) {
         return false;
       }
-      Add(Table::kTank, id, {Int(number), TextOf(name), Int(grade), Int(type), Amt(capacity), Amt(diameter), Amt(m[0]), Amt(m[1]), Amt(m[2]), Amt(m[3]), Amt(m[4]), Amt(m[5]), Amt(m[6]), Amt(m[7]), Int(tankGauge), Int(probe)});
+      Add(Table::kTank, id,
+          {Int(number), TextOf(name), Int(grade), Int(type), Amt(capacity), Amt(diameter),
+           Amt(m[0]), Amt(m[1]), Amt(m[2]), Amt(m[3]), Amt(m[4]), Amt(m[5]), Amt(m[6]), Amt(m[7]),
+           Int(tankGauge), Int(probe)});
     }
     return true;
   }
@@ -119,12 +123,12 @@ class Reader {
       int32_t number = 0, portId = 0;
       int16_t deviceType = 0;
       LibString name, serial, node;
-      if (!Ok("GetZigBeeProperties",
-              lib_.GetZigBeeProperties(id, &number, name.Out(), &deviceType, serial.Out(),
-                                       node.Out(), &portId))) {
+      if (!Ok("GetZigBeeProperties", lib_.GetZigBeeProperties(id, &number, name.Out(), &deviceType,
+                                                              serial.Out(), node.Out(), &portId))) {
         return false;
       }
-      Add(Table::kZigBee, id, {Int(number), TextOf(name), Int(deviceType), TextOf(serial), TextOf(node), Int(portId)});
+      Add(Table::kZigBee, id,
+          {Int(number), TextOf(name), Int(deviceType), TextOf(serial), TextOf(node), Int(portId)});
     }
     return true;
   }
@@ -144,7 +148,9 @@ class Reader {
                                         &enabled))) {
         return false;
       }
-      Record& r = Add(Table::kHose, hoseId, {Int(number), Int(pump), Int(tank), Int(physicalNumber), Amt(h[0]), Amt(h[1]), Amt(h[2]), Amt(h[3]), Int(reader), Amt(price1), Amt(price2), Int(enabled)});
+      Record& r = Add(Table::kHose, hoseId,
+                      {Int(number), Int(pump), Int(tank), Int(physicalNumber), Amt(h[0]), Amt(h[1]),
+                       Amt(h[2]), Amt(h[3]), Int(reader), Amt(price1), Amt(price2), Int(enabled)});
       r.pumpId = pumpId;
       r.hose = number;
     }
@@ -162,13 +168,16 @@ class Reader {
       int16_t v[15] = {};
       LibString name;
       if (!Ok("GetPumpPropertiesEx",
-              lib_.GetPumpPropertiesEx(id, &number, name.Out(), &v[0], &v[1], &v[2], &v[3],
-                                       &v[4], &v[5], &v[6], &v[7], &v[8], &portId,
-                                       &attendantId, &v[9], &v[10], &v[11], &v[12], &slot, &mux,
-                                       &v[13], &v[14]))) {
+              lib_.GetPumpPropertiesEx(id, &number, name.Out(), &v[0], &v[1], &v[2], &v[3], &v[4],
+                                       &v[5], &v[6], &v[7], &v[8], &portId, &attendantId, &v[9],
+                                       &v[10], &v[11], &v[12], &slot, &mux, &v[13], &v[14]))) {
         return false;
       }
-      Add(Table::kPump, id, {Int(number), TextOf(name), Int(v[0]), Int(v[1]), Int(v[2]), Int(v[3]), Int(v[4]), Int(v[5]), Int(v[6]), Int(v[7]), Int(v[8]), Int(portId), Int(attendantId), Int(v[9]), Int(v[10]), Int(v[11]), Int(v[12]), Int(slot), Int(mux), Int(v[13]), Int(v[14])});
+      Add(Table::kPump, id,
+          {Int(number),      TextOf(name), Int(v[0]),  Int(v[1]),  Int(v[2]),  Int(v[3]),
+           Int(v[4]),        Int(v[5]),    Int(v[6]),  Int(v[7]),  Int(v[8]),  Int(portId),
+           Int(attendantId), Int(v[9]),    Int(v[10]), Int(v[11]), Int(v[12]), Int(slot),
+           Int(mux),         Int(v[13]),   Int(v[14])});
       if (!Hoses(id)) return false;
     }
     return true;
@@ -186,19 +195,21 @@ class Reader {
       LibString name, shortName, password, tag;
       if (!Ok("GetAttendantPropertiesEx",
               lib_.GetAttendantPropertiesEx(id, &number, name.Out(), shortName.Out(),
-                                            password.Out(), tag.Out(), &v[0], &v[1], &v[2],
-                                            &v[3], &v[4]))) {
+                                            password.Out(), tag.Out(), &v[0], &v[1], &v[2], &v[3],
+                                            &v[4]))) {
         return false;
       }
-      Add(Table::kAttendant, id, {Int(number), TextOf(name), TextOf(shortName), TextOf(password), TextOf(tag), Int(v[0]), Int(v[1]), Int(v[2]), Int(v[3]), Int(v[4])});
+      Add(Table::kAttendant, id,
+          {Int(number), TextOf(name), TextOf(shortName), TextOf(password), TextOf(tag), Int(v[0]),
+           Int(v[1]), Int(v[2]), Int(v[3]), Int(v[4])});
     }
     return true;
   }
 
   bool CardClients() {
     std::vector<int32_t> ids;
-    if (!Ids("GetCardClientsCount", &ClientLibrary::GetCardClientsCount,
-             "GetCardClientByOrdinal", &ClientLibrary::GetCardClientByOrdinal, &ids)) {
+    if (!Ids("GetCardClientsCount", &ClientLibrary::GetCardClientsCount, "GetCardClientByOrdinal",
+             &ClientLibrary::GetCardClientByOrdinal, &ids)) {
       return false;
     }
     for (int32_t id : ids) {

@@ -13,12 +13,12 @@
 class FileScan {
  public:
   struct Section {
-    std::string name;       // as written between "[" and "]"
-    int line = 0;           // of the header
-    size_t bodyBegin = 0;   // the lines after the header, up to the next bracket line
+    std::string name;      // as written between "[" and "]"
+    int line = 0;          // of the header
+    size_t bodyBegin = 0;  // the lines after the header, up to the next bracket line
     size_t bodyEnd = 0;
-    bool first = true;      // false when an earlier header has the same name
-    int firstLine = 0;      // the header line of the first section of this name
+    bool first = true;  // false when an earlier header has the same name
+    int firstLine = 0;  // the header line of the first section of this name
   };
 
   // A key line of a section: its name is the text up to the first blank,
@@ -35,7 +35,7 @@ class FileScan {
     bool found = false;
     int line = 0;
     std::string_view lineKey;  // the name on that line (longer than the key for a prefix match)
-    std::string_view value;  // quotes included
+    std::string_view value;    // quotes included
   };
 
   explicit FileScan(std::string bytes);

@@ -31,10 +31,10 @@ class RecordingLibrary : public ClientLibraryWrapper {
   RecordingLibrary(ClientLibrary& target, Prediction* prediction, bool readsController)
       : ClientLibraryWrapper(target), p_(prediction), readsController_(readsController) {}
 
-  int32_t GetTankProperties(int32_t id, int32_t* number, BSTR* name, int32_t* grade,
-                            int16_t* type, double* capacity, double* diameter, double* m1,
-                            double* m2, double* m3, double* m4, double* m5, double* m6,
-                            double* m7, double* m8, int32_t* tankGauge, int16_t* probe) override {
+  int32_t GetTankProperties(int32_t id, int32_t* number, BSTR* name, int32_t* grade, int16_t* type,
+                            double* capacity, double* diameter, double* m1, double* m2, double* m3,
+                            double* m4, double* m5, double* m6, double* m7, double* m8,
+                            int32_t* tankGauge, int16_t* probe) override {
     if (!readsController_) return kNoController;
     return ClientLibraryWrapper::GetTankProperties(id, number, name, grade, type, capacity,
                                                    diameter, m1, m2, m3, m4, m5, m6, m7, m8,
@@ -46,9 +46,8 @@ class RecordingLibrary : public ClientLibraryWrapper {
                                double* h4, int16_t* reader, double* price1, double* price2,
                                int16_t* enabled) override {
     if (!readsController_) return kNoController;
-    return ClientLibraryWrapper::GetHosePropertiesEx2(id, number, pumpId, tank, physicalNumber,
-                                                      h1, h2, h3, h4, reader, price1, price2,
-                                                      enabled);
+    return ClientLibraryWrapper::GetHosePropertiesEx2(id, number, pumpId, tank, physicalNumber, h1,
+                                                      h2, h3, h4, reader, price1, price2, enabled);
   }
 
   int32_t SetPortProperties(int32_t id, int32_t number, BSTR name, int32_t protocolId,
@@ -77,45 +76,55 @@ class RecordingLibrary : public ClientLibraryWrapper {
                             double m4, double m5, double m6, double m7, double m8,
                             int32_t tankGauge, int16_t probe) override {
     Record& r = At(Table::kTank, id, 0, 0);
-    Keep(r, {Int(number), Str(name), Int(grade), Int(type), Amt(capacity), Amt(diameter), Amt(m1), Amt(m2), Amt(m3), Amt(m4), Amt(m5), Amt(m6), Amt(m7), Amt(m8), Int(tankGauge), Int(probe)});
+    Keep(r, {Int(number), Str(name), Int(grade), Int(type), Amt(capacity), Amt(diameter), Amt(m1),
+             Amt(m2), Amt(m3), Amt(m4), Amt(m5), Amt(m6), Amt(m7), Amt(m8), Int(tankGauge),
+             Int(probe)});
     return 0;
   }
 
   int32_t SetZigBeeProperties(int32_t id, int32_t number, BSTR name, int16_t deviceType,
                               BSTR serialNumber, BSTR nodeIdentifier, int32_t portId) override {
     Record& r = At(Table::kZigBee, id, 0, 0);
-    Keep(r, {Int(number), Str(name), Int(deviceType), Str(serialNumber), Str(nodeIdentifier), Int(portId)});
+    Keep(r, {Int(number), Str(name), Int(deviceType), Str(serialNumber), Str(nodeIdentifier),
+             Int(portId)});
     return 0;
   }
 
   int32_t SetPumpPropertiesEx(int32_t id, int32_t number, BSTR name, int16_t physicalNumber,
                               int16_t side, int16_t address, int16_t priceLevel1,
-                              int16_t priceLevel2, int16_t priceDspFormat,
-                              int16_t volumeDspFormat, int16_t valueDspFormat, int16_t pumpType,
-                              int32_t portId, int32_t attendantId, int16_t authMode,
-                              int16_t stackMode, int16_t prepayAllowed, int16_t preauthAllowed,
-                              int32_t slot, int32_t muxSlotZigBeeId, int16_t priceControl,
+                              int16_t priceLevel2, int16_t priceDspFormat, int16_t volumeDspFormat,
+                              int16_t valueDspFormat, int16_t pumpType, int32_t portId,
+                              int32_t attendantId, int16_t authMode, int16_t stackMode,
+                              int16_t prepayAllowed, int16_t preauthAllowed, int32_t slot,
+                              int32_t muxSlotZigBeeId, int16_t priceControl,
                               int16_t hasPreset) override {
     Record& r = At(Table::kPump, id, 0, 0);
-    Keep(r, {Int(number), Str(name), Int(physicalNumber), Int(side), Int(address), Int(priceLevel1), Int(priceLevel2), Int(priceDspFormat), Int(volumeDspFormat), Int(valueDspFormat), Int(pumpType), Int(portId), Int(attendantId), Int(authMode), Int(stackMode), Int(prepayAllowed), Int(preauthAllowed), Int(slot), Int(muxSlotZigBeeId), Int(priceControl), Int(hasPreset)});
+    Keep(r, {Int(number),          Str(name),           Int(physicalNumber),  Int(side),
+             Int(address),         Int(priceLevel1),    Int(priceLevel2),     Int(priceDspFormat),
+             Int(volumeDspFormat), Int(valueDspFormat), Int(pumpType),        Int(portId),
+             Int(attendantId),     Int(authMode),       Int(stackMode),       Int(prepayAllowed),
+             Int(preauthAllowed),  Int(slot),           Int(muxSlotZigBeeId), Int(priceControl),
+             Int(hasPreset)});
     return 0;
   }
 
   int32_t SetHosePropertiesEx2(int32_t id, int32_t number, int32_t pumpId, int32_t tank,
-                               int32_t physicalNumber, double h1, double h2, double h3,
-                               double h4, int16_t reader, double price1, double price2,
+                               int32_t physicalNumber, double h1, double h2, double h3, double h4,
+                               int16_t reader, double price1, double price2,
                                int16_t enabled) override {
     Record& r = At(Table::kHose, id, pumpId, number);
-    Keep(r, {Int(number), Int(pumpId), Int(tank), Int(physicalNumber), Amt(h1), Amt(h2), Amt(h3), Amt(h4), Int(reader), Amt(price1), Amt(price2), Int(enabled)});
+    Keep(r, {Int(number), Int(pumpId), Int(tank), Int(physicalNumber), Amt(h1), Amt(h2), Amt(h3),
+             Amt(h4), Int(reader), Amt(price1), Amt(price2), Int(enabled)});
     return 0;
   }
 
   int32_t SetAttendantPropertiesEx(int32_t id, int32_t number, BSTR name, BSTR shortName,
-                                   BSTR password, BSTR tag, int16_t shiftAStart,
-                                   int16_t shiftAEnd, int16_t shiftBStart, int16_t shiftBEnd,
+                                   BSTR password, BSTR tag, int16_t shiftAStart, int16_t shiftAEnd,
+                                   int16_t shiftBStart, int16_t shiftBEnd,
                                    int16_t enabled) override {
     Record& r = At(Table::kAttendant, id, 0, 0);
-    Keep(r, {Int(number), Str(name), Str(shortName), Str(password), Str(tag), Int(shiftAStart), Int(shiftAEnd), Int(shiftBStart), Int(shiftBEnd), Int(enabled)});
+    Keep(r, {Int(number), Str(name), Str(shortName), Str(password), Str(tag), Int(shiftAStart),
+             Int(shiftAEnd), Int(shiftBStart), Int(shiftBEnd), Int(enabled)});
     return 0;
   }
 

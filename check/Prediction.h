@@ -19,7 +19,7 @@ struct Prediction {
   // The import's result: -1 when it would stop part-way with every Set call
   // accepted (a hose whose tank cannot be imported).
   int32_t result = 0;
-  std::vector<SetCall> calls;   // in the order made
+  std::vector<SetCall> calls;  // in the order made
   // One record per identifier, in the order of each record's first Set
   // call; a grade carries its price levels as Price1..Price8.
   std::vector<Record> records;

@@ -41,14 +41,16 @@ Value Value::Text(std::u16string t) {
 bool Value::Same(const Value& other) const {
   if (kind != other.kind) return false;
   switch (kind) {
-    case Kind::kInt: return number == other.number;
+    case Kind::kInt:
+      return number == other.number;
     case Kind::kAmount:
       // At the file's four decimals while the scaled amounts fit in 64 bits.
       if (std::fabs(amount) < 9e14 && std::fabs(other.amount) < 9e14) {
         return Scaled(amount) == Scaled(other.amount);
       }
       return amount == other.amount;
-    case Kind::kText: return text == other.text;
+    case Kind::kText:
+      return text == other.text;
   }
   return false;
 }
@@ -115,9 +117,7 @@ bool Value::OutsideFileCharacters() const {
   return false;
 }
 
-std::string SectionName(Table table, int32_t n) {
-  return NumberedName(Spec(table).section, n);
-}
+std::string SectionName(Table table, int32_t n) { return NumberedName(Spec(table).section, n); }
 
 std::string Record::Name() const {
   if (table != Table::kHose) return SectionName(table, id);

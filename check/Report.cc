@@ -55,13 +55,15 @@ std::string FindingsText(const std::vector<Finding>& findings, Finding::Level mi
     out += section.empty() ? "The file\n" : "[" + section + "]\n";
     size_t lineWidth = 0, keyWidth = 0;
     for (const Finding* f : groups[section]) {
-      lineWidth = std::max(lineWidth, (f->line > 0 ? "line " + std::to_string(f->line) : "").size());
+      lineWidth =
+          std::max(lineWidth, (f->line > 0 ? "line " + std::to_string(f->line) : "").size());
       keyWidth = std::max(keyWidth, f->key.size());
     }
     for (const Finding* f : groups[section]) {
       std::string line = f->line > 0 ? "line " + std::to_string(f->line) : "";
-      out += "  " + Pad(line, lineWidth) + "  " + (keyWidth > 0 ? Pad(f->key, keyWidth) + "  " : "") +
-             Pad(LevelWord(f->level), 7) + "  " + f->message + "\n";
+      out += "  " + Pad(line, lineWidth) + "  " +
+             (keyWidth > 0 ? Pad(f->key, keyWidth) + "  " : "") + Pad(LevelWord(f->level), 7) +
+             "  " + f->message + "\n";
     }
     out += "\n";
   }
@@ -75,8 +77,8 @@ std::string FindingsJson(const std::vector<Finding>& findings, bool errorsOnly) 
     if (errorsOnly && f.level != Finding::Level::kError) continue;
     if (!first) out += ",";
     first = false;
-    out += "\n    {\"level\": \"" + std::string(LevelWord(f.level)) + "\", \"line\": " +
-           std::to_string(f.line) + ", \"section\": " + JsonBytes(f.section) +
+    out += "\n    {\"level\": \"" + std::string(LevelWord(f.level)) +
+           "\", \"line\": " + std::to_string(f.line) + ", \"section\": " + JsonBytes(f.section) +
            ", \"key\": " + JsonBytes(f.key) + ", \"message\": " + JsonBytes(f.message) + "}";
   }
   out += first ? "]" : "\n  ]";
@@ -141,7 +143,8 @@ std::string RecordJson(const RecordChange& rc, const char* onlyBefore) {
       out += "\"new\", \"fields\": {";
       bool first = true;
       for (const Field& f : r.fields) {
-        out += std::string(first ? "" : ", ") + "\"" + f.name + "\": " + JsonValue(r, f.name, f.value);
+        out +=
+            std::string(first ? "" : ", ") + "\"" + f.name + "\": " + JsonValue(r, f.name, f.value);
         first = false;
       }
       return out + "}}";
@@ -204,17 +207,19 @@ std::string CheckReport(const std::string& path, const FileCheck& check, bool js
   int prices = 0;
   std::vector<std::pair<Table, int>> writes = Writes(check.prediction, &prices);
   if (json) {
-    std::string out = "{\n  \"command\": \"CHECK\",\n  \"file\": " + JsonArgument(path) +
-                      ",\n  \"writes\": {";
+    std::string out =
+        "{\n  \"command\": \"CHECK\",\n  \"file\": " + JsonArgument(path) + ",\n  \"writes\": {";
     bool first = true;
     for (const auto& w : writes) {
-      out += std::string(first ? "" : ", ") + "\"" + TablePlural(w.first) + "\": " +
-             std::to_string(w.second);
+      out += std::string(first ? "" : ", ") + "\"" + TablePlural(w.first) +
+             "\": " + std::to_string(w.second);
       first = false;
     }
-    if (prices > 0) out += std::string(first ? "" : ", ") + "\"price levels\": " + std::to_string(prices);
-    out += "},\n  \"stops\": " + Stopped(check) + ",\n  \"findings\": " +
-           FindingsJson(check.findings, false) + ",\n  \"errors\": " + std::to_string(check.errors) +
+    if (prices > 0)
+      out += std::string(first ? "" : ", ") + "\"price levels\": " + std::to_string(prices);
+    out += "},\n  \"stops\": " + Stopped(check) +
+           ",\n  \"findings\": " + FindingsJson(check.findings, false) +
+           ",\n  \"errors\": " + std::to_string(check.errors) +
            ",\n  \"warnings\": " + std::to_string(check.warnings) + "\n}\n";
     return out;
   }
@@ -242,8 +247,8 @@ std::string CheckReport(const std::string& path, const FileCheck& check, bool js
   return out;
 }
 
-std::string PlanReport(const std::string& path, const std::string& server,
-                       const Comparison& plan, const FileCheck& check, bool json) {
+std::string PlanReport(const std::string& path, const std::string& server, const Comparison& plan,
+                       const FileCheck& check, bool json) {
   const char* onlyBefore = "in the controller only: IMPORT leaves it as it is";
   if (json) {
     std::string out = "{\n  \"command\": \"PLAN\",\n  \"file\": " + JsonArgument(path) +
@@ -254,11 +259,12 @@ std::string PlanReport(const std::string& path, const std::string& server,
       first = false;
     }
     out += first ? "]" : "\n  ]";
-    out += ",\n  \"stops\": " + Stopped(check) + ",\n  \"errors\": " +
-           FindingsJson(check.findings, true) + ",\n  \"changed\": " + std::to_string(plan.changed) +
-           ",\n  \"new\": " + std::to_string(plan.added) + ",\n  \"controllerOnly\": " +
-           std::to_string(plan.onlyBefore) + ",\n  \"kept\": " + std::to_string(plan.keeping) +
-           "\n}\n";
+    out += ",\n  \"stops\": " + Stopped(check) +
+           ",\n  \"errors\": " + FindingsJson(check.findings, true) +
+           ",\n  \"changed\": " + std::to_string(plan.changed) +
+           ",\n  \"new\": " + std::to_string(plan.added) +
+           ",\n  \"controllerOnly\": " + std::to_string(plan.onlyBefore) +
+           ",\n  \"kept\": " + std::to_string(plan.keeping) + "\n}\n";
     return out;
   }
   std::string out = "PLAN " + path + " against " + server + "\n\n";
@@ -280,8 +286,8 @@ std::string PlanReport(const std::string& path, const std::string& server,
 std::string DiffReport(const std::string& a, const std::string& b, const Comparison& diff,
                        const FileCheck& checkA, const FileCheck& checkB, bool json) {
   if (json) {
-    std::string out = "{\n  \"command\": \"DIFF\",\n  \"a\": " + JsonArgument(a) + ",\n  \"b\": " +
-                      JsonArgument(b) + ",\n  \"records\": [";
+    std::string out = "{\n  \"command\": \"DIFF\",\n  \"a\": " + JsonArgument(a) +
+                      ",\n  \"b\": " + JsonArgument(b) + ",\n  \"records\": [";
     bool first = true;
     for (const RecordChange& rc : diff.records) {
       RecordChange shown = rc;
@@ -296,9 +302,9 @@ std::string DiffReport(const std::string& a, const std::string& b, const Compari
     }
     out += first ? "]" : "\n  ]";
     out += ",\n  \"stops\": {\"a\": " + Stopped(checkA) + ", \"b\": " + Stopped(checkB) +
-           "},\n  \"differ\": " + std::to_string(diff.changed) + ",\n  \"onlyInA\": " +
-           std::to_string(diff.onlyBefore) + ",\n  \"onlyInB\": " + std::to_string(diff.added) +
-           "\n}\n";
+           "},\n  \"differ\": " + std::to_string(diff.changed) +
+           ",\n  \"onlyInA\": " + std::to_string(diff.onlyBefore) +
+           ",\n  \"onlyInB\": " + std::to_string(diff.added) + "\n}\n";
     return out;
   }
   std::string out = "DIFF " + a + " " + b + "\n\n";
@@ -319,8 +325,8 @@ std::string DiffReport(const std::string& a, const std::string& b, const Compari
 
 std::string FailureReport(const char* command, const std::string& message, bool json) {
   if (json) {
-    return "{\n  \"command\": \"" + std::string(command) + "\",\n  \"error\": " +
-           JsonBytes(message) + "\n}\n";
+    return "{\n  \"command\": \"" + std::string(command) +
+           "\",\n  \"error\": " + JsonBytes(message) + "\n}\n";
   }
   return message + "\n";
 }

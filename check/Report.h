@@ -9,8 +9,8 @@
 #include "check/Compare.h"
 
 std::string CheckReport(const std::string& path, const FileCheck& check, bool json);
-std::string PlanReport(const std::string& path, const std::string& server,
-                       const Comparison& plan, const FileCheck& check, bool json);
+std::string PlanReport(const std::string& path, const std::string& server, const Comparison& plan,
+                       const FileCheck& check, bool json);
 std::string DiffReport(const std::string& a, const std::string& b, const Comparison& diff,
                        const FileCheck& checkA, const FileCheck& checkB, bool json);
 // A run that could not be made: the file unreadable, the logon refused.

@@ -57,15 +57,14 @@ TARVO_API int32_t TARVO_CALL GetTanksCount(int32_t* count);
 TARVO_API int32_t TARVO_CALL GetTankByOrdinal(int32_t ordinal, int32_t* id);
 TARVO_API int32_t TARVO_CALL GetTankProperties(int32_t id, int32_t* number, BSTR* name,
                                                int32_t* grade, int16_t* type, double* capacity,
-                                               double* diameter, double* m1, double* m2,
-                                               double* m3, double* m4, double* m5, double* m6,
-                                               double* m7, double* m8, int32_t* tankGauge,
-                                               int16_t* probe);
-TARVO_API int32_t TARVO_CALL SetTankProperties(int32_t id, int32_t number, BSTR name,
-                                               int32_t grade, int16_t type, double capacity,
-                                               double diameter, double m1, double m2, double m3,
-                                               double m4, double m5, double m6, double m7,
-                                               double m8, int32_t tankGauge, int16_t probe);
+                                               double* diameter, double* m1, double* m2, double* m3,
+                                               double* m4, double* m5, double* m6, double* m7,
+                                               double* m8, int32_t* tankGauge, int16_t* probe);
+TARVO_API int32_t TARVO_CALL SetTankProperties(int32_t id, int32_t number, BSTR name, int32_t grade,
+                                               int16_t type, double capacity, double diameter,
+                                               double m1, double m2, double m3, double m4,
+                                               double m5, double m6, double m7, double m8,
+                                               int32_t tankGauge, int16_t probe);
 
 // ZigBee devices
 TARVO_API int32_t TARVO_CALL GetZigBeeCount(int32_t* count);
@@ -90,16 +89,16 @@ TARVO_API int32_t TARVO_CALL GetPumpPropertiesEx(
 TARVO_API int32_t TARVO_CALL SetPumpPropertiesEx(
     int32_t id, int32_t number, BSTR name, int16_t physicalNumber, int16_t side, int16_t address,
     int16_t priceLevel1, int16_t priceLevel2, int16_t priceDspFormat, int16_t volumeDspFormat,
-    int16_t valueDspFormat, int16_t pumpType, int32_t portId, int32_t attendantId,
-    int16_t authMode, int16_t stackMode, int16_t prepayAllowed, int16_t preauthAllowed,
-    int32_t slot, int32_t muxSlotZigBeeId, int16_t priceControl, int16_t hasPreset);
+    int16_t valueDspFormat, int16_t pumpType, int32_t portId, int32_t attendantId, int16_t authMode,
+    int16_t stackMode, int16_t prepayAllowed, int16_t preauthAllowed, int32_t slot,
+    int32_t muxSlotZigBeeId, int16_t priceControl, int16_t hasPreset);
 TARVO_API int32_t TARVO_CALL GetPumpHosesCount(int32_t pumpId, int32_t* count);
 TARVO_API int32_t TARVO_CALL GetPumpHoseByNumber(int32_t pumpId, int32_t number, int32_t* hoseId);
 TARVO_API int32_t TARVO_CALL GetHosePropertiesEx2(int32_t id, int32_t* number, int32_t* pumpId,
                                                   int32_t* tank, int32_t* physicalNumber,
                                                   double* h1, double* h2, double* h3, double* h4,
-                                                  int16_t* reader, double* price1,
-                                                  double* price2, int16_t* enabled);
+                                                  int16_t* reader, double* price1, double* price2,
+                                                  int16_t* enabled);
 TARVO_API int32_t TARVO_CALL SetHosePropertiesEx2(int32_t id, int32_t number, int32_t pumpId,
                                                   int32_t tank, int32_t physicalNumber, double h1,
                                                   double h2, double h3, double h4, int16_t reader,

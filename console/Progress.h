@@ -18,8 +18,7 @@ class Progress {
   // Shown on standard error when it is a terminal, at most four times a second.
   explicit Progress(const char* table);
   // For tests: where to write, whether to write at all, and how often.
-  Progress(const char* table, std::FILE* out, bool enabled,
-           std::chrono::milliseconds interval);
+  Progress(const char* table, std::FILE* out, bool enabled, std::chrono::milliseconds interval);
   ~Progress();
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;

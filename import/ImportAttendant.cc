@@ -25,9 +25,9 @@ RecordOutcome ImportAttendant(ImportRun& run, int32_t n) {
   LibStringArg shortArg(shortName);
   LibStringArg passwordArg(password);
   LibStringArg tagArg(tag);
-  int32_t result = run.library.SetAttendantPropertiesEx(n, number, nameArg.Get(), shortArg.Get(),
-                                            passwordArg.Get(), tagArg.Get(), shiftAStart,
-                                            shiftAEnd, shiftBStart, shiftBEnd, enabled);
+  int32_t result = run.library.SetAttendantPropertiesEx(
+      n, number, nameArg.Get(), shortArg.Get(), passwordArg.Get(), tagArg.Get(), shiftAStart,
+      shiftAEnd, shiftBStart, shiftBEnd, enabled);
   if (!run.Check("SetAttendantPropertiesEx failed.", result)) return RecordOutcome::kFailed;
   return RecordOutcome::kImported;
 }

@@ -15,7 +15,8 @@ RecordOutcome ImportCardClient(ImportRun& run, int32_t n) {
 
   LibStringArg nameArg(name);
   LibStringArg tagArg(tag);
-  int32_t result = run.library.SetCardClientProperties(n, number, nameArg.Get(), tagArg.Get(), enabled);
+  int32_t result =
+      run.library.SetCardClientProperties(n, number, nameArg.Get(), tagArg.Get(), enabled);
   // The message names the extended call although the plain one is made; the
   // line has always read so.
   if (!run.Check("SetCardClientPropertiesEx failed.", result)) return RecordOutcome::kFailed;

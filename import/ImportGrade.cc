@@ -25,8 +25,8 @@ RecordOutcome ImportGrade(ImportRun& run, int32_t n) {
     LibStringArg shortArg(shortName);
     LibStringArg codeArg(code);
     if (!run.Check("SetGradeProperties failed.",
-                     run.library.SetGradeProperties(n, number, nameArg.Get(), shortArg.Get(),
-                                        codeArg.Get()))) {
+                   run.library.SetGradeProperties(n, number, nameArg.Get(), shortArg.Get(),
+                                                  codeArg.Get()))) {
       return RefusedOrLost(run, &ClientLibrary::GetGradesCount);
     }
   }
@@ -38,7 +38,8 @@ RecordOutcome ImportGrade(ImportRun& run, int32_t n) {
     // A missing level, 0, and anything that does not read as a positive
     // amount end the levels of this grade.
     if (price.value <= 0) break;
-    if (!run.Check("SetGradePrice failed.", run.library.SetGradePrice(n, level, price.ToDouble()))) {
+    if (!run.Check("SetGradePrice failed.",
+                   run.library.SetGradePrice(n, level, price.ToDouble()))) {
       // Not remembered: a tank that refers to it writes it again.
       return RefusedOrLost(run, &ClientLibrary::GetGradesCount);
     }

@@ -18,7 +18,7 @@ RecordOutcome ImportPort(ImportRun& run, int32_t n) {
   LibStringArg nameArg(name);
   LibStringArg serialArg(serialNo);
   int32_t result = run.library.SetPortProperties(n, number, nameArg.Get(), protocolId, deviceType,
-                                     serialArg.Get());
+                                                 serialArg.Get());
   // The port's message has no full stop of its own.
   if (!run.Check("SetPortProperties failed", result)) {
     return RefusedOrLost(run, &ClientLibrary::GetPortsCount);

@@ -48,13 +48,17 @@ void ReportMissingTank(ImportRun& run, int32_t n, int32_t h, int32_t tank) {
   const std::string pump = NumberedName(kPumpSection, n);
   CProfile& profile = run.profile;
   if (SelectRecord(profile, kTankSection, tank) < 1) {
-    std::fprintf(run.out, "%s: Hose%d refers to tank %d, which the file does not hold; "
-                 "import stopped.\n", pump.c_str(), h, tank);
+    std::fprintf(run.out,
+                 "%s: Hose%d refers to tank %d, which the file does not hold; "
+                 "import stopped.\n",
+                 pump.c_str(), h, tank);
     return;
   }
   const int32_t grade = profile.ReadInt("Grade");
-  std::fprintf(run.out, "%s: Hose%d refers to tank %d, whose grade %d the file does not hold; "
-               "import stopped.\n", pump.c_str(), h, tank, grade);
+  std::fprintf(run.out,
+               "%s: Hose%d refers to tank %d, whose grade %d the file does not hold; "
+               "import stopped.\n",
+               pump.c_str(), h, tank, grade);
 }
 
 constexpr int kHoseMeasures = 4;
@@ -73,9 +77,8 @@ void HeldHoseMeasures(ClientLibrary& library, int32_t id, double (&measures)[kHo
   double price2 = 0.0;
   int16_t enabled = 0;
   const int32_t result =
-      library.GetHosePropertiesEx2(id, &number, &pumpId, &tank, &physicalNumber, &held[0],
-                                   &held[1], &held[2], &held[3], &reader, &price1, &price2,
-                                   &enabled);
+      library.GetHosePropertiesEx2(id, &number, &pumpId, &tank, &physicalNumber, &held[0], &held[1],
+                                   &held[2], &held[3], &reader, &price1, &price2, &enabled);
   for (int i = 0; i < kHoseMeasures; ++i) measures[i] = result == 0 ? held[i] : 0.0;
 }
 

@@ -24,8 +24,8 @@ const StepRule kImportSteps[] = {
      "%3d ZigBee devices imported successfully.\n", 5, 100, kNoFloor, true, ImportZigBee},
     {Table::kPump, "pumps", kPumpSection, "%3d pumps imported successfully.\n", 1, 100, kNoFloor,
      true, ImportPump},
-    {Table::kAttendant, "attendants", kAttendantSection,
-     "%3d attendants imported successfully.\n", 1, 10000, kNoFloor, true, ImportAttendant},
+    {Table::kAttendant, "attendants", kAttendantSection, "%3d attendants imported successfully.\n",
+     1, 10000, kNoFloor, true, ImportAttendant},
     {Table::kCardClient, "card clients", kClientSection, "%3d clients imported successfully.\n", 1,
      10000, kNoFloor, true, ImportCardClient},
 };

@@ -22,8 +22,8 @@ void HeldMeasures(ClientLibrary& library, int32_t id, double (&measures)[kMeasur
   int32_t tankGauge = 0;
   int16_t probe = 0;
   const int32_t result = library.GetTankProperties(
-      id, &number, name.Out(), &grade, &type, &capacity, &diameter, &held[0], &held[1],
-      &held[2], &held[3], &held[4], &held[5], &held[6], &held[7], &tankGauge, &probe);
+      id, &number, name.Out(), &grade, &type, &capacity, &diameter, &held[0], &held[1], &held[2],
+      &held[3], &held[4], &held[5], &held[6], &held[7], &tankGauge, &probe);
   for (int i = 0; i < kMeasures; ++i) measures[i] = result == 0 ? held[i] : 0.0;
 }
 
@@ -54,9 +54,9 @@ RecordOutcome ImportTank(ImportRun& run, int32_t n) {
   double m[kMeasures];
   HeldMeasures(run.library, n, m);
   LibStringArg nameArg(name);
-  int32_t result = run.library.SetTankProperties(n, number, nameArg.Get(), grade, type, capacity,
-                                                 diameter, m[0], m[1], m[2], m[3], m[4], m[5],
-                                                 m[6], m[7], tankGauge, probe);
+  int32_t result =
+      run.library.SetTankProperties(n, number, nameArg.Get(), grade, type, capacity, diameter, m[0],
+                                    m[1], m[2], m[3], m[4], m[5], m[6], m[7], tankGauge, probe);
   if (!run.Check("SetTankProperties failed.", result)) {
     return RefusedOrLost(run, &ClientLibrary::GetTanksCount);
   }

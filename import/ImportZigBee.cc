@@ -20,8 +20,8 @@ RecordOutcome ImportZigBee(ImportRun& run, int32_t n) {
   LibStringArg nameArg(name);
   LibStringArg serialArg(serialNumber);
   LibStringArg nodeArg(nodeIdentifier);
-  int32_t result = run.library.SetZigBeeProperties(n, number, nameArg.Get(), deviceType, serialArg.Get(),
-                                       nodeArg.Get(), portId);
+  int32_t result = run.library.SetZigBeeProperties(n, number, nameArg.Get(), deviceType,
+                                                   serialArg.Get(), nodeArg.Get(), portId);
   if (!run.Check("SetZigBeeProperties failed.", result)) return RecordOutcome::kFailed;
   return RecordOutcome::kImported;
 }

@@ -98,8 +98,8 @@ bool LoadFile(const std::string& path, bool forUpdate, FileLoad* load, std::stri
 // - Leftovers. POSIX: an unnamed new file leaves nothing; a save killed
 //   between naming and renaming it leaves ".NAME.tarvo-INODE-MTIME", which
 //   the next save in the folder removes; a file of random letters (no
-//   unnamed files) that a killed save left is never removed. Windows: a killed save leaves its "tvx"
-//   file, which nothing removes. On both, a failed save removes its new file.
+//   unnamed files) that a killed save left is never removed. Windows: a killed save leaves its
+//   "tvx" file, which nothing removes. On both, a failed save removes its new file.
 bool ReplaceContent(SaveTarget& target, const std::vector<std::string_view>& pieces,
                     std::string* error);
 

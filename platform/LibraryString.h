@@ -11,8 +11,8 @@
 #include <cstdint>
 
 #if defined(_WIN32)
-#include <windows.h>
 #include <oleauto.h>
+#include <windows.h>
 #define TARVO_CALL __stdcall
 #else
 #define TARVO_CALL

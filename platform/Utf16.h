@@ -13,8 +13,8 @@ namespace platform {
 // so such a name fails to open rather than naming another file.
 inline std::wstring WidePath(const std::string& utf8) {
   if (utf8.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
   if (n > 0) {
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
@@ -25,12 +25,11 @@ inline std::wstring WidePath(const std::string& utf8) {
 // The UTF-8 bytes of `count` UTF-16 units.
 inline std::string Utf8(const wchar_t* units, size_t count) {
   if (count == 0) return std::string();
-  const int n = WideCharToMultiByte(CP_UTF8, 0, units, static_cast<int>(count), nullptr, 0,
-                                    nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, units, static_cast<int>(count), nullptr, 0, nullptr, nullptr);
   std::string utf8(static_cast<size_t>(n), '\0');
   if (n > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, units, static_cast<int>(count), &utf8[0], n, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, units, static_cast<int>(count), &utf8[0], n, nullptr, nullptr);
   }
   return utf8;
 }

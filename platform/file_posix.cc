@@ -22,20 +22,34 @@ namespace {
 const char* ErrorText(int code) {
   using namespace file_error;
   switch (code) {
-    case ENOENT: return kNoSuchFile;
-    case EACCES: return kPermissionDenied;
-    case EPERM: return kNotPermitted;
-    case EISDIR: return kIsADirectory;
-    case ENOTDIR: return kNotADirectory;
-    case ENOSPC: return kDiskFull;
-    case EDQUOT: return kQuotaExceeded;
-    case EROFS: return kReadOnly;
-    case EIO: return kInputOutput;
-    case ENAMETOOLONG: return kNameTooLong;
-    case ELOOP: return kTooManyLinks;
-    case EFBIG: return kTooLarge;
-    case ENOMEM: return kNoMemory;
-    default: return strerror(code);
+    case ENOENT:
+      return kNoSuchFile;
+    case EACCES:
+      return kPermissionDenied;
+    case EPERM:
+      return kNotPermitted;
+    case EISDIR:
+      return kIsADirectory;
+    case ENOTDIR:
+      return kNotADirectory;
+    case ENOSPC:
+      return kDiskFull;
+    case EDQUOT:
+      return kQuotaExceeded;
+    case EROFS:
+      return kReadOnly;
+    case EIO:
+      return kInputOutput;
+    case ENAMETOOLONG:
+      return kNameTooLong;
+    case ELOOP:
+      return kTooManyLinks;
+    case EFBIG:
+      return kTooLarge;
+    case ENOMEM:
+      return kNoMemory;
+    default:
+      return strerror(code);
   }
 }
 
@@ -129,8 +143,9 @@ bool OpenFolderOf(const std::string& path, SaveTarget* target) {
   std::string resolved;
   if (!ResolveLinks(path, &resolved)) return false;
   const size_t slash = resolved.find_last_of('/');
-  const std::string folder =
-      slash == std::string::npos ? "." : slash == 0 ? "/" : resolved.substr(0, slash);
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : resolved.substr(0, slash);
   target->name = slash == std::string::npos ? resolved : resolved.substr(slash + 1);
   if (target->name.empty()) {
     errno = EISDIR;
@@ -240,7 +255,7 @@ void SaveTargetClose::operator()(SaveTarget* target) const {
 bool LoadFile(const std::string& path, bool forUpdate, FileLoad* load, std::string* error) {
   *load = FileLoad();
   int fd = forUpdate ? OpenForUpdate(path, load, error)
-                      : open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+                     : open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return forUpdate ? false : Fail(error, errno);
   struct stat st;
   const bool known = fstat(fd, &st) == 0;

@@ -155,8 +155,7 @@ bool WriteNewFile(const SaveTarget& target, const struct stat* old,
   file->fd = openat(target.folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   if (file->fd >= 0) {
     // Locked, so that a clean-up never takes it between its link and rename.
-    if (flock(file->fd, LOCK_EX) == 0 && Fill(file->fd, old, pieces) &&
-        NameUnnamed(target, file)) {
+    if (flock(file->fd, LOCK_EX) == 0 && Fill(file->fd, old, pieces) && NameUnnamed(target, file)) {
       return true;
     }
     const int code = errno;

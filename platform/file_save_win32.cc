@@ -24,8 +24,7 @@ bool StillTheFileRead(const SaveTarget& target, bool* exists, std::string* error
   *exists = file != INVALID_HANDLE_VALUE;
   if (!*exists) {
     const DWORD code = GetLastError();
-    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
-           FailSystem(error, code);
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || FailSystem(error, code);
   }
   BY_HANDLE_FILE_INFORMATION info;
   const bool same = Identify(file, &info) && SameFile(target, info);
@@ -36,7 +35,8 @@ bool StillTheFileRead(const SaveTarget& target, bool* exists, std::string* error
 
 bool WriteDirect(const std::string& path, const std::vector<std::string_view>& pieces,
                  std::string* error) {
-  HANDLE file = OpenPath(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+  HANDLE file =
+      OpenPath(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   if (file == INVALID_HANDLE_VALUE) return FailSystem(error, GetLastError());
   bool ok = WriteAll(file, pieces);
   DWORD code = GetLastError();
@@ -87,9 +87,10 @@ bool MoveIntoPlace(const SaveTarget& target, const wchar_t* temp, bool exists, D
     }
   }
   const std::wstring wide = WidePath(target.path);
-  const bool ok = (exists && ReplaceFileW(wide.c_str(), temp, nullptr,
-                                          REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) ||
-                  MoveFileExW(temp, wide.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  const bool ok =
+      (exists && ReplaceFileW(wide.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                              nullptr)) ||
+      MoveFileExW(temp, wide.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   *code = GetLastError();
   return ok;
 }

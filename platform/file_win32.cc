@@ -22,14 +22,22 @@ namespace {
 std::string ErrnoText(int code) {
   using namespace file_error;
   switch (code) {
-    case ENOENT: return kNoSuchFile;
-    case EACCES: return kPermissionDenied;
-    case EISDIR: return kIsADirectory;
-    case ENOSPC: return kDiskFull;
-    case EROFS: return kReadOnly;
-    case EIO: return kInputOutput;
-    case EFBIG: return kTooLarge;
-    default: return strerror(code);
+    case ENOENT:
+      return kNoSuchFile;
+    case EACCES:
+      return kPermissionDenied;
+    case EISDIR:
+      return kIsADirectory;
+    case ENOSPC:
+      return kDiskFull;
+    case EROFS:
+      return kReadOnly;
+    case EIO:
+      return kInputOutput;
+    case EFBIG:
+      return kTooLarge;
+    default:
+      return strerror(code);
   }
 }
 
@@ -149,8 +157,7 @@ bool FailSystem(std::string* error, DWORD code) {
 }
 
 bool WriteAll(HANDLE file, const std::vector<std::string_view>& pieces) {
-  return WriteGathered(pieces,
-                       [file](const char* p, size_t n) { return WriteBytes(file, p, n); });
+  return WriteGathered(pieces, [file](const char* p, size_t n) { return WriteBytes(file, p, n); });
 }
 
 HANDLE OpenPath(const std::string& path, DWORD access, DWORD share, DWORD disposition,
@@ -183,7 +190,8 @@ bool LoadFile(const std::string& path, bool forUpdate, FileLoad* load, std::stri
   if (forUpdate) {
     fd = _wopen(WidePath(path).c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT);
     if (fd < 0 && errno == ENOENT) {
-      fd = _wopen(WidePath(path).c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT | _O_CREAT, _S_IREAD | _S_IWRITE);
+      fd = _wopen(WidePath(path).c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT | _O_CREAT,
+                  _S_IREAD | _S_IWRITE);
       if (fd >= 0) load->created = true;
     }
   } else {

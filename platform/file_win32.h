@@ -33,8 +33,7 @@ bool FailSystem(std::string* error, DWORD code);
 bool WriteAll(HANDLE file, const std::vector<std::string_view>& pieces);
 
 // Every handle that the save opens by name comes from here.
-HANDLE OpenPath(const std::string& path, DWORD access, DWORD share, DWORD disposition,
-                DWORD flags);
+HANDLE OpenPath(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
 
 // Which file a handle refers to: volume and file index.
 bool Identify(HANDLE file, BY_HANDLE_FILE_INFORMATION* info);

@@ -1,13 +1,13 @@
 #include "platform/Platform.h"
 
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <errno.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace platform {
 

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include <windows.h>
 #include <io.h>
+#include <windows.h>
 
 #include "platform/Utf16.h"
 

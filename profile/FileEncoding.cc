@@ -82,10 +82,14 @@ Mark MarkOf(std::string_view bytes) {
 
 std::string_view MarkBytes(Mark mark) {
   switch (mark) {
-    case Mark::kUtf8: return kUtf8Mark;
-    case Mark::kUtf16Le: return kUtf16LeMark;
-    case Mark::kUtf16Be: return kUtf16BeMark;
-    case Mark::kNone: break;
+    case Mark::kUtf8:
+      return kUtf8Mark;
+    case Mark::kUtf16Le:
+      return kUtf16LeMark;
+    case Mark::kUtf16Be:
+      return kUtf16BeMark;
+    case Mark::kNone:
+      break;
   }
   return std::string_view();
 }

@@ -90,13 +90,12 @@ class CProfile {
   // A section or key name (each byte one character) as the file spells it.
   std::string_view FileName(std::string_view name, std::string* buffer) const;
 
-
   std::string path_;
   bool writable_;
   std::string section_;
   bool loaded_ = false;
   bool changed_ = false;
-  bool saved_ = false;        // a Save() has written the file
+  bool saved_ = false;       // a Save() has written the file
   bool saveFailed_ = false;  // a Save() has failed
   ProfileStore store_;
   platform::SaveTargetPtr target_;  // set once a writable profile is loaded

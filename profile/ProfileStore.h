@@ -56,10 +56,10 @@ class ProfileStore {
 
  private:
   struct Segment {
-    size_t begin = 0;                   // in base_, while not owned
+    size_t begin = 0;  // in base_, while not owned
     size_t size = 0;
-    std::unique_ptr<std::string> own;   // the segment's bytes once written
-    size_t lines = 0;                   // at least the lines it holds
+    std::unique_ptr<std::string> own;  // the segment's bytes once written
+    size_t lines = 0;                  // at least the lines it holds
     // A large section's lines (begin, size and own are then unused).
     std::unique_ptr<IndexedSection> indexed;
   };

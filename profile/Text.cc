@@ -32,7 +32,8 @@ Text::Text(const char* narrow) {
 Text::Text(const std::string& narrow) : present_(true) {
   const int n = Clamp(narrow.size());
   units_.resize(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i) units_[static_cast<size_t>(i)] = static_cast<unsigned char>(narrow[static_cast<size_t>(i)]);
+  for (int i = 0; i < n; ++i)
+    units_[static_cast<size_t>(i)] = static_cast<unsigned char>(narrow[static_cast<size_t>(i)]);
 }
 
 Text Text::FromUnits(const char16_t* units, int length) {
@@ -73,7 +74,8 @@ int Text::Format(const char* format, ...) {
   if (written <= 0) return 0;  // an encoding error leaves the Text empty
   const int n = written > kMaxFormatted ? kMaxFormatted : written;
   units_.resize(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i) units_[static_cast<size_t>(i)] = static_cast<unsigned char>(buffer[i]);
+  for (int i = 0; i < n; ++i)
+    units_[static_cast<size_t>(i)] = static_cast<unsigned char>(buffer[i]);
   return n;
 }
 

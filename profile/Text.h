@@ -1,6 +1,7 @@
 // Text: the program's string value. 16-bit code units, at most 32,767 of them,
-// owned by value; every way of making a Text cuts longer input at 32,767. A Text is absent (never assigned, or assigned from a null
-// pointer) or present; a present Text may be empty. Positions count from 1.
+// owned by value; every way of making a Text cuts longer input at 32,767. A Text is absent (never
+// assigned, or assigned from a null pointer) or present; a present Text may be empty. Positions
+// count from 1.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,7 @@ class Text {
   static constexpr int kMaxLength = 32767;
   static constexpr int kMaxFormatted = 4095;
 
-  Text() = default;                 // absent
+  Text() = default;                   // absent
   explicit Text(const char* narrow);  // each byte widened; null gives an absent Text
   explicit Text(const std::string& narrow);
 
