@@ -11,8 +11,9 @@
 class ClientLibraryWrapper : public ClientLibrary {
  public:
   explicit ClientLibraryWrapper(ClientLibrary& target) : target_(target) {}
-  // Wrapping another wrapper: without it, the deleted copy would be chosen.
-  explicit ClientLibraryWrapper(ClientLibraryWrapper& target) : target_(target) {}
+  // Wrapping another wrapper (not a copy: the new one forwards to it); without
+  // it the deleted copy would be chosen.
+  ClientLibraryWrapper(ClientLibraryWrapper& target) : target_(target) {}
 
   ClientLibrary& Target() const { return target_; }
 
