@@ -44,7 +44,8 @@ std::string Section(Table table, int32_t n) { return NumberedName(Spec(table).se
 const char* ReferredFrom(Table table) {
   for (size_t t = 0; t < kTableCount; ++t) {
     for (const FieldSpec& field : Spec(static_cast<Table>(t))) {
-      if (field.Has(kWrittenFirst) && field.refersTo == table) return Spec(static_cast<Table>(t)).word;
+      if (field.Has(kWrittenFirst) && field.refersTo == table)
+        return Spec(static_cast<Table>(t)).word;
     }
   }
   return nullptr;
@@ -91,11 +92,11 @@ void WarnBelowOne(CheckContext& ctx, const StepRule& rule, const FileScan::Secti
   const std::string start = Section(rule.table, rule.first);
   const char* from = ReferredFrom(rule.table);
   ctx.Warn(s.line, s.name, "",
-           from == nullptr ? "numbered below 1: IMPORT does not read it (its walk starts at " +
-                                 start + ")"
-                           : "numbered below 1: IMPORT's walk starts at " + start +
-                                 "; IMPORT reads it only for a " + pl::Lower(from) +
-                                 " that refers to it, and writes nothing from it");
+           from == nullptr
+               ? "numbered below 1: IMPORT does not read it (its walk starts at " + start + ")"
+               : "numbered below 1: IMPORT's walk starts at " + start +
+                     "; IMPORT reads it only for a " + pl::Lower(from) +
+                     " that refers to it, and writes nothing from it");
 }
 
 // Says why IMPORT does not write section s, record n of the rule's table.

@@ -28,10 +28,11 @@ void WarnNotWritten(CheckContext& ctx, const FileScan::Section& s, const FieldSp
                     int32_t id) {
   const std::string name = NumberedName(Spec(field.refersTo).section, id);
   const std::string why = WhyNotWritten(ctx, field.refersTo, id);
-  ctx.Warn(ctx.file.FindKey(s, field.key).line, s.name, field.key,
-           "refers to " + name +
-               (why.empty() ? ", which the file does not hold" : ", which is in the file, but " + why) +
-               ": IMPORT passes it on untested");
+  ctx.Warn(
+      ctx.file.FindKey(s, field.key).line, s.name, field.key,
+      "refers to " + name +
+          (why.empty() ? ", which the file does not hold" : ", which is in the file, but " + why) +
+          ": IMPORT passes it on untested");
 }
 
 }  // namespace

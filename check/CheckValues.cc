@@ -40,9 +40,8 @@ void CheckInteger(CheckContext& ctx, const FileScan::Section& s, const std::stri
                            ? static_cast<int32_t>(exact)
                            : Text(std::string(v)).ToInt();
   if (!clean) {
-    return ctx.Warn(
-        line, s.name, key,
-        Quoted(v) + " is not a whole number: IMPORT reads it as " + InUnit(read, unit));
+    return ctx.Warn(line, s.name, key,
+                    Quoted(v) + " is not a whole number: IMPORT reads it as " + InUnit(read, unit));
   }
   if (exact != read) {
     return ctx.Warn(line, s.name, key,
@@ -74,9 +73,9 @@ void CheckAmount(CheckContext& ctx, const FileScan::Section& s, const std::strin
   const int64_t scaled = pl::ToCurrency(v);
   const Value read = Value::Amount(static_cast<double>(scaled) / 10000.0);
   if (scaled == std::numeric_limits<int64_t>::max()) {
-    return ctx.Warn(line, s.name, key,
-                    Quoted(v) + " is above the largest amount IMPORT can hold: IMPORT writes " +
-                        read.Show());
+    return ctx.Warn(
+        line, s.name, key,
+        Quoted(v) + " is above the largest amount IMPORT can hold: IMPORT writes " + read.Show());
   }
   const size_t dot = v.find('.');
   if (!IsPlainAmount(v)) {
@@ -135,9 +134,9 @@ void WarnLevelsEnd(CheckContext& ctx, const FileScan::Section& s, const std::str
                    std::string_view v) {
   const std::string end = "writes no price from this level on";
   ctx.Warn(line, s.name, key,
-           v.empty()           ? "empty: IMPORT " + end
-           : IsPlainAmount(v)  ? "not above 0: IMPORT " + end
-                               : Quoted(v) +
+           v.empty()          ? "empty: IMPORT " + end
+           : IsPlainAmount(v) ? "not above 0: IMPORT " + end
+                              : Quoted(v) +
                                     " is not an amount as IMPORT reads it (digits and one \".\"): "
                                     "IMPORT reads 0 and " +
                                     end);
