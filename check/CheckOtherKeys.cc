@@ -126,6 +126,8 @@ void CheckOtherKeys(CheckContext& ctx, Table table, const FileScan::Section& s, 
     if (std::find(ctx.used.begin(), ctx.used.end(), k.line) != ctx.used.end()) continue;
     // A line meant as a comment matches no key; it is no one's typo.
     if (k.name[0] == ';' || k.name[0] == '#') continue;
+    // A line that looks like a header is told of as such.
+    if (!HeaderLookalike(k.text).empty()) continue;
     const std::string lower = pl::Lower(k.name);
     if (Contains(known, lower)) {
       WarnSecondLine(ctx, s, k);

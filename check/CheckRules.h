@@ -5,6 +5,7 @@
 //   CheckWholeFile.cc   the file as a whole (NUL bytes, line ends, encoding)
 //   CheckReach.cc       which sections IMPORT reaches, and why not the others
 //   CheckValues.cc      the keys IMPORT reads from a section it writes
+//   CheckReferences.cc  the references of such a section to other records
 //   CheckOtherKeys.cc   the lines of such a section that IMPORT does not read
 #pragma once
 
@@ -62,12 +63,28 @@ void CheckSections(CheckContext& ctx);
 // rule.first up to it).
 int32_t WalkEnd(CheckContext& ctx, const StepRule& rule);
 
+// Why IMPORT does not write record n of the table although the file holds
+// its section, said for a reference to it; empty when the file holds none.
+std::string WhyNotWritten(CheckContext& ctx, Table table, int32_t n);
+
+// The record section a line looks like the header of ("Pump02" for
+// "[Pump02 ]" or "{Pump02}") when IMPORT does not read it as that header;
+// empty for any other line.
+std::string HeaderLookalike(std::string_view line);
+
 // Checks the keys IMPORT reads from section s, which holds record n of the
 // rule's table; returns the number of hoses IMPORT reads from it (pumps).
 int CheckRecordKeys(CheckContext& ctx, const StepRule& rule, const FileScan::Section& s, int32_t n);
 
-// Warns of references to records the prediction does not write.
-void CheckReferences(CheckContext& ctx, Table table, const FileScan::Section& s);
+// Warns of the references of section s, record n of the table, to records
+// the prediction does not write, and to identifiers below 1 that it does.
+void CheckReferences(CheckContext& ctx, Table table, const FileScan::Section& s, int32_t n);
+
+// Warns that key of section s refers to record id of refersTo, below 1,
+// which IMPORT writes: a controller that validates identifiers refuses it,
+// and `then` (what IMPORT does next) follows.
+void WarnIdentifierBelowOne(CheckContext& ctx, const FileScan::Section& s, const std::string& key,
+                            Table refersTo, int32_t id, const std::string& then);
 
 // Warns of the lines of section s that IMPORT does not read: unknown keys
 // (with the nearest known one), second lines of a key, and hoses past the

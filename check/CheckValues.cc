@@ -2,6 +2,7 @@
 // from a longer key's line, and values that do not read as they look.
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 
 #include "check/CheckRules.h"
@@ -13,10 +14,16 @@ namespace pl = profile_lines;
 
 namespace {
 
+// A number as a message gives it, with the field's unit if it has one
+// ("12 minutes after midnight").
+std::string InUnit(int32_t value, const char* unit) {
+  return std::to_string(value) + (unit == nullptr ? "" : std::string(" ") + unit);
+}
+
 // Warns of an integer that IMPORT reads as another number.
 void CheckInteger(CheckContext& ctx, const FileScan::Section& s, const std::string& key, int line,
-                  std::string_view v, FieldKind kind) {
-  if (v.empty()) return ctx.Warn(line, s.name, key, "empty: IMPORT writes 0");
+                  std::string_view v, FieldKind kind, const char* unit) {
+  if (v.empty()) return ctx.Warn(line, s.name, key, "empty: IMPORT writes " + InUnit(0, unit));
   size_t i = (v[0] == '-' || v[0] == '+') ? 1 : 0;
   bool clean = i < v.size();
   int64_t exact = 0;
@@ -33,33 +40,45 @@ void CheckInteger(CheckContext& ctx, const FileScan::Section& s, const std::stri
                            ? static_cast<int32_t>(exact)
                            : Text(std::string(v)).ToInt();
   if (!clean) {
-    return ctx.Warn(
-        line, s.name, key,
-        Quoted(v) + " is not a whole number: IMPORT reads it as " + std::to_string(read));
+    return ctx.Warn(line, s.name, key,
+                    Quoted(v) + " is not a whole number: IMPORT reads it as " + InUnit(read, unit));
   }
   if (exact != read) {
     return ctx.Warn(line, s.name, key,
-                    Quoted(v) + " wraps past 32 bits: IMPORT writes " + std::to_string(read));
+                    Quoted(v) + " wraps past 32 bits: IMPORT writes " + InUnit(read, unit));
   }
   const int16_t low = static_cast<int16_t>(static_cast<uint16_t>(read));
   if (kind == FieldKind::kInt16 && low != read) {
     ctx.Warn(line, s.name, key,
-             Quoted(v) + " does not fit in 16 bits: IMPORT writes " + std::to_string(low));
+             Quoted(v) + " does not fit in 16 bits: IMPORT writes " + InUnit(low, unit));
   }
 }
 
-// Warns of an amount that is not digits with one "." or has more than the
-// three decimals people enter.
-void CheckAmount(CheckContext& ctx, const FileScan::Section& s, const std::string& key, int line,
-                 std::string_view v) {
-  if (v.empty()) return ctx.Warn(line, s.name, key, "empty: IMPORT writes 0");
-  const Value read = Value::Amount(static_cast<double>(pl::ToCurrency(v)) / 10000.0);
+// True for digits with at most one "." between them: an amount that reads
+// as it looks.
+bool IsPlainAmount(std::string_view v) {
   const size_t dot = v.find('.');
-  bool clean = dot != 0 && dot + 1 != v.size();
+  bool clean = !v.empty() && dot != 0 && dot + 1 != v.size();
   for (size_t k = 0; k < v.size(); ++k) {
     if (k != dot && (v[k] < '0' || v[k] > '9')) clean = false;
   }
-  if (!clean) {
+  return clean;
+}
+
+// Warns of an amount beyond what IMPORT can hold, that is not digits with
+// one "." or that has more than the three decimals people enter.
+void CheckAmount(CheckContext& ctx, const FileScan::Section& s, const std::string& key, int line,
+                 std::string_view v) {
+  if (v.empty()) return ctx.Warn(line, s.name, key, "empty: IMPORT writes 0");
+  const int64_t scaled = pl::ToCurrency(v);
+  const Value read = Value::Amount(static_cast<double>(scaled) / 10000.0);
+  if (scaled == std::numeric_limits<int64_t>::max()) {
+    return ctx.Warn(
+        line, s.name, key,
+        Quoted(v) + " is above the largest amount IMPORT can hold: IMPORT writes " + read.Show());
+  }
+  const size_t dot = v.find('.');
+  if (!IsPlainAmount(v)) {
     return ctx.Warn(line, s.name, key,
                     Quoted(v) +
                         " is not an amount as IMPORT reads it (digits and one \".\"): "
@@ -72,27 +91,36 @@ void CheckAmount(CheckContext& ctx, const FileScan::Section& s, const std::strin
   }
 }
 
-// Checks a key that IMPORT reads and marks its line as read. missingText is
-// the finding for a missing key; null: a missing key is no fault.
-void ReadKey(CheckContext& ctx, const FileScan::Section& s, const std::string& key, FieldKind kind,
-             bool secret, const char* missingText) {
+// Finds a key that IMPORT reads and marks its line as read; warns when the
+// line is a longer key's, or when the key is missing with missingText (null:
+// a missing key is no fault).
+FileScan::Found MarkRead(CheckContext& ctx, const FileScan::Section& s, const std::string& key,
+                         bool secret, const char* missingText) {
   const FileScan::Found f = ctx.file.FindKey(s, key);
   if (!f.found) {
     if (missingText != nullptr) ctx.Warn(s.line, s.name, key, missingText);
-    return;
+    return f;
   }
   ctx.used.push_back(f.line);
-  const std::string_view v = pl::Unquote(f.value);
   // The line's key begins with the key: it is another key when it is longer.
   if (f.lineKey.size() != key.size()) {
     ctx.Warn(f.line, s.name, key,
              "the line " + std::string(f.lineKey) + " is read as " + key +
-                 (secret ? "" : ": IMPORT writes " + Quoted(v)));
+                 (secret ? "" : ": IMPORT writes " + Quoted(pl::Unquote(f.value))));
   }
-  if (kind == FieldKind::kAmount) {
+  return f;
+}
+
+// Checks a key that IMPORT reads for the field, as MarkRead, then its value.
+void ReadKey(CheckContext& ctx, const FileScan::Section& s, const std::string& key,
+             const FieldSpec& field, const char* missingText) {
+  const FileScan::Found f = MarkRead(ctx, s, key, field.Has(kSecret), missingText);
+  if (!f.found) return;
+  const std::string_view v = pl::Unquote(f.value);
+  if (field.kind == FieldKind::kAmount) {
     CheckAmount(ctx, s, key, f.line, v);
-  } else if (kind != FieldKind::kText) {
-    CheckInteger(ctx, s, key, f.line, v, kind);
+  } else if (field.kind != FieldKind::kText) {
+    CheckInteger(ctx, s, key, f.line, v, field.kind, field.unit);
   }
 }
 
@@ -101,27 +129,44 @@ const char* MissingText(FieldKind kind) {
                                   : "missing: IMPORT writes 0";
 }
 
+// The one finding for a price level that reads as 0: the levels end there.
+void WarnLevelsEnd(CheckContext& ctx, const FileScan::Section& s, const std::string& key, int line,
+                   std::string_view v) {
+  const std::string end = "writes no price from this level on";
+  ctx.Warn(line, s.name, key,
+           v.empty()          ? "empty: IMPORT " + end
+           : IsPlainAmount(v) ? "not above 0: IMPORT " + end
+                              : Quoted(v) +
+                                    " is not an amount as IMPORT reads it (digits and one \".\"): "
+                                    "IMPORT reads 0 and " +
+                                    end);
+}
+
 // A grade's price levels: IMPORT reads them up to the first missing one or
 // the first not above 0.
 void CheckPrices(CheckContext& ctx, const FileScan::Section& s) {
   int level = 1;
+  std::string ends = "IMPORT stops at the first missing price level";
   for (; level <= kPriceLevels; ++level) {
     const std::string key = NumberedName(kPriceLevelKey, level);
-    const FileScan::Found f = ctx.file.FindKey(s, key);
+    const FileScan::Found f = MarkRead(ctx, s, key, false, nullptr);
     if (!f.found) break;
-    ReadKey(ctx, s, key, FieldKind::kAmount, false, nullptr);
-    if (pl::ToCurrency(pl::Unquote(f.value)) <= 0) {
-      ctx.Warn(f.line, s.name, key, "not above 0: IMPORT writes no price from this level on");
-      ++level;
-      break;
+    const std::string_view v = pl::Unquote(f.value);
+    if (pl::ToCurrency(v) > 0) {
+      CheckAmount(ctx, s, key, f.line, v);
+      continue;
     }
+    WarnLevelsEnd(ctx, s, key, f.line, v);
+    ends = "IMPORT writes no price from " + key + " on";
+    ++level;
+    break;
   }
   for (; level <= kPriceLevels; ++level) {
     const std::string key = NumberedName(kPriceLevelKey, level);
     const FileScan::Found f = ctx.file.FindKey(s, key);
     if (f.found) {
       ctx.used.push_back(f.line);
-      ctx.Warn(f.line, s.name, key, "never reached: IMPORT stops at the first missing price level");
+      ctx.Warn(f.line, s.name, key, "never reached: " + ends);
     }
   }
 }
@@ -130,8 +175,9 @@ void CheckPrices(CheckContext& ctx, const FileScan::Section& s) {
 // stops there.
 void ReportTankStop(CheckContext& ctx, const FileScan::Section& s, int h, int32_t tank) {
   std::string why;
+  // As IMPORT's own line: a tank section numbered below 1 is read all the same.
   const FileScan::Section* t = ctx.file.Find(NumberedName(kTankSection, tank));
-  if (t == nullptr || tank < 1) {
+  if (t == nullptr) {
     why = "which the file does not hold";
   } else if (ctx.IntOf(*t, "Number") < 1) {
     why = "whose Number is below 1";
@@ -139,8 +185,11 @@ void ReportTankStop(CheckContext& ctx, const FileScan::Section& s, int h, int32_
     why = "whose grade " + std::to_string(ctx.IntOf(*t, "Grade")) + " the file does not hold";
   }
   const std::string key = HoseKey("Hose%dTank", h);
-  ctx.Add(Finding::Level::kError, ctx.file.FindKey(s, key).line, s.name, key,
-          "Hose" + std::to_string(h) + " refers to tank " + std::to_string(tank) + ", " + why +
+  const FileScan::Found f = ctx.file.FindKey(s, key);
+  const std::string what = f.found ? "Hose" + std::to_string(h) + " refers to tank "
+                                   : key + " missing: IMPORT reads tank ";
+  ctx.Add(Finding::Level::kError, f.found ? f.line : s.line, s.name, key,
+          what + std::to_string(tank) + ", " + why +
               ": IMPORT stops here, and writes nothing after it");
 }
 
@@ -152,15 +201,23 @@ int CheckHoses(CheckContext& ctx, const FileScan::Section& s, int32_t pump) {
   int h = 1;
   for (; h <= kHosesPerPump; ++h) {
     if (ctx.IntOf(s, HoseKey(idKey, h)) < 1) break;
+    const std::string tankKey = HoseKey("Hose%dTank", h);
+    const int32_t tank = ctx.IntOf(s, tankKey);
+    const bool stops = !ctx.Written(Table::kTank, tank) && ctx.writtenHoses.count({pump, h}) == 0;
     for (const FieldSpec& field : hose) {
       if (field.key == nullptr) continue;
-      ReadKey(ctx, s, HoseKey(field.key, h), field.kind, false,
-              field.Has(kMayBeAbsent) ? nullptr : "missing: IMPORT writes 0");
+      const std::string key = HoseKey(field.key, h);
+      // The stop's error tells of a missing tank key itself.
+      const bool quiet = field.Has(kMayBeAbsent) || (stops && key == tankKey);
+      ReadKey(ctx, s, key, field, quiet ? nullptr : "missing: IMPORT writes 0");
     }
-    const int32_t tank = ctx.IntOf(s, HoseKey("Hose%dTank", h));
-    if (!ctx.Written(Table::kTank, tank) && ctx.writtenHoses.count({pump, h}) == 0) {
+    if (stops) {
       ReportTankStop(ctx, s, h, tank);
       return h;
+    }
+    if (tank < 1) {
+      WarnIdentifierBelowOne(ctx, s, tankKey, Table::kTank, tank,
+                             "IMPORT then stops here, and writes nothing after it");
     }
   }
   return h - 1;
@@ -172,23 +229,8 @@ int CheckRecordKeys(CheckContext& ctx, const StepRule& rule, const FileScan::Sec
                     int32_t n) {
   for (const FieldSpec& field : Spec(rule.table)) {
     if (field.key == nullptr || !field.Has(kImportReads)) continue;
-    ReadKey(ctx, s, field.key, field.kind, field.Has(kSecret), MissingText(field.kind));
+    ReadKey(ctx, s, field.key, field, MissingText(field.kind));
   }
   if (rule.table == Table::kGrade) CheckPrices(ctx, s);
   return rule.table == Table::kPump ? CheckHoses(ctx, s, n) : 0;
-}
-
-void CheckReferences(CheckContext& ctx, Table table, const FileScan::Section& s) {
-  for (const FieldSpec& field : Spec(table)) {
-    // A tank's grade and a hose's tank are written first or stop the import.
-    if (!field.Has(kReference) || field.Has(kWrittenFirst)) continue;
-    const FileScan::Found f = ctx.file.FindKey(s, field.key);
-    if (!f.found) continue;
-    const int32_t id = Text(std::string(pl::Unquote(f.value))).ToInt();
-    if (id >= 1 && !ctx.Written(field.refersTo, id)) {
-      ctx.Warn(f.line, s.name, field.key,
-               "refers to " + NumberedName(Spec(field.refersTo).section, id) +
-                   ", which the file does not hold: IMPORT passes it on untested");
-    }
-  }
 }

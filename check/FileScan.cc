@@ -102,6 +102,7 @@ std::vector<FileScan::KeyLine> FileScan::Keys(const Section& section) const {
     if (ref.name.empty()) continue;
     KeyLine k;
     k.name = ref.name;
+    k.text = ref.text;
     k.line = ref.line;
     pl::KeySearch s = pl::FindKey(ref.text, ref.name);
     if (s.found) k.value = s.value;

@@ -26,6 +26,7 @@ class FileScan {
   struct KeyLine {
     std::string_view name;
     std::string_view value;  // as the profile reads it, quotes included
+    std::string_view text;   // the whole line, its line end included
     int line = 0;
   };
 
