@@ -11,8 +11,10 @@
 #include <cstdint>
 
 #if defined(_WIN32)
-#include <oleauto.h>
+// windows.h first: oleauto.h needs its types (a blank line keeps the order).
 #include <windows.h>
+
+#include <oleauto.h>
 #define TARVO_CALL __stdcall
 #else
 #define TARVO_CALL
