@@ -86,7 +86,7 @@ void ReadKey(CheckContext& ctx, const FileScan::Section& s, const std::string& k
   // The line's key begins with the key: it is another key when it is longer.
   if (f.lineKey.size() != key.size()) {
     ctx.Warn(f.line, s.name, key,
-             "the line " + std::string(f.lineKey) + " is read as " + key +
+             "the line " + FileText(f.lineKey) + " is read as " + key +
                  (secret ? "" : ": IMPORT writes " + Quoted(v)));
   }
   if (kind == FieldKind::kAmount) {
