@@ -63,7 +63,8 @@ int Check(const CheckSettings& s) {
   std::string error;
   const std::string& path = s.operands[0];
   if (!CheckFile(path, &check, &error)) {
-    return Emit(FailureReport("CHECK", "Cannot read " + path + " - " + error + ".", s.json), -1, s.json);
+    return Emit(FailureReport("CHECK", "Cannot read " + path + " - " + error + ".", s.json), -1,
+                s.json);
   }
   int code = check.errors > 0 ? -1 : check.warnings > 0 ? 1 : 0;
   return Emit(CheckReport(path, check, s.json), code, s.json);
@@ -75,7 +76,8 @@ int Plan(const CheckSettings& s) {
   std::string error;
   CProfile profile(path.c_str(), false);
   if (!profile.Open(&error)) {
-    return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1, s.json);
+    return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1,
+                s.json);
   }
   LinkedClientLibrary library;
   const int32_t logon = LogOn(library, Text(server));
@@ -87,7 +89,8 @@ int Plan(const CheckSettings& s) {
   // controller holds for the tanks and hoses it writes.
   FileCheck check;
   if (!CheckProfile(profile, &library, &check, &error)) {
-    return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1, s.json);
+    return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1,
+                s.json);
   }
   std::vector<Record> controller;
   if (!ReadController(library, &controller, &error)) {
@@ -104,7 +107,8 @@ int Diff(const CheckSettings& s) {
   for (size_t i = 0; i < 2; ++i) {
     if (!CheckFile(s.operands[i], i == 0 ? &a : &b, &error)) {
       return Emit(
-          FailureReport("DIFF", "Cannot read " + s.operands[i] + " - " + error + ".", s.json), -1, s.json);
+          FailureReport("DIFF", "Cannot read " + s.operands[i] + " - " + error + ".", s.json), -1,
+          s.json);
     }
   }
   Comparison diff = Compare(a.prediction.records, b.prediction.records, true, true);

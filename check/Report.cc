@@ -80,7 +80,8 @@ std::string FindingsJson(const std::vector<Finding>& findings, bool errorsOnly) 
     first = false;
     out += "\n    {\"level\": \"" + std::string(LevelWord(f.level)) +
            "\", \"line\": " + std::to_string(f.line) + ", \"section\": " + JsonBytes(f.section) +
-           ", \"key\": " + JsonBytes(f.key) + ", \"message\": " + JsonBytes(MessageAsIs(f.message)) + "}";
+           ", \"key\": " + JsonBytes(f.key) +
+           ", \"message\": " + JsonBytes(MessageAsIs(f.message)) + "}";
   }
   out += first ? "]" : "\n  ]";
   return out;
