@@ -4,10 +4,35 @@
 // reads differently from how they look, or cannot follow.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "check/Prediction.h"
+
+// A finding's message is plain text in which the file's own bytes (a value,
+// a key as its line spells it) stand between markers, so that each report
+// shows them its own way: the text report cut after kShownBytes with a
+// visible mark, JSON exactly as the file holds them. A marker begins with
+// LF, which no line's bytes hold.
+constexpr size_t kShownBytes = 40;
+
+// A value for a message, shown in double quotes.
+std::string Quoted(std::string_view bytes);
+// A name from the file for a message, shown as it is.
+std::string FileText(std::string_view bytes);
+// The message for people: the file's bytes cut after kShownBytes.
+std::string MessageForPeople(const std::string& message);
+// The message with the file's bytes whole, for JSON.
+std::string MessageAsIs(const std::string& message);
+// Each marked part of the message replaced by what `replace` gives for it
+// (`quoted`: a value, else a name).
+std::string MessageReplacing(const std::string& message,
+                             std::string (*replace)(std::string_view bytes, bool quoted));
+// A key or section name for the text report: cut after kShownBytes, with a
+// mark.
+std::string ShownName(std::string_view name);
 
 struct Finding {
   enum class Level { kWarning, kError };
@@ -15,7 +40,7 @@ struct Finding {
   int line = 0;         // 0: the file as a whole, or a key that has no line
   std::string section;  // as named in the file; empty for the file as a whole
   std::string key;      // empty for a whole section
-  std::string message;  // what is there and what IMPORT does with it
+  std::string message;  // what is there and what IMPORT does with it (marked, above)
 };
 
 struct FileCheck {

@@ -21,8 +21,54 @@ CheckContext::CheckContext(const FileScan& scan, file_encoding::Mark encoding, F
   }
 }
 
+namespace {
+
+// The length of the beginning of a key name that resembles a secret key of
+// any table (within two edits, letter case ignored), or 0. Such a line may
+// hold a password: in its value, or in the name itself when nothing parts
+// them ("PasswordX=..." gives the value "X=...").
+size_t SecretPrefix(std::string_view name) {
+  size_t best = 0, bestDistance = 3;
+  for (size_t t = 0; t < kTableCount; ++t) {
+    for (const FieldSpec& field : Spec(static_cast<Table>(t))) {
+      if (!field.Has(kSecret) || field.key == nullptr) continue;
+      const std::string key = pl::Lower(field.key);
+      const size_t shortest = key.size() > 2 ? key.size() - 2 : 1;
+      for (size_t n = shortest; n <= key.size() + 2 && n <= name.size(); ++n) {
+        const size_t d = EditDistance(pl::Lower(name.substr(0, n)), key);
+        if (d < bestDistance) {
+          bestDistance = d;
+          best = n;
+        }
+      }
+    }
+  }
+  return best;
+}
+
+// A name as shown on a line that may hold a password: up to where it stops
+// resembling the secret key.
+std::string Masked(std::string_view name) {
+  const size_t shown = SecretPrefix(name);
+  if (shown == 0 || shown == name.size()) return std::string(name);
+  return std::string(name.substr(0, shown)) + "...";
+}
+
+std::string Hidden(std::string_view bytes, bool quoted) {
+  return quoted ? std::string("(not shown)") : Masked(bytes);
+}
+
+}  // namespace
+
 void CheckContext::Add(Finding::Level level, int line, const std::string& section,
                        const std::string& key, std::string message) {
+  // Whatever the finding, no part of a line that may hold a password is
+  // kept: not its value, not the name beyond the secret key.
+  if (SecretPrefix(file.NameOnLine(line)) != 0) {
+    check->findings.push_back(
+        Finding{level, line, section, Masked(key), MessageReplacing(message, Hidden)});
+    return;
+  }
   check->findings.push_back(Finding{level, line, section, key, std::move(message)});
 }
 
@@ -43,16 +89,6 @@ int32_t CheckContext::IntOf(const FileScan::Section& s, std::string_view key) co
 int32_t CheckContext::NumberOf(const std::string& name) const {
   const FileScan::Section* s = file.Find(name);
   return s == nullptr ? 0 : IntOf(*s, "Number");
-}
-
-std::string Quoted(std::string_view bytes) {
-  std::string out = "\"";
-  for (char c : bytes) {
-    unsigned char u = static_cast<unsigned char>(c);
-    out.push_back(u < 32 || u == 127 ? '?' : c);
-  }
-  out.push_back('"');
-  return out;
 }
 
 std::string HoseKey(const char* pattern, int h) {

@@ -36,12 +36,13 @@ bool IsWord(const std::string& argument, const char* word) {
   return profile_lines::EqualsIgnoringCase(argument, word);
 }
 
-// Writes a report. Names and values from the file reach the terminal: a
-// control character in them is shown as "?" so that it cannot move the
-// cursor or hide a line (JSON escapes its own).
-int Emit(std::string text, int code) {
+// Writes a report. Names and values from the file reach the terminal: in a
+// report for people a control character is shown as "?" so that it cannot
+// move the cursor or hide a line. JSON escapes its own and is written as it
+// is, so that it carries the values exactly.
+int Emit(std::string text, int code, bool json) {
   for (char& c : text) {
-    if ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F) c = '?';
+    if (!json && ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F)) c = '?';
   }
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
@@ -62,10 +63,11 @@ int Check(const CheckSettings& s) {
   std::string error;
   const std::string& path = s.operands[0];
   if (!CheckFile(path, &check, &error)) {
-    return Emit(FailureReport("CHECK", "Cannot read " + path + " - " + error + ".", s.json), -1);
+    return Emit(FailureReport("CHECK", "Cannot read " + path + " - " + error + ".", s.json), -1,
+                s.json);
   }
   int code = check.errors > 0 ? -1 : check.warnings > 0 ? 1 : 0;
-  return Emit(CheckReport(path, check, s.json), code);
+  return Emit(CheckReport(path, check, s.json), code, s.json);
 }
 
 int Plan(const CheckSettings& s) {
@@ -74,27 +76,29 @@ int Plan(const CheckSettings& s) {
   std::string error;
   CProfile profile(path.c_str(), false);
   if (!profile.Open(&error)) {
-    return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1);
+    return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1,
+                s.json);
   }
   LinkedClientLibrary library;
   const int32_t logon = LogOn(library, Text(server));
   if (logon != 0) {
     const std::string failure = "Logon failed - " + ResultText(library, logon).Narrow() + ".";
-    return Emit(FailureReport("PLAN", failure, s.json), -1);
+    return Emit(FailureReport("PLAN", failure, s.json), -1, s.json);
   }
   // The import runs once logged on, so that it reads the measures the
   // controller holds for the tanks and hoses it writes.
   FileCheck check;
   if (!CheckProfile(profile, &library, &check, &error)) {
-    return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1);
+    return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1,
+                s.json);
   }
   std::vector<Record> controller;
   if (!ReadController(library, &controller, &error)) {
-    return Emit(FailureReport("PLAN", error, s.json), -1);
+    return Emit(FailureReport("PLAN", error, s.json), -1, s.json);
   }
   Comparison plan = Compare(controller, check.prediction.records, false, false);
   int code = check.errors > 0 ? -1 : plan.records.empty() ? 0 : 1;
-  return Emit(PlanReport(path, server, plan, check, s.json), code);
+  return Emit(PlanReport(path, server, plan, check, s.json), code, s.json);
 }
 
 int Diff(const CheckSettings& s) {
@@ -103,12 +107,13 @@ int Diff(const CheckSettings& s) {
   for (size_t i = 0; i < 2; ++i) {
     if (!CheckFile(s.operands[i], i == 0 ? &a : &b, &error)) {
       return Emit(
-          FailureReport("DIFF", "Cannot read " + s.operands[i] + " - " + error + ".", s.json), -1);
+          FailureReport("DIFF", "Cannot read " + s.operands[i] + " - " + error + ".", s.json), -1,
+          s.json);
     }
   }
   Comparison diff = Compare(a.prediction.records, b.prediction.records, true, true);
   int code = a.errors > 0 || b.errors > 0 ? -1 : diff.records.empty() ? 0 : 1;
-  return Emit(DiffReport(s.operands[0], s.operands[1], diff, a, b, s.json), code);
+  return Emit(DiffReport(s.operands[0], s.operands[1], diff, a, b, s.json), code, s.json);
 }
 
 }  // namespace
@@ -137,7 +142,7 @@ CheckSettings ParseCheckArguments(int argc, const char* const* argv) {
 
 int CheckMain(int argc, char** argv) {
   const CheckSettings s = ParseCheckArguments(argc, argv);
-  if (s.help) return Emit(kCheckHelp, 0);
+  if (s.help) return Emit(kCheckHelp, 0, false);
   switch (s.command) {
     case CheckSettings::Command::kNone:
       return Usage("No command: CHECK, PLAN or DIFF.");

@@ -58,21 +58,6 @@ int HoseNumberOf(const std::string& lower) {
   return -1;
 }
 
-size_t Distance(const std::string& a, const std::string& b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
 // The known key nearest to an unknown one, within two edits; empty if none.
 std::string NearestKey(Table table, const std::vector<std::string>& known,
                        const std::string& lower) {
@@ -87,7 +72,10 @@ std::string NearestKey(Table table, const std::vector<std::string>& known,
   std::string nearest;
   size_t best = 3;
   for (const std::string& name : candidates) {
-    const size_t d = Distance(lower, pl::Lower(name));
+    // The distance is at least the difference in length.
+    const size_t longer = std::max(lower.size(), name.size());
+    if (longer - std::min(lower.size(), name.size()) >= best) continue;
+    const size_t d = EditDistance(lower, pl::Lower(name));
     if (d < best) {
       best = d;
       nearest = name;
@@ -118,6 +106,21 @@ void WarnHoseNotRead(CheckContext& ctx, const FileScan::Section& s, const FileSc
 }
 
 }  // namespace
+
+size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
 
 void CheckOtherKeys(CheckContext& ctx, Table table, const FileScan::Section& s, int hoses) {
   const std::vector<std::string> known = KnownKeys(table);

@@ -46,8 +46,8 @@ struct CheckContext {
   int32_t walkEnd[kTableCount] = {};  // 0 until WalkEnd has walked the table
 };
 
-// A value for a message: in double quotes, control characters as "?".
-std::string Quoted(std::string_view bytes);
+// The number of single-character edits that turn a into b.
+size_t EditDistance(std::string_view a, std::string_view b);
 // A hose key of hose h from its pattern ("Hose%dTank").
 std::string HoseKey(const char* pattern, int h);
 

@@ -105,7 +105,7 @@ FileScan::Found MarkRead(CheckContext& ctx, const FileScan::Section& s, const st
   // The line's key begins with the key: it is another key when it is longer.
   if (f.lineKey.size() != key.size()) {
     ctx.Warn(f.line, s.name, key,
-             "the line " + std::string(f.lineKey) + " is read as " + key +
+             "the line " + FileText(f.lineKey) + " is read as " + key +
                  (secret ? "" : ": IMPORT writes " + Quoted(pl::Unquote(f.value))));
   }
   return f;

@@ -36,6 +36,31 @@ FileScan::FileScan(std::string bytes) : bytes_(std::move(bytes)) {
   }
 }
 
+namespace {
+
+// The key name on a line: after blanks, up to the first blank, "=", line end
+// or NUL.
+std::string_view NameOf(std::string_view text) {
+  size_t first = 0;
+  while (first < text.size() && text[first] == ' ') ++first;
+  size_t end = first;
+  while (end < text.size() && text[end] != ' ' && text[end] != '=' && text[end] != '\r' &&
+         text[end] != '\n' && text[end] != '\0') {
+    ++end;
+  }
+  return text.substr(first, end - first);
+}
+
+}  // namespace
+
+std::string_view FileScan::NameOnLine(int line) const {
+  if (line < 1 || static_cast<size_t>(line) > lineStarts_.size()) return std::string_view();
+  const std::string_view all(bytes_);
+  const size_t begin = lineStarts_[static_cast<size_t>(line) - 1];
+  const std::string_view text = all.substr(begin, pl::LineLength(all, begin));
+  return pl::IsBracketLine(text) ? std::string_view() : NameOf(text);
+}
+
 const FileScan::Section* FileScan::Find(std::string_view name) const {
   auto it = first_.find(pl::Lower(name));
   return it == first_.end() ? nullptr : &sections_[it->second];
@@ -59,15 +84,9 @@ const std::vector<FileScan::LineRef>& FileScan::LinesOf(const Section& section) 
     LineRef ref;
     ref.text = body.substr(pos, len);
     ref.line = ++number;
-    size_t first = 0;
-    while (first < ref.text.size() && ref.text[first] == ' ') ++first;
+    ref.name = NameOf(ref.text);
+    const size_t first = static_cast<size_t>(ref.name.data() - ref.text.data());
     ref.blank = first < ref.text.size() && (ref.text[first] == '\r' || ref.text[first] == '\n');
-    size_t end = first;
-    while (end < ref.text.size() && ref.text[end] != ' ' && ref.text[end] != '=' &&
-           ref.text[end] != '\r' && ref.text[end] != '\n' && ref.text[end] != '\0') {
-      ++end;
-    }
-    ref.name = ref.text.substr(first, end - first);
     lines_.push_back(ref);
     pos += len;
   }

@@ -48,6 +48,8 @@ class FileScan {
   Found FindKey(const Section& section, std::string_view key) const;
   std::vector<KeyLine> Keys(const Section& section) const;
   int LineAt(size_t offset) const;
+  // The key name on a line (1 the first); empty for a header or no line.
+  std::string_view NameOnLine(int line) const;
 
  private:
   // A line of a section's body, as split once for all the searches in it.

@@ -56,15 +56,19 @@ bool Value::Same(const Value& other) const {
 }
 
 std::string Value::Show() const {
-  char buffer[64];
   switch (kind) {
     case Kind::kInt:
-      std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(number));
-      return buffer;
+      return std::to_string(number);
     case Kind::kAmount: {
+      // Every digit, however wide the amount (a double reaches 309 digits).
       const bool fourth = std::fabs(amount) < 9e14 && Scaled(amount) % 10 != 0;
-      std::snprintf(buffer, sizeof buffer, fourth ? "%.4f" : "%.3f", amount);
-      return buffer;
+      const char* format = fourth ? "%.4f" : "%.3f";
+      const int length = std::snprintf(nullptr, 0, format, amount);
+      if (length <= 0) return std::string();
+      std::string out(static_cast<size_t>(length) + 1, '\0');
+      std::snprintf(&out[0], out.size(), format, amount);
+      out.resize(static_cast<size_t>(length));
+      return out;
     }
     case Kind::kText: {
       std::string out = "\"";
@@ -97,7 +101,7 @@ std::string Value::Json() const {
     if (c == '"' || c == '\\') {
       out.push_back('\\');
       out.push_back(static_cast<char>(c));
-    } else if (c < 0x20) {
+    } else if (c < 0x20 || c == 0x7F) {
       char escape[8];
       std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
       out.append(escape);

@@ -32,7 +32,8 @@ struct Value {
   // the fourth is not 0), texts in double quotes, byte for byte as the
   // console shows TarvoExtract's lines.
   std::string Show() const;
-  // A JSON value: texts as UTF-8.
+  // A JSON value: texts as UTF-8 with control characters and DEL escaped,
+  // amounts with every digit (null when not finite).
   std::string Json() const;
   // True for a text holding a character that the file cannot carry (above
   // 255): IMPORT writes it as "?".

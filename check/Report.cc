@@ -52,18 +52,19 @@ std::string FindingsText(const std::vector<Finding>& findings, Finding::Level mi
   std::stable_partition(order.begin(), order.end(), [](const std::string& s) { return s.empty(); });
   std::string out;
   for (const std::string& section : order) {
-    out += section.empty() ? "The file\n" : "[" + section + "]\n";
+    out += section.empty() ? "The file\n" : "[" + ShownName(section) + "]\n";
+    // Keys are cut, so the columns stay narrow whatever the file's names.
     size_t lineWidth = 0, keyWidth = 0;
     for (const Finding* f : groups[section]) {
       lineWidth =
           std::max(lineWidth, (f->line > 0 ? "line " + std::to_string(f->line) : "").size());
-      keyWidth = std::max(keyWidth, f->key.size());
+      keyWidth = std::max(keyWidth, ShownName(f->key).size());
     }
     for (const Finding* f : groups[section]) {
       std::string line = f->line > 0 ? "line " + std::to_string(f->line) : "";
       out += "  " + Pad(line, lineWidth) + "  " +
-             (keyWidth > 0 ? Pad(f->key, keyWidth) + "  " : "") + Pad(LevelWord(f->level), 7) +
-             "  " + f->message + "\n";
+             (keyWidth > 0 ? Pad(ShownName(f->key), keyWidth) + "  " : "") +
+             Pad(LevelWord(f->level), 7) + "  " + MessageForPeople(f->message) + "\n";
     }
     out += "\n";
   }
@@ -79,7 +80,8 @@ std::string FindingsJson(const std::vector<Finding>& findings, bool errorsOnly) 
     first = false;
     out += "\n    {\"level\": \"" + std::string(LevelWord(f.level)) +
            "\", \"line\": " + std::to_string(f.line) + ", \"section\": " + JsonBytes(f.section) +
-           ", \"key\": " + JsonBytes(f.key) + ", \"message\": " + JsonBytes(f.message) + "}";
+           ", \"key\": " + JsonBytes(f.key) +
+           ", \"message\": " + JsonBytes(MessageAsIs(f.message)) + "}";
   }
   out += first ? "]" : "\n  ]";
   return out;

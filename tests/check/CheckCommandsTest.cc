@@ -1,8 +1,18 @@
 // TarvoCheck's command line and exit codes: 0 nothing to report, 1 something
-// to report, -1 (255) an error. DIFF and PLAN never show a password.
+// to report, -1 (255) an error. DIFF and PLAN never show a password; hostile
+// files and streams.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "check/Records.h"
 #include "tests/support/E2E.h"
 
 namespace {
@@ -102,6 +112,89 @@ TEST(CheckCommands, PlanReadsTheControllerAndWritesNothing) {
   }
 
   EXPECT_EQ(e2e::RunCheck({"PLAN", path, e2e::NoServer()}).exitCode, 255);
+}
+
+// Whatever the finding, a line that may hold a password is never quoted;
+// the text report stays in proportion to the file (names and values cut),
+// while JSON carries them whole and exact, DEL escaped.
+TEST(CheckCommands, HostileLinesInTheReports) {
+  const std::string longKey(100000, 'K'), longValue(100000, 'x');
+  std::string bytes =
+      "[Attendant01]\r\nNumber=1\r\nName=Jose\r\nPasswordS3cretA=1\r\nPassword:S3cretB\r\n"
+      "Pasword:S3cretC\r\nShiftAStart=x\x7fy\r\nShiftAEnd=" +
+      longValue + "\r\nEnabled=1\r\n[Client001]\r\nNumber=1\r\nPassword:S3cretD\r\n";
+  for (int i = 0; i < 200; ++i) bytes += "Unknown" + std::to_string(i) + "=1\r\n";
+  bytes += longKey + "=1\r\n";
+  const std::string path = Write(bytes);
+
+  e2e::Run text = e2e::RunCheck({"CHECK", path});
+  EXPECT_EQ(text.exitCode, 1);
+  EXPECT_LT(text.out.size(), 40000u) << "every line padded to the longest key";
+  EXPECT_NE(text.out.find(longKey.substr(0, 40) + "...  warning"), std::string::npos);
+  EXPECT_NE(text.out.find("\"" + longValue.substr(0, 40) + "...\" is not a whole number"),
+            std::string::npos);
+  EXPECT_NE(text.out.find("\"x?y\""), std::string::npos);
+
+  e2e::Run js = e2e::RunCheck({"CHECK", path, "/JSON"});
+  EXPECT_EQ(js.exitCode, 1);
+  EXPECT_NE(js.out.find("x\\u007fy"), std::string::npos);
+  json doc = json::parse(js.out, nullptr, false);
+  ASSERT_TRUE(doc.is_object()) << js.out.substr(0, 2000);
+  bool wholeKey = false, wholeValue = false;
+  for (const json& f : doc["findings"]) {
+    wholeKey = wholeKey || f["key"] == longKey;
+    wholeValue = wholeValue || f["message"].get<std::string>().find(longValue + "\"") == 1;
+  }
+  EXPECT_TRUE(wholeKey && wholeValue);
+  for (const std::string& out : {text.out, js.out}) {
+    EXPECT_EQ(out.find("S3cret"), std::string::npos) << out.substr(0, 3000);
+  }
+}
+
+// A pipe or FIFO is read once, to its end, however its writer delivers it.
+TEST(CheckCommands, FifosAreReadWhole) {
+  const std::string fifo = e2e::TempDir() + "/station.ini";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string file = Write(kStation);
+  auto run = [&](const std::vector<std::string>& args) {
+    std::thread writer([&] {
+      const int fd = open(fifo.c_str(), O_WRONLY);
+      if (fd < 0) return;
+      const std::string bytes = kStation;
+      const size_t half = bytes.size() / 2;
+      EXPECT_EQ(write(fd, bytes.data(), half), static_cast<ssize_t>(half));
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      EXPECT_EQ(write(fd, bytes.data() + half, bytes.size() - half),
+                static_cast<ssize_t>(bytes.size() - half));
+      close(fd);
+    });
+    e2e::Run result = e2e::RunCheck(args);
+    // A reader that never came leaves the writer waiting: release it.
+    const int unblock = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    writer.join();
+    if (unblock >= 0) close(unblock);
+    return result;
+  };
+  e2e::Run check = run({"CHECK", fifo});
+  EXPECT_NE(check.out.find("attendants        1\n  card clients      1\n"), std::string::npos)
+      << check.out;
+  e2e::Run diff = run({"DIFF", fifo, file});
+  EXPECT_EQ(diff.exitCode, 0) << diff.out;
+  EXPECT_NE(diff.out.find("0 records differ, 0 only in"), std::string::npos) << diff.out;
+}
+
+// Amounts of any width are written with every digit, and JSON stays valid.
+TEST(CheckCommands, WideAmountsAreWrittenWhole) {
+  for (double amount : {1.5e61, -1.7e308, 1234.5678}) {
+    const Value v = Value::Amount(amount);
+    char expected[400];
+    std::snprintf(expected, sizeof expected, amount == 1234.5678 ? "%.4f" : "%.3f", amount);
+    EXPECT_EQ(v.Show(), expected);
+    json parsed = json::parse(v.Json(), nullptr, false);
+    ASSERT_TRUE(parsed.is_number()) << v.Json();
+    EXPECT_DOUBLE_EQ(parsed.get<double>(), amount);
+  }
+  EXPECT_EQ(Value::Text(u"a\x7f").Json(), "\"a\\u007f\"");
 }
 
 }  // namespace
