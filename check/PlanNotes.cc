@@ -88,9 +88,12 @@ void FindHoseMoves(const std::vector<Record>& controller, const std::vector<Reco
     ends[r.id] = Place{r.pumpId, r.hose};
     const auto was = held.find(r.id);
     if (was == held.end() || was->second.first == r.pumpId) continue;
-    const HoseMove m{r.id,     was->second.first,
-                     was->second.second, r.pumpId,
-                     r.hose,   PlaceOf(plan->records, was->second.first)};
+    const HoseMove m{r.id,
+                     was->second.first,
+                     was->second.second,
+                     r.pumpId,
+                     r.hose,
+                     PlaceOf(plan->records, was->second.first)};
     plan->moves.push_back(m);
     NoteMove(plan, m);
   }
@@ -110,12 +113,10 @@ std::string HoseNotesText(const Comparison& plan, size_t at) {
   std::vector<std::pair<int32_t, std::string>> blocks;
   for (const HoseMove& m : plan.moves) {
     if (m.at != at) continue;
-    blocks.emplace_back(m.fromPump, HoseName(m.fromPump, m.fromHose) + " (id " +
-                                        std::to_string(m.id) + ") moves to " +
-                                        SectionName(Table::kPump, m.toPump) +
-                                        (m.toHose == m.fromHose
-                                             ? ""
-                                             : " as Hose" + std::to_string(m.toHose)));
+    blocks.emplace_back(m.fromPump,
+                        HoseName(m.fromPump, m.fromHose) + " (id " + std::to_string(m.id) +
+                            ") moves to " + SectionName(Table::kPump, m.toPump) +
+                            (m.toHose == m.fromHose ? "" : " as Hose" + std::to_string(m.toHose)));
   }
   for (const SharedNumber& s : plan.shared) {
     if (s.at != at) continue;

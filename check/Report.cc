@@ -330,7 +330,8 @@ std::string DiffReport(const std::string& a, const std::string& b, const Compari
   for (const RecordChange& rc : diff.records) {
     out += RecordBlock(rc, "only in " + a, "only in " + b) + "\n";
   }
-  for (const auto* c : {&checkA, &checkB}) out += ErrorsText(*c, "IMPORT of " + (c == &checkA ? a : b));
+  for (const auto* c : {&checkA, &checkB})
+    out += ErrorsText(*c, "IMPORT of " + (c == &checkA ? a : b));
   out += Plural(diff.changed, "record differs", "records differ") + ", " +
          std::to_string(diff.onlyBefore) + " only in " + a + ", " + std::to_string(diff.added) +
          " only in " + b + "\n";
