@@ -5,6 +5,7 @@
 #include "check/Check.h"
 #include "check/Compare.h"
 #include "check/Controller.h"
+#include "check/PlanNotes.h"
 #include "check/Prediction.h"
 #include "check/Report.h"
 #include "client/CheckResult.h"
@@ -27,7 +28,7 @@ const char kCheckHelp[] =
     "  /JSON   one JSON document instead of the report\n"
     "\n"
     "Exit code: 0 nothing to report, 1 something to report, -1 an error (the file cannot be\n"
-    "read, the logon fails, or the import would stop part-way).\n";
+    "read, the logon fails, or the import would stop part-way or give a hose to a later pump).\n";
 
 namespace {
 
@@ -97,7 +98,8 @@ int Plan(const CheckSettings& s) {
     return Emit(FailureReport("PLAN", error, s.json), -1, s.json);
   }
   Comparison plan = Compare(controller, check.prediction.records, false, false);
-  int code = check.errors > 0 ? -1 : plan.records.empty() ? 0 : 1;
+  FindHoseMoves(controller, check.prediction.records, &plan);
+  int code = check.errors > 0 ? -1 : plan.records.empty() && plan.shared.empty() ? 0 : 1;
   return Emit(PlanReport(path, server, plan, check, s.json), code, s.json);
 }
 

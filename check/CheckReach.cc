@@ -249,6 +249,7 @@ void CheckSections(CheckContext& ctx) {
     ctx.used.clear();
     const int hoses = CheckRecordKeys(ctx, *rule, s, n);
     CheckReferences(ctx, rule->table, s, n);
+    if (rule->table == Table::kPump) CheckHoseOwners(ctx, s, n, hoses);
     CheckOtherKeys(ctx, rule->table, s, hoses);
   }
 }

@@ -1,6 +1,7 @@
 // References from a written record to others: to records IMPORT does not
-// write (passed on untested), and to identifiers below 1 that IMPORT writes
-// all the same (a controller that validates identifiers refuses them).
+// write (passed on untested), to identifiers below 1 that IMPORT writes all
+// the same (a controller that validates identifiers refuses them), and to a
+// hose that an earlier pump's section names too.
 #include <string>
 
 #include "check/CheckRules.h"
@@ -63,5 +64,34 @@ void CheckReferences(CheckContext& ctx, Table table, const FileScan::Section& s,
     if (ctx.file.FindKey(s, field.key).found && id >= 1 && !ctx.Written(field.refersTo, id)) {
       WarnNotWritten(ctx, s, field, id);
     }
+  }
+}
+
+void CheckHoseOwners(CheckContext& ctx, const FileScan::Section& s, int32_t n, int hoses) {
+  for (int h = 1; h <= hoses; ++h) {
+    const std::string key = HoseKey("Hose%dID", h);
+    const int32_t id = ctx.IntOf(s, key);
+    // The other pump whose write of the hose comes last before this pump's;
+    // none when this hose is not written (the import stops before it).
+    int32_t before = 0, beforeHose = 0;
+    bool written = false;
+    for (const SetCall& c : ctx.check->prediction.calls) {
+      if (c.call != Spec(Table::kHose).setCall || c.args[0].number != id) continue;
+      const int32_t pump = static_cast<int32_t>(c.args[2].number);
+      const int32_t number = static_cast<int32_t>(c.args[1].number);
+      written = pump == n && number == h;
+      if (written) break;
+      if (pump != n) {
+        before = pump;
+        beforeHose = number;
+      }
+    }
+    if (!written || before == 0) continue;
+    const std::string earlier = SectionName(Table::kPump, before);
+    ctx.Add(Finding::Level::kError, ctx.file.FindKey(s, key).line, s.name, key,
+            "hose " + std::to_string(id) + " is " + earlier + "'s Hose" +
+                std::to_string(beforeHose) +
+                " too: IMPORT writes it twice and this pump, written later, takes it; " + earlier +
+                " loses it");
   }
 }

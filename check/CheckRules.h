@@ -6,6 +6,7 @@
 //   CheckReach.cc       which sections IMPORT reaches, and why not the others
 //   CheckValues.cc      the keys IMPORT reads from a section it writes
 //   CheckReferences.cc  the references of such a section to other records
+//                       (a pump's hoses among them)
 //   CheckOtherKeys.cc   the lines of such a section that IMPORT does not read
 #pragma once
 
@@ -79,6 +80,11 @@ int CheckRecordKeys(CheckContext& ctx, const StepRule& rule, const FileScan::Sec
 // Warns of the references of section s, record n of the table, to records
 // the prediction does not write, and to identifiers below 1 that it does.
 void CheckReferences(CheckContext& ctx, Table table, const FileScan::Section& s, int32_t n);
+
+// Errors on the hoses of pump section s, record n, of which IMPORT reads
+// `hoses`, whose identifier an earlier written pump names too: IMPORT writes
+// the hose twice and the later pump takes it from the earlier one.
+void CheckHoseOwners(CheckContext& ctx, const FileScan::Section& s, int32_t n, int hoses);
 
 // Warns that key of section s refers to record id of refersTo, below 1,
 // which IMPORT writes: a controller that validates identifiers refuses it,

@@ -2,6 +2,8 @@
 // what an IMPORT would write (PLAN), or two files as IMPORT reads them (DIFF).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,8 +31,27 @@ struct RecordChange {
   std::vector<Field> kept;
 };
 
+// A hose that the "after" records put on another pump than the "before"
+// ones.
+struct HoseMove {
+  int32_t id = 0;
+  int32_t fromPump = 0, fromHose = 0;  // pump identifier and hose number
+  int32_t toPump = 0, toHose = 0;
+  size_t at = 0;  // shown before records[at]: among the pump it leaves
+};
+
+// A pump that, with the "after" records written over the "before" ones,
+// holds two or more hoses of one number (writing a hose removes none).
+struct SharedNumber {
+  int32_t pump = 0, hose = 0;
+  std::vector<int32_t> ids;  // ascending
+  size_t at = 0;             // shown before records[at]: among that pump
+};
+
 struct Comparison {
   std::vector<RecordChange> records;  // after's order, then the before-only ones
+  std::vector<HoseMove> moves;        // PLAN only (FindHoseMoves)
+  std::vector<SharedNumber> shared;
   int changed = 0;
   int added = 0;
   int onlyBefore = 0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 
+#include "check/PlanNotes.h"
 #include "profile/FileEncoding.h"
 
 namespace {
@@ -104,9 +105,14 @@ std::string RecordBlock(const RecordChange& rc, const std::string& onlyBefore,
     case RecordChange::Kind::kOnlyBefore:
       return r.Name() + "  " + onlyBefore + "\n";
     case RecordChange::Kind::kNew:
+      // Values the file has no key for are 0 on a new record: said once
+      // for all (PLAN), not field by field.
       out = r.Name() + "  " + newWord + "\n";
-      for (const Field& f : r.fields) width = std::max(width, std::string(f.name).size());
       for (const Field& f : r.fields) {
+        if (!HasNoKey(r, f.name)) width = std::max(width, std::string(f.name).size());
+      }
+      for (const Field& f : r.fields) {
+        if (HasNoKey(r, f.name)) continue;
         out += "    " + Pad(f.name, width) + "  " + ShowValue(r, f.name, f.value) + "\n";
       }
       return out;
@@ -184,6 +190,16 @@ std::string RecordJson(const RecordChange& rc, const char* onlyBefore) {
 
 std::string Stopped(const FileCheck& check) {
   return check.prediction.result != 0 ? "true" : "false";
+}
+
+// The errors of a check under what they mean for the import (`whose`:
+// "IMPORT", "IMPORT of a.ini"); empty when there are none.
+std::string ErrorsText(const FileCheck& check, const std::string& whose) {
+  if (check.errors == 0 && check.prediction.result == 0) return std::string();
+  return whose +
+         (check.prediction.result != 0 ? " would stop part-way:\n\n"
+                                       : " would not do what the file says:\n\n") +
+         FindingsText(check.findings, Finding::Level::kError);
 }
 
 }  // namespace
@@ -266,14 +282,15 @@ std::string PlanReport(const std::string& path, const std::string& server, const
            ",\n  \"changed\": " + std::to_string(plan.changed) +
            ",\n  \"new\": " + std::to_string(plan.added) +
            ",\n  \"controllerOnly\": " + std::to_string(plan.onlyBefore) +
-           ",\n  \"kept\": " + std::to_string(plan.keeping) + "\n}\n";
+           ",\n  \"kept\": " + std::to_string(plan.keeping) + ",\n  " + HoseNotesJson(plan) +
+           ",\n  " + ZeroedJson(plan) + "\n}\n";
     return out;
   }
   std::string out = "PLAN " + path + " against " + server + "\n\n";
-  for (const RecordChange& rc : plan.records) out += RecordBlock(rc, onlyBefore, "new") + "\n";
-  if (check.errors > 0) {
-    out += "IMPORT would stop part-way:\n\n" + FindingsText(check.findings, Finding::Level::kError);
+  for (size_t i = 0; i < plan.records.size(); ++i) {
+    out += HoseNotesText(plan, i) + RecordBlock(plan.records[i], onlyBefore, "new") + "\n";
   }
+  out += HoseNotesText(plan, plan.records.size()) + ZeroedText(plan) + ErrorsText(check, "IMPORT");
   out += Plural(plan.changed, "record changes", "records change") + ", " +
          std::to_string(plan.added) + " new, " + std::to_string(plan.onlyBefore) +
          " in the controller only";
@@ -281,7 +298,7 @@ std::string PlanReport(const std::string& path, const std::string& server, const
     out += ", " + Plural(plan.keeping, "record keeps", "records keep") +
            " price levels IMPORT does not write";
   }
-  out += "\n";
+  out += HoseNotesSummary(plan) + "\n";
   return out;
 }
 
@@ -313,12 +330,8 @@ std::string DiffReport(const std::string& a, const std::string& b, const Compari
   for (const RecordChange& rc : diff.records) {
     out += RecordBlock(rc, "only in " + a, "only in " + b) + "\n";
   }
-  for (const auto* c : {&checkA, &checkB}) {
-    if (c->prediction.result != 0) {
-      out += "IMPORT of " + (c == &checkA ? a : b) + " would stop part-way:\n\n" +
-             FindingsText(c->findings, Finding::Level::kError);
-    }
-  }
+  for (const auto* c : {&checkA, &checkB})
+    out += ErrorsText(*c, "IMPORT of " + (c == &checkA ? a : b));
   out += Plural(diff.changed, "record differs", "records differ") + ", " +
          std::to_string(diff.onlyBefore) + " only in " + a + ", " + std::to_string(diff.added) +
          " only in " + b + "\n";

@@ -114,6 +114,82 @@ TEST(CheckCommands, PlanReadsTheControllerAndWritesNothing) {
   EXPECT_EQ(e2e::RunCheck({"PLAN", path, e2e::NoServer()}).exitCode, 255);
 }
 
+json SampleStation() {
+  return json::parse(e2e::ReadFile(TARVO_SOURCE_DIR "/examples/sample-station.json"));
+}
+
+// The sample station's file with `from` replaced by `to`.
+std::string EditedSample(const std::string& from, const std::string& to) {
+  std::string bytes = e2e::ReadFile(TARVO_SOURCE_DIR "/tests/golden/sample-station.ini");
+  const size_t at = bytes.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) bytes.replace(at, from.size(), to);
+  return bytes;
+}
+
+// IMPORT keeps the measures the controller holds: a PLAN of a fresh EXPORT
+// has nothing to change, whatever the tanks' and hoses' measures.
+TEST(CheckCommands, PlanOfAFreshExportChangesNothing) {
+  json fixture = SampleStation();
+  for (json& pump : fixture["pumps"]) {
+    for (json& hose : pump["hoses"]) hose["measures"] = {12.5, 3.0, 0.25, hose["id"]};
+  }
+  e2e::Emulator emu(fixture);
+  const std::string path = e2e::TempDir() + "/export.ini";
+  ASSERT_EQ(e2e::RunTarvo({"EXPORT", path, emu.Server()}).exitCode, 0);
+  e2e::Run run = e2e::RunCheck({"PLAN", path, emu.Server()});
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(run.out.find("\n0 records change, 0 new, 0 in the controller only\n"),
+            std::string::npos)
+      << run.out;
+}
+
+// A hose that changes pumps is told under both pumps; a pump that keeps the
+// controller's hose 1 beside the file's is told so; new tanks and hoses get
+// 0 for their measures, said once per table.
+TEST(CheckCommands, PlanSaysWhereHosesGo) {
+  e2e::Emulator emu(SampleStation());
+  // Pump08's section renamed Pump09, Pump01's hose 11 given id 111, a new tank.
+  std::string renamed = EditedSample("[Pump08]\r\nNumber=8\r\n", "[Pump09]\r\nNumber=9\r\n");
+  renamed.replace(renamed.find("Hose1ID=11\r\n"), 12, "Hose1ID=111\r\n");
+  renamed += "[Tank05]\r\nNumber=5\r\nName=Novo\r\nGrade=1\r\nType=1\r\nCapacity=9.000\r\n"
+             "Diameter=1.000\r\nTankGauge=0\r\nProbe=0\r\n";
+  const std::string path = Write(renamed);
+  e2e::Run run = e2e::RunCheck({"PLAN", path, emu.Server()});
+  EXPECT_EQ(run.exitCode, 1) << run.out;
+  for (const char* said :
+       {"\nPump01 will have two hoses numbered 1: ids 11 and 111 (IMPORT removes no hose)\n",
+        "\nPump08 Hose1 (id 81) moves to Pump09\n\nPump08 Hose2 (id 82) moves to Pump09\n",
+        "Pump09 Hose1  changes\n    PumpId  8 -> 9  (id 81 moves from Pump08 Hose1)\n",
+        "\nIMPORT passes 0 for the measures of 1 new tank: the file has no keys for them\n"
+        "IMPORT passes 0 for the measures of 1 new hose: the file has no keys for them\n\n",
+        ", 2 hoses move to another pump, 1 pump with two hoses of one number\n"}) {
+    EXPECT_NE(run.out.find(said), std::string::npos) << said << "\n" << run.out;
+  }
+  EXPECT_EQ(run.out.find("    M1 "), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("    H1 "), std::string::npos) << run.out;
+  json doc = json::parse(e2e::RunCheck({"PLAN", path, emu.Server(), "/JSON"}).out, nullptr, false);
+  ASSERT_TRUE(doc.is_object());
+  EXPECT_EQ(doc["hoseMoves"][0], (json{{"id", 81}, {"from", "Pump08 Hose1"}, {"to", "Pump09 Hose1"}}));
+  EXPECT_EQ(doc["sharedHoseNumbers"],
+            json::parse(R"([{"pump": "Pump01", "hose": 1, "ids": [11, 111]}])"));
+  EXPECT_EQ(doc["newRecordsWithZeroMeasures"], (json{{"tanks", 1}, {"hoses", 1}}));
+
+  // Pump08 copied as Pump09 with its hose ids: the hoses move too, and it is
+  // an error, not what the file says.
+  const std::string sample = EditedSample("", "");
+  const size_t pump8 = sample.find("[Pump08]");
+  std::string copy = sample.substr(pump8, sample.find("[Attendant01]") - pump8);
+  copy.replace(0, 18, "[Pump09]\r\nNumber=9");
+  run = e2e::RunCheck({"PLAN", Write(sample + copy), emu.Server()});
+  EXPECT_EQ(run.exitCode, 255) << run.out;
+  EXPECT_NE(run.out.find("\nPump08 Hose1 (id 81) moves to Pump09\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("IMPORT would not do what the file says:\n\n[Pump09]\n  line "),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("hose 81 is Pump08's Hose1 too"), std::string::npos) << run.out;
+}
+
 // Whatever the finding, a line that may hold a password is never quoted;
 // the text report stays in proportion to the file (names and values cut),
 // while JSON carries them whole and exact, DEL escaped.
