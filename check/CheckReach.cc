@@ -249,6 +249,7 @@ void CheckSections(CheckContext& ctx) {
     ctx.used.clear();
     const int hoses = CheckRecordKeys(ctx, *rule, s, n);
     CheckReferences(ctx, rule->table, s, n);
+    CheckTexts(ctx, rule->table, s);
     CheckOtherKeys(ctx, rule->table, s, hoses);
   }
 }
