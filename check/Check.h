@@ -14,7 +14,8 @@
 // A finding's message is plain text in which the file's own bytes (a value,
 // a key as its line spells it) stand between markers, so that each report
 // shows them its own way: the text report cut after kShownBytes with a
-// visible mark, JSON exactly as the file holds them. A marker begins with
+// visible mark and control characters written visibly ("\t"), JSON exactly
+// as the file holds them. A marker begins with
 // LF, which no line's bytes hold.
 constexpr size_t kShownBytes = 40;
 
@@ -31,11 +32,13 @@ std::string MessageAsIs(const std::string& message);
 std::string MessageReplacing(const std::string& message,
                              std::string (*replace)(std::string_view bytes, bool quoted));
 // A key or section name for the text report: cut after kShownBytes, with a
-// mark.
+// mark, control characters written visibly.
 std::string ShownName(std::string_view name);
 
 struct Finding {
-  enum class Level { kWarning, kError };
+  // A note tells of what a real value may hold (EXPORT writes it back as it
+  // is): shown, but neither a warning nor an error.
+  enum class Level { kWarning, kError, kNote };
   Level level = Level::kWarning;
   int line = 0;         // 0: the file as a whole, or a key that has no line
   std::string section;  // as named in the file; empty for the file as a whole
@@ -48,6 +51,7 @@ struct FileCheck {
   std::vector<Finding> findings;  // sorted by line, file-wide ones first
   int errors = 0;
   int warnings = 0;
+  int notes = 0;
 };
 
 class CProfile;

@@ -77,6 +77,11 @@ void CheckContext::Warn(int line, const std::string& section, const std::string&
   Add(Finding::Level::kWarning, line, section, key, std::move(message));
 }
 
+void CheckContext::Note(int line, const std::string& section, const std::string& key,
+                        std::string message) {
+  Add(Finding::Level::kNote, line, section, key, std::move(message));
+}
+
 bool CheckContext::Written(Table table, int32_t id) const {
   return written[static_cast<size_t>(table)].count(id) != 0;
 }
@@ -106,6 +111,8 @@ void SortAndCount(FileCheck* check) {
   for (const Finding& f : check->findings) {
     if (f.level == Finding::Level::kError) {
       ++check->errors;
+    } else if (f.level == Finding::Level::kNote) {
+      ++check->notes;
     } else {
       ++check->warnings;
     }
@@ -124,6 +131,7 @@ bool CheckProfile(CProfile& profile, ClientLibrary* controller, FileCheck* check
   FileScan file(profile.Content());
   CheckContext ctx(file, profile.Encoding(), check);
   CheckWholeFile(ctx);
+  CheckSpreadsheetSave(ctx);
   CheckSections(ctx);
   SortAndCount(check);
   return true;

@@ -129,6 +129,8 @@ void CheckOtherKeys(CheckContext& ctx, Table table, const FileScan::Section& s, 
     if (std::find(ctx.used.begin(), ctx.used.end(), k.line) != ctx.used.end()) continue;
     // A line meant as a comment matches no key; it is no one's typo.
     if (k.name[0] == ';' || k.name[0] == '#') continue;
+    // An empty row of a spreadsheet's save: the warning on the save tells of it.
+    if (!ctx.savedEnd.empty() && k.name == ctx.savedEnd) continue;
     // A line that looks like a header is told of as such.
     if (!HeaderLookalike(k.text).empty()) continue;
     const std::string lower = pl::Lower(k.name);
@@ -150,6 +152,13 @@ void CheckOtherKeys(CheckContext& ctx, Table table, const FileScan::Section& s, 
       continue;
     }
     const std::string nearest = NearestKey(table, known, lower);
+    // Other readers skip a tab before a key; IMPORT skips blanks only.
+    if (k.name[0] == '\t' && !nearest.empty()) {
+      ctx.Warn(k.line, s.name, std::string(k.name),
+               "a tab before the key: IMPORT skips blanks only, so it does not read this line as " +
+                   nearest);
+      continue;
+    }
     ctx.Warn(k.line, s.name, std::string(k.name),
              "unknown key" +
                  (nearest.empty() ? std::string() : " (nearest known key: " + nearest + ")") +

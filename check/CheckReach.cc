@@ -250,6 +250,7 @@ void CheckSections(CheckContext& ctx) {
     const int hoses = CheckRecordKeys(ctx, *rule, s, n);
     CheckReferences(ctx, rule->table, s, n);
     if (rule->table == Table::kPump) CheckHoseOwners(ctx, s, n, hoses);
+    CheckTexts(ctx, rule->table, s);
     CheckOtherKeys(ctx, rule->table, s, hoses);
   }
 }

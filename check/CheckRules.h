@@ -8,6 +8,7 @@
 //   CheckReferences.cc  the references of such a section to other records
 //                       (a pump's hoses among them)
 //   CheckOtherKeys.cc   the lines of such a section that IMPORT does not read
+//   CheckTexts.cc       the texts of such a section, and a spreadsheet's save
 #pragma once
 
 #include <cstdint>
@@ -30,6 +31,7 @@ struct CheckContext {
   void Add(Finding::Level level, int line, const std::string& section, const std::string& key,
            std::string message);
   void Warn(int line, const std::string& section, const std::string& key, std::string message);
+  void Note(int line, const std::string& section, const std::string& key, std::string message);
 
   // True when the prediction writes record id of the table.
   bool Written(Table table, int32_t id) const;
@@ -45,6 +47,7 @@ struct CheckContext {
   std::set<std::pair<int32_t, int32_t>> writtenHoses;  // (pump identifier, hose number)
   std::vector<int> used;              // the lines of the current section that IMPORT reads
   int32_t walkEnd[kTableCount] = {};  // 0 until WalkEnd has walked the table
+  std::string savedEnd;  // the separators a spreadsheet's save put after most lines, or empty
 };
 
 // The number of single-character edits that turn a into b.
@@ -96,3 +99,13 @@ void WarnIdentifierBelowOne(CheckContext& ctx, const FileScan::Section& s, const
 // (with the nearest known one), second lines of a key, and hoses past the
 // ones read (`hoses`).
 void CheckOtherKeys(CheckContext& ctx, Table table, const FileScan::Section& s, int hoses);
+
+// Warns once when most of the file's key lines end in the same separators
+// (",," from a spreadsheet's save), and keeps them in ctx.savedEnd so that
+// no text is noted for them again.
+void CheckSpreadsheetSave(CheckContext& ctx);
+
+// Notes what the texts IMPORT reads from section s hold beyond what their
+// lines seem to say: separators at the end, a " ;" comment, an unbalanced
+// double quote, blanks IMPORT keeps or drops, more characters than it keeps.
+void CheckTexts(CheckContext& ctx, Table table, const FileScan::Section& s);

@@ -31,8 +31,29 @@ std::string Cut(std::string_view bytes) {
   return std::string(bytes.substr(0, end)) + "...";
 }
 
+// Control characters written visibly ("\t", "\x01"), so that a person sees
+// a tab or a stray byte where the file holds one and nothing moves the
+// cursor.
+std::string Visible(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u != 0x7F) {
+      out.push_back(c);
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else {
+      const char* digits = "0123456789ABCDEF";
+      out += {'\\', 'x', digits[u >> 4], digits[u & 0xF]};
+    }
+  }
+  return out;
+}
+
 std::string ForPeople(std::string_view bytes, bool quoted) {
-  return quoted ? "\"" + Cut(bytes) + "\"" : Cut(bytes);
+  return quoted ? "\"" + Visible(Cut(bytes)) + "\"" : Visible(Cut(bytes));
 }
 
 std::string AsIs(std::string_view bytes, bool quoted) {
@@ -70,4 +91,4 @@ std::string MessageForPeople(const std::string& message) {
 
 std::string MessageAsIs(const std::string& message) { return MessageReplacing(message, AsIs); }
 
-std::string ShownName(std::string_view name) { return Cut(name); }
+std::string ShownName(std::string_view name) { return Visible(Cut(name)); }

@@ -14,7 +14,9 @@ std::string Pad(const std::string& s, size_t width) {
 }
 
 const char* LevelWord(Finding::Level level) {
-  return level == Finding::Level::kError ? "error" : "warning";
+  return level == Finding::Level::kError  ? "error"
+         : level == Finding::Level::kNote ? "note"
+                                          : "warning";
 }
 
 std::string Plural(int n, const char* one, const char* many) {
@@ -238,7 +240,8 @@ std::string CheckReport(const std::string& path, const FileCheck& check, bool js
     out += "},\n  \"stops\": " + Stopped(check) +
            ",\n  \"findings\": " + FindingsJson(check.findings, false) +
            ",\n  \"errors\": " + std::to_string(check.errors) +
-           ",\n  \"warnings\": " + std::to_string(check.warnings) + "\n}\n";
+           ",\n  \"warnings\": " + std::to_string(check.warnings) +
+           (check.notes > 0 ? ",\n  \"notes\": " + std::to_string(check.notes) : "") + "\n}\n";
     return out;
   }
   std::string out = "CHECK " + path + "\n\nIMPORT would write, in this order:\n";
@@ -261,7 +264,8 @@ std::string CheckReport(const std::string& path, const FileCheck& check, bool js
   if (check.prediction.result != 0) out += "and then stop, with exit code -1 (see the error)\n";
   out += "\n" + FindingsText(check.findings, Finding::Level::kWarning);
   out += Plural(check.errors, "error", "errors") + ", " +
-         Plural(check.warnings, "warning", "warnings") + "\n";
+         Plural(check.warnings, "warning", "warnings") +
+         (check.notes > 0 ? ", " + Plural(check.notes, "note", "notes") : "") + "\n";
   return out;
 }
 

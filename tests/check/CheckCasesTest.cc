@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "check/Check.h"
+#include "check/Report.h"
 #include "tests/support/E2E.h"
 
 namespace {
@@ -57,6 +60,36 @@ TEST(CheckCases, JsonCarriesTheSameFindings) {
   EXPECT_NE(text.out.find(std::to_string(doc["warnings"].get<int>()) + " warnings"),
             std::string::npos);
   EXPECT_EQ(run.out.find("1234"), std::string::npos) << "a password value in the report";
+}
+
+// A text longer than IMPORT keeps is counted in characters as IMPORT reads
+// them (UTF-16 units in a file with a mark), and told as a note: in JSON
+// with its own level and count, outside errors and warnings; a password's
+// value is never shown, however long.
+TEST(CheckCases, LongTextsAreNotes) {
+  std::string e(32767 * 2, '\0');
+  for (size_t i = 0; i < e.size(); i += 2) e.replace(i, 2, "\xC3\xA9");  // 32,767 times "é"
+  const std::string path = e2e::TempDir() + "/long.ini";
+  e2e::WriteFile(path, "\xEF\xBB\xBF[Attendant01]\r\nNumber=1\r\nName=" + e + "\r\nTag=" + e +
+                           "\xC3\xA9\r\nPassword=" + std::string(40000, '7') + "\r\nEnabled=1\r\n");
+  FileCheck check;
+  std::string error;
+  ASSERT_TRUE(CheckFile(path, &check, &error)) << error;
+  const nlohmann::json doc = nlohmann::json::parse(CheckReport(path, check, true));
+  EXPECT_EQ(doc["notes"], 2);
+  EXPECT_EQ(doc["findings"].size(), check.errors + check.warnings + check.notes);
+  std::map<std::string, std::string> notes;
+  for (const auto& f : doc["findings"]) {
+    if (f["level"] == "note") notes[f["key"]] = f["message"];
+  }
+  EXPECT_EQ(notes["Tag"], "text-cut: 32768 characters: IMPORT writes the first 32767 only");
+  EXPECT_EQ(notes["Password"], "text-cut: 40000 characters: IMPORT writes the first 32767 only");
+  EXPECT_EQ(notes.count("Name"), 0u);
+  const std::string text = CheckReport(path, check, false);
+  EXPECT_NE(text.find(", 2 notes\n"), std::string::npos) << text;
+  for (const std::string& out : {text, doc.dump()}) {
+    EXPECT_EQ(out.find("7777"), std::string::npos) << "a password's value in a report";
+  }
 }
 
 }  // namespace

@@ -209,7 +209,7 @@ TEST(CheckCommands, HostileLinesInTheReports) {
   EXPECT_NE(text.out.find(longKey.substr(0, 40) + "...  warning"), std::string::npos);
   EXPECT_NE(text.out.find("\"" + longValue.substr(0, 40) + "...\" is not a whole number"),
             std::string::npos);
-  EXPECT_NE(text.out.find("\"x?y\""), std::string::npos);
+  EXPECT_NE(text.out.find("\"x\\x7Fy\""), std::string::npos);  // DEL shown visibly
 
   e2e::Run js = e2e::RunCheck({"CHECK", path, "/JSON"});
   EXPECT_EQ(js.exitCode, 1);
