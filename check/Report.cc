@@ -300,8 +300,8 @@ std::string PlanReport(const std::string& path, const std::string& server, const
     return out;
   }
   // CHECK's findings first, so that PLAN alone tells all of them.
-  std::string out = "PLAN " + path + " against " + server + "\n\nCHECK: " + Counts(check) +
-                    "\n\n" + FindingsText(check.findings, Finding::Level::kWarning);
+  std::string out = "PLAN " + path + " against " + server + "\n\nCHECK: " + Counts(check) + "\n\n" +
+                    FindingsText(check.findings, Finding::Level::kWarning);
   for (size_t i = 0; i < plan.records.size(); ++i) {
     out += HoseNotesText(plan, i) + RecordBlock(plan.records[i], onlyBefore, "new") + "\n";
   }
