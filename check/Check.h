@@ -49,6 +49,9 @@ struct Finding {
 struct FileCheck {
   Prediction prediction;
   std::vector<Finding> findings;  // sorted by line, file-wide ones first
+  // The record sections IMPORT does not write, in the file's order (CHECK
+  // tells why in its findings).
+  std::vector<UnwrittenRecord> unwritten;
   int errors = 0;
   int warnings = 0;
   int notes = 0;

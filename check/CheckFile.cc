@@ -82,6 +82,12 @@ void CheckContext::Note(int line, const std::string& section, const std::string&
   Add(Finding::Level::kNote, line, section, key, std::move(message));
 }
 
+void CheckContext::Unwritten(const std::string& section, Table table, int32_t n,
+                             std::string reason) {
+  if (Written(table, n)) return;
+  check->unwritten.push_back(UnwrittenRecord{section, table, n, std::move(reason)});
+}
+
 bool CheckContext::Written(Table table, int32_t id) const {
   return written[static_cast<size_t>(table)].count(id) != 0;
 }

@@ -6,6 +6,7 @@
 #include "check/Compare.h"
 #include "check/Controller.h"
 #include "check/PlanNotes.h"
+#include "check/PlanRestore.h"
 #include "check/Prediction.h"
 #include "check/Report.h"
 #include "client/CheckResult.h"
@@ -99,7 +100,9 @@ int Plan(const CheckSettings& s) {
   }
   Comparison plan = Compare(controller, check.prediction.records, false, false);
   FindHoseMoves(controller, check.prediction.records, &plan);
-  int code = check.errors > 0 ? -1 : plan.records.empty() && plan.shared.empty() ? 0 : 1;
+  FindNotRestored(controller, check, &plan);
+  const bool nothing = plan.records.empty() && plan.shared.empty() && plan.notRestored.empty();
+  int code = check.errors > 0 ? -1 : nothing ? 0 : 1;
   return Emit(PlanReport(path, server, plan, check, s.json), code, s.json);
 }
 

@@ -99,12 +99,35 @@ void WarnBelowOne(CheckContext& ctx, const StepRule& rule, const FileScan::Secti
                      " that refers to it, and writes nothing from it");
 }
 
+// The reason kept with a record IMPORT does not write, for PLAN.
+const char* ReasonFor(Miss miss) {
+  switch (miss) {
+    case Miss::kBelowOne:
+      return "IMPORT does not write it: numbered below 1";
+    case Miss::kNoNumber:
+      return "IMPORT skips it as absent: no Number of 1 or more";
+    case Miss::kBeforeFirst:
+      return "IMPORT never reaches it: its walk starts later";
+    case Miss::kPastLimit:
+      return "IMPORT never reaches it: its walk ends before it";
+    case Miss::kStopped:
+      return "IMPORT never reaches it: the import stops before it";
+    case Miss::kNoGrade:
+      return "IMPORT skips it: its grade is not in the file";
+    case Miss::kAfterGap:
+      return "IMPORT never reaches it: after seven missing numbers";
+  }
+  return "";
+}
+
 // Says why IMPORT does not write section s, record n of the rule's table.
 void ReportUnreached(CheckContext& ctx, const StepRule& rule, const FileScan::Section& s,
                      int32_t n) {
   const Table t = rule.table;
   std::string message;
-  switch (ClassifyMiss(ctx, rule, s, n)) {
+  const Miss miss = ClassifyMiss(ctx, rule, s, n);
+  ctx.Unwritten(s.name, t, n, ReasonFor(miss));
+  switch (miss) {
     case Miss::kBelowOne:
       return WarnBelowOne(ctx, rule, s);
     case Miss::kNoNumber:
@@ -146,9 +169,11 @@ void WarnHeaderLookalikes(CheckContext& ctx) {
   for (size_t pos = 0; pos < all.size(); pos += pl::LineLength(all, pos)) {
     ++line;
     const std::string name = HeaderLookalike(all.substr(pos, pl::LineLength(all, pos)));
-    if (!name.empty()) {
-      ctx.Warn(line, name, "", "looks like the header of " + name + "; IMPORT does not read it");
-    }
+    if (name.empty()) continue;
+    ctx.Warn(line, name, "", "looks like the header of " + name + "; IMPORT does not read it");
+    int32_t n = 0;
+    const StepRule* rule = ParseRecordName(name, &n);
+    if (rule != nullptr) ctx.Unwritten(name, rule->table, n, "IMPORT does not read its header");
   }
 }
 
@@ -240,6 +265,7 @@ void CheckSections(CheckContext& ctx) {
     if (lookedFor && !pl::EqualsIgnoringCase(canonical, s.name)) {
       ctx.Warn(s.line, s.name, "",
                "IMPORT looks for " + canonical + ", never for this name: the section is not read");
+      ctx.Unwritten(s.name, rule->table, n, "IMPORT does not read it: it looks for " + canonical);
       continue;
     }
     if (!ctx.Written(rule->table, n)) {

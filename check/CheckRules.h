@@ -32,6 +32,9 @@ struct CheckContext {
            std::string message);
   void Warn(int line, const std::string& section, const std::string& key, std::string message);
   void Note(int line, const std::string& section, const std::string& key, std::string message);
+  // Keeps section (record n of the table) among the records IMPORT does not
+  // write, unless the prediction writes that record from another section.
+  void Unwritten(const std::string& section, Table table, int32_t n, std::string reason);
 
   // True when the prediction writes record id of the table.
   bool Written(Table table, int32_t id) const;

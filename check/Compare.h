@@ -52,6 +52,7 @@ struct Comparison {
   std::vector<RecordChange> records;  // after's order, then the before-only ones
   std::vector<HoseMove> moves;        // PLAN only (FindHoseMoves)
   std::vector<SharedNumber> shared;
+  std::vector<UnwrittenRecord> notRestored;  // PLAN only (FindNotRestored)
   int changed = 0;
   int added = 0;
   int onlyBefore = 0;

@@ -68,5 +68,13 @@ bool IsSecret(const Record& record, const char* field);
 // Fields that the file has no key for: IMPORT passes 0 for them.
 bool HasNoKey(const Record& record, const char* field);
 
+// A record section of a file that IMPORT does not write, and why.
+struct UnwrittenRecord {
+  std::string section;  // as the file names it
+  Table table = Table::kPort;
+  int32_t id = 0;
+  std::string reason;  // "IMPORT never reaches it: after seven missing numbers"
+};
+
 // The section name of record n of a table ("Pump%02d", "Client%03d").
 std::string SectionName(Table table, int32_t n);

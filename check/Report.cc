@@ -5,6 +5,7 @@
 #include <map>
 
 #include "check/PlanNotes.h"
+#include "check/PlanRestore.h"
 #include "profile/FileEncoding.h"
 
 namespace {
@@ -204,6 +205,13 @@ std::string ErrorsText(const FileCheck& check, const std::string& whose) {
          FindingsText(check.findings, Finding::Level::kError);
 }
 
+// CHECK's counts: "0 errors, 2 warnings, 1 note" (notes only when there are).
+std::string Counts(const FileCheck& check) {
+  return Plural(check.errors, "error", "errors") + ", " +
+         Plural(check.warnings, "warning", "warnings") +
+         (check.notes > 0 ? ", " + Plural(check.notes, "note", "notes") : "");
+}
+
 }  // namespace
 
 std::string JsonArgument(const std::string& text) {
@@ -263,10 +271,7 @@ std::string CheckReport(const std::string& path, const FileCheck& check, bool js
   }
   if (check.prediction.result != 0) out += "and then stop, with exit code -1 (see the error)\n";
   out += "\n" + FindingsText(check.findings, Finding::Level::kWarning);
-  out += Plural(check.errors, "error", "errors") + ", " +
-         Plural(check.warnings, "warning", "warnings") +
-         (check.notes > 0 ? ", " + Plural(check.notes, "note", "notes") : "") + "\n";
-  return out;
+  return out + Counts(check) + "\n";
 }
 
 std::string PlanReport(const std::string& path, const std::string& server, const Comparison& plan,
@@ -274,7 +279,11 @@ std::string PlanReport(const std::string& path, const std::string& server, const
   const char* onlyBefore = "in the controller only: IMPORT leaves it as it is";
   if (json) {
     std::string out = "{\n  \"command\": \"PLAN\",\n  \"file\": " + JsonArgument(path) +
-                      ",\n  \"server\": " + JsonArgument(server) + ",\n  \"records\": [";
+                      ",\n  \"server\": " + JsonArgument(server) +
+                      ",\n  \"check\": {\"findings\": " + FindingsJson(check.findings, false) +
+                      ", \"errors\": " + std::to_string(check.errors) +
+                      ", \"warnings\": " + std::to_string(check.warnings) +
+                      ", \"notes\": " + std::to_string(check.notes) + "},\n  \"records\": [";
     bool first = true;
     for (const RecordChange& rc : plan.records) {
       out += (first ? "" : ",") + RecordJson(rc, "controller only");
@@ -287,17 +296,20 @@ std::string PlanReport(const std::string& path, const std::string& server, const
            ",\n  \"new\": " + std::to_string(plan.added) +
            ",\n  \"controllerOnly\": " + std::to_string(plan.onlyBefore) +
            ",\n  \"kept\": " + std::to_string(plan.keeping) + ",\n  " + HoseNotesJson(plan) +
-           ",\n  " + ZeroedJson(plan) + "\n}\n";
+           ",\n  " + ZeroedJson(plan) + ",\n  " + NotRestoredJson(plan) + "\n}\n";
     return out;
   }
-  std::string out = "PLAN " + path + " against " + server + "\n\n";
+  // CHECK's findings first, so that PLAN alone tells all of them.
+  std::string out = "PLAN " + path + " against " + server + "\n\nCHECK: " + Counts(check) + "\n\n" +
+                    FindingsText(check.findings, Finding::Level::kWarning);
   for (size_t i = 0; i < plan.records.size(); ++i) {
     out += HoseNotesText(plan, i) + RecordBlock(plan.records[i], onlyBefore, "new") + "\n";
   }
-  out += HoseNotesText(plan, plan.records.size()) + ZeroedText(plan) + ErrorsText(check, "IMPORT");
+  out += HoseNotesText(plan, plan.records.size()) + NotRestoredText(plan) + ZeroedText(plan) +
+         ErrorsText(check, "IMPORT");
   out += Plural(plan.changed, "record changes", "records change") + ", " +
          std::to_string(plan.added) + " new, " + std::to_string(plan.onlyBefore) +
-         " in the controller only";
+         " in the controller only" + NotRestoredSummary(plan);
   if (plan.keeping > 0) {
     out += ", " + Plural(plan.keeping, "record keeps", "records keep") +
            " price levels IMPORT does not write";

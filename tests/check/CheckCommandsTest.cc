@@ -114,6 +114,56 @@ TEST(CheckCommands, PlanReadsTheControllerAndWritesNothing) {
   EXPECT_EQ(e2e::RunCheck({"PLAN", path, e2e::NoServer()}).exitCode, 255);
 }
 
+// A restore whose file has a gap of seven client numbers, into an empty
+// controller: IMPORT brings back 2 of 12 clients, and PLAN tells of the ten
+// others, with CHECK's findings (a misspelt key among them) ahead of the plan.
+TEST(CheckCommands, PlanTellsWhatIsNotRestoredAndWhatCheckFound) {
+  e2e::Emulator emu;
+  std::string bytes = "[Attendant01]\r\nNumber=1\r\nName=Jose\r\nPasword=4711\r\nEnabled=1\r\n";
+  for (int n : {1, 2, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19}) {
+    char section[64];
+    std::snprintf(section, sizeof section, "[Client%03d]\r\nNumber=%d\r\nName=C%d\r\n", n, n, n);
+    bytes += section;
+  }
+  const std::string path = Write(bytes);
+  e2e::Run run = e2e::RunCheck({"PLAN", path, emu.Server()});
+  EXPECT_EQ(run.exitCode, 1) << run.out;
+  const std::string head = "PLAN " + path + " against " + emu.Server() + "\n\nCHECK: 0 errors, ";
+  EXPECT_EQ(run.out.rfind(head, 0), 0u) << run.out;
+  const size_t misspelt = run.out.find("Pasword");
+  EXPECT_LT(misspelt, run.out.find("Attendant01  new\n")) << run.out;
+  EXPECT_NE(run.out.find("\nClient010  not restored (IMPORT never reaches it: after seven "
+                         "missing numbers)\nClient011  not restored ("),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("0 records change, 3 new, 0 in the controller only, 10 not restored\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(run.out.find("4711"), std::string::npos) << run.out;
+
+  e2e::Run js = e2e::RunCheck({"PLAN", path, emu.Server(), "/JSON"});
+  EXPECT_EQ(js.exitCode, 1);
+  json doc = json::parse(js.out, nullptr, false);
+  ASSERT_TRUE(doc.is_object()) << js.out;
+  EXPECT_EQ(doc["notRestoredCount"], 10);
+  ASSERT_EQ(doc["notRestored"].size(), 10u);
+  EXPECT_EQ(doc["notRestored"][0],
+            (json{{"section", "Client010"}, {"table", "card clients"}, {"id", 10},
+                  {"reason", "IMPORT never reaches it: after seven missing numbers"}}));
+  EXPECT_GE(doc["check"]["warnings"].get<int>(), 1);
+  bool told = false;
+  for (const json& f : doc["check"]["findings"]) told = told || f["key"] == "Pasword";
+  EXPECT_TRUE(told) << js.out;
+  EXPECT_EQ(js.out.find("4711"), std::string::npos);
+
+  // Against a controller that holds them, the ten are not lost.
+  json held = json::array();
+  for (int n = 10; n <= 19; ++n) held.push_back({{"id", n}, {"number", n}, {"name", "Kept"}});
+  e2e::Emulator full(json{{"cardClients", held}});
+  run = e2e::RunCheck({"PLAN", path, full.Server()});
+  EXPECT_EQ(run.out.find("not restored"), std::string::npos) << run.out;
+}
+
 json SampleStation() {
   return json::parse(e2e::ReadFile(TARVO_SOURCE_DIR "/examples/sample-station.json"));
 }
