@@ -117,9 +117,7 @@ int Diff(const CheckSettings& s) {
   Comparison diff = Compare(a.prediction.records, b.prediction.records, true, true);
   // A difference IMPORT does not read is a difference all the same.
   const std::vector<FileDifference> fileDiffs = DiffFiles(a, b);
-  int code = a.errors > 0 || b.errors > 0            ? -1
-             : diff.records.empty() && fileDiffs.empty() ? 0
-                                                         : 1;
+  int code = a.errors > 0 || b.errors > 0 ? -1 : diff.records.empty() && fileDiffs.empty() ? 0 : 1;
   return Emit(DiffReport(s.operands[0], s.operands[1], diff, fileDiffs, a, b, s.json), code,
               s.json);
 }

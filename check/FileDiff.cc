@@ -21,8 +21,8 @@ struct KeyLines {
 };
 
 struct SectionKeys {
-  std::string name;  // as first spelt
-  int line = 0;      // of the first header
+  std::string name;                      // as first spelt
+  int line = 0;                          // of the first header
   std::map<std::string, KeyLines> keys;  // by lower-case name
 };
 
