@@ -28,7 +28,10 @@ struct SectionKeys {
 
 // The sections of a file by lower-case name, in file order; sections of one
 // name are taken together.
-using FileKeys = std::vector<std::pair<std::string, SectionKeys>>;
+struct FileKeys {
+  std::vector<std::pair<std::string, SectionKeys>> sections;
+  std::map<std::string, size_t> at;  // index of each name in sections
+};
 
 bool Ignored(const std::string& section, const std::string& key) {
   return key[0] == ';' || key[0] == '#' || (section == "application" && key == "dategenerated");
@@ -37,12 +40,11 @@ bool Ignored(const std::string& section, const std::string& key) {
 FileKeys KeysOf(const FileCheck& check) {
   const FileScan scan(check.content);
   FileKeys file;
-  std::map<std::string, size_t> at;
   for (const FileScan::Section& s : scan.Sections()) {
     const std::string lower = pl::Lower(s.name);
-    auto inserted = at.emplace(lower, file.size());
-    if (inserted.second) file.push_back({lower, SectionKeys{s.name, s.line, {}}});
-    SectionKeys& keys = file[inserted.first->second].second;
+    auto inserted = file.at.emplace(lower, file.sections.size());
+    if (inserted.second) file.sections.push_back({lower, SectionKeys{s.name, s.line, {}}});
+    SectionKeys& keys = file.sections[inserted.first->second].second;
     for (const FileScan::KeyLine& k : scan.Keys(s)) {
       const std::string key = pl::Lower(k.name);
       if (Ignored(lower, key)) continue;
@@ -57,10 +59,8 @@ FileKeys KeysOf(const FileCheck& check) {
 }
 
 const SectionKeys* Find(const FileKeys& file, const std::string& lower) {
-  for (const auto& s : file) {
-    if (s.first == lower) return &s.second;
-  }
-  return nullptr;
+  auto it = file.at.find(lower);
+  return it == file.at.end() ? nullptr : &file.sections[it->second].second;
 }
 
 // Why IMPORT does not read section (lower-case name) of the file, said
@@ -176,7 +176,7 @@ void OnlyIn(const FileCheck& check, const std::pair<std::string, SectionKeys>& s
 std::vector<FileDifference> DiffFiles(const FileCheck& a, const FileCheck& b) {
   const FileKeys keysA = KeysOf(a), keysB = KeysOf(b);
   std::vector<FileDifference> out;
-  for (const auto& s : keysA) {
+  for (const auto& s : keysA.sections) {
     const SectionKeys* other = Find(keysB, s.first);
     if (other == nullptr) {
       OnlyIn(a, s, true, &out);
@@ -184,7 +184,7 @@ std::vector<FileDifference> DiffFiles(const FileCheck& a, const FileCheck& b) {
       DiffKeys(Side{a, s.first, &s.second}, Side{b, s.first, other}, &out);
     }
   }
-  for (const auto& s : keysB) {
+  for (const auto& s : keysB.sections) {
     if (Find(keysA, s.first) == nullptr) OnlyIn(b, s, false, &out);
   }
   return out;
