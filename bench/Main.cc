@@ -236,7 +236,7 @@ void CheckWork(benchmark::State& state, Station* s, bool diff) {
     }
     if (!CheckFile(copy, &b, &error)) return state.SkipWithError(error.c_str());
     Comparison c = Compare(a.prediction.records, b.prediction.records, true, true);
-    benchmark::DoNotOptimize(DiffReport(s->file, copy, c, a, b, false));
+    benchmark::DoNotOptimize(DiffReport(s->file, copy, c, DiffFiles(a, b), a, b, false));
   }
 }
 

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +57,14 @@ struct FileCheck {
   int errors = 0;
   int warnings = 0;
   int notes = 0;
+  // What IMPORT reads of the file, for comparing whole files: the content as
+  // the profile reads it, the key lines IMPORT reads, the sections of the
+  // records it writes, and why it writes nothing from each other record
+  // section the file holds (section names in lower case).
+  std::string content;
+  std::set<int> readLines;
+  std::set<std::string> readSections;
+  std::map<std::string, std::string> unread;
 };
 
 class CProfile;

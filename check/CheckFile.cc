@@ -21,8 +21,6 @@ CheckContext::CheckContext(const FileScan& scan, file_encoding::Mark encoding, F
   }
 }
 
-namespace {
-
 // The length of the beginning of a key name that resembles a secret key of
 // any table (within two edits, letter case ignored), or 0. Such a line may
 // hold a password: in its value, or in the name itself when nothing parts
@@ -53,6 +51,8 @@ std::string Masked(std::string_view name) {
   if (shown == 0 || shown == name.size()) return std::string(name);
   return std::string(name.substr(0, shown)) + "...";
 }
+
+namespace {
 
 std::string Hidden(std::string_view bytes, bool quoted) {
   return quoted ? std::string("(not shown)") : Masked(bytes);
@@ -134,7 +134,8 @@ bool CheckProfile(CProfile& profile, ClientLibrary* controller, FileCheck* check
   // the same content, lines as the profile reads them (a byte-order mark is
   // not part of the first line; UTF-16 is read as UTF-8).
   if (!PredictImport(profile, &check->prediction, error, controller)) return false;
-  FileScan file(profile.Content());
+  check->content = profile.Content();
+  FileScan file(check->content);
   CheckContext ctx(file, profile.Encoding(), check);
   CheckWholeFile(ctx);
   CheckSpreadsheetSave(ctx);

@@ -24,7 +24,8 @@ const char kCheckHelp[] =
     "                                                  the lines it passes over or misreads\n"
     "  TarvoCheck PLAN <INI file> [<server>]           what IMPORT would change in the\n"
     "                                                  controller (read only, default 127.0.0.1)\n"
-    "  TarvoCheck DIFF <INI file a> <INI file b>       the records and fields that differ\n"
+    "  TarvoCheck DIFF <INI file a> <INI file b>       the records and fields that differ, and\n"
+    "                                                  every other key and section\n"
     "\n"
     "  /JSON   one JSON document instead of the report\n"
     "\n"
@@ -117,8 +118,11 @@ int Diff(const CheckSettings& s) {
     }
   }
   Comparison diff = Compare(a.prediction.records, b.prediction.records, true, true);
-  int code = a.errors > 0 || b.errors > 0 ? -1 : diff.records.empty() ? 0 : 1;
-  return Emit(DiffReport(s.operands[0], s.operands[1], diff, a, b, s.json), code, s.json);
+  // A difference IMPORT does not read is a difference all the same.
+  const std::vector<FileDifference> fileDiffs = DiffFiles(a, b);
+  int code = a.errors > 0 || b.errors > 0 ? -1 : diff.records.empty() && fileDiffs.empty() ? 0 : 1;
+  return Emit(DiffReport(s.operands[0], s.operands[1], diff, fileDiffs, a, b, s.json), code,
+              s.json);
 }
 
 }  // namespace

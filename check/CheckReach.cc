@@ -269,6 +269,7 @@ void CheckSections(CheckContext& ctx) {
       continue;
     }
     if (!ctx.Written(rule->table, n)) {
+      ctx.check->unread[pl::Lower(s.name)] = WhyNotWritten(ctx, rule->table, n);
       ReportUnreached(ctx, *rule, s, n);
       continue;
     }
@@ -278,5 +279,7 @@ void CheckSections(CheckContext& ctx) {
     if (rule->table == Table::kPump) CheckHoseOwners(ctx, s, n, hoses);
     CheckTexts(ctx, rule->table, s);
     CheckOtherKeys(ctx, rule->table, s, hoses);
+    ctx.check->readSections.insert(pl::Lower(s.name));
+    ctx.check->readLines.insert(ctx.used.begin(), ctx.used.end());
   }
 }

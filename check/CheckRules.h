@@ -53,6 +53,13 @@ struct CheckContext {
   std::string savedEnd;  // the separators a spreadsheet's save put after most lines, or empty
 };
 
+// The length of the beginning of a key name that resembles a secret key (a
+// password's), or 0; such a line's value is never shown.
+size_t SecretPrefix(std::string_view name);
+// A name as shown on a line that may hold a password: up to where it stops
+// resembling the secret key.
+std::string Masked(std::string_view name);
+
 // The number of single-character edits that turn a into b.
 size_t EditDistance(std::string_view a, std::string_view b);
 // A hose key of hose h from its pattern ("Hose%dTank").

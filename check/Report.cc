@@ -319,7 +319,8 @@ std::string PlanReport(const std::string& path, const std::string& server, const
 }
 
 std::string DiffReport(const std::string& a, const std::string& b, const Comparison& diff,
-                       const FileCheck& checkA, const FileCheck& checkB, bool json) {
+                       const std::vector<FileDifference>& fileDiffs, const FileCheck& checkA,
+                       const FileCheck& checkB, bool json) {
   if (json) {
     std::string out = "{\n  \"command\": \"DIFF\",\n  \"a\": " + JsonArgument(a) +
                       ",\n  \"b\": " + JsonArgument(b) + ",\n  \"records\": [";
@@ -339,7 +340,8 @@ std::string DiffReport(const std::string& a, const std::string& b, const Compari
     out += ",\n  \"stops\": {\"a\": " + Stopped(checkA) + ", \"b\": " + Stopped(checkB) +
            "},\n  \"differ\": " + std::to_string(diff.changed) +
            ",\n  \"onlyInA\": " + std::to_string(diff.onlyBefore) +
-           ",\n  \"onlyInB\": " + std::to_string(diff.added) + "\n}\n";
+           ",\n  \"onlyInB\": " + std::to_string(diff.added) + ",\n  " +
+           FileDifferencesJson(fileDiffs) + "\n}\n";
     return out;
   }
   std::string out = "DIFF " + a + " " + b + "\n\n";
@@ -351,7 +353,7 @@ std::string DiffReport(const std::string& a, const std::string& b, const Compari
   out += Plural(diff.changed, "record differs", "records differ") + ", " +
          std::to_string(diff.onlyBefore) + " only in " + a + ", " + std::to_string(diff.added) +
          " only in " + b + "\n";
-  return out;
+  return out + FileDifferencesText(fileDiffs, a, b);
 }
 
 std::string FailureReport(const char* command, const std::string& message, bool json) {

@@ -7,12 +7,15 @@
 
 #include "check/Check.h"
 #include "check/Compare.h"
+#include "check/FileDiff.h"
 
 std::string CheckReport(const std::string& path, const FileCheck& check, bool json);
 std::string PlanReport(const std::string& path, const std::string& server, const Comparison& plan,
                        const FileCheck& check, bool json);
+// DIFF: the record comparison, then the whole files' other differences.
 std::string DiffReport(const std::string& a, const std::string& b, const Comparison& diff,
-                       const FileCheck& checkA, const FileCheck& checkB, bool json);
+                       const std::vector<FileDifference>& fileDiffs, const FileCheck& checkA,
+                       const FileCheck& checkB, bool json);
 // A run that could not be made: the file unreadable, the logon refused.
 std::string FailureReport(const char* command, const std::string& message, bool json);
 

@@ -177,6 +177,63 @@ std::string EditedSample(const std::string& from, const std::string& to) {
   return bytes;
 }
 
+// Client sections [Client<section>] holding client n.
+std::string Clients(std::vector<int> sections) {
+  std::string out;
+  for (int n : sections) {
+    char text[96];
+    std::snprintf(text, sizeof text, "[Client%03d]\r\nNumber=%d\r\nName=C%d\r\nEnabled=1\r\n", n,
+                  n, n);
+    out += text;
+  }
+  return out;
+}
+
+// DIFF compares the whole files: what IMPORT does not read or never reaches
+// differs all the same (exit 1), marked as such; DateGenerated does not.
+TEST(CheckCommands, DiffSeesTheWholeFile) {
+  const std::string a = Write(EditedSample("<date>", "2026-03-02 10:15:00"));
+  e2e::Run run = e2e::RunCheck({"DIFF", a, Write(EditedSample("<date>", "2026-03-02 10:16:00"))});
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(run.out.find("0 records differ, 0 only in "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\n0 other differences in the files"), std::string::npos) << run.out;
+
+  const std::string upgraded = Write(EditedSample("=PIF 3.1.0", "=PIF 3.2.0"));
+  run = e2e::RunCheck({"DIFF", a, upgraded});
+  EXPECT_EQ(run.exitCode, 1) << run.out;
+  EXPECT_NE(run.out.find("0 records differ, 0 only in "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\nPort01  FirmwareVersion  \"PIF 3.1.0\" -> \"PIF 3.2.0\"  (IMPORT does "
+                         "not read it)\n1 other difference in the files"),
+            std::string::npos)
+      << run.out;
+  const std::string channel = Write(EditedSample("Channels=\r\n", "Channels=15\r\n"));
+  e2e::Run js = e2e::RunCheck({"DIFF", a, channel, "/JSON"});
+  EXPECT_EQ(js.exitCode, 1) << js.out;
+  json doc = json::parse(js.out, nullptr, false);
+  ASSERT_TRUE(doc.is_object()) << js.out;
+  EXPECT_EQ(doc["fileDiffer"], 1);
+  EXPECT_EQ(doc["fileDifferences"][0], (json{{"section", "Port01"}, {"key", "Channels"}, {"a", ""},
+                                            {"b", "15"}, {"read", false},
+                                            {"reason", "IMPORT does not read it"}}));
+
+  // A restore with a gap: the verification after it shows the clients the
+  // import never reached, though the records IMPORT reads are the same.
+  const std::string full = Write(Clients({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+  const std::string gap = Write(Clients({1, 2, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19}));
+  const std::string never =
+      "  (IMPORT never reaches it: the walk stops after seven missing numbers, at Client009)\n";
+  run = e2e::RunCheck({"DIFF", gap, Write(Clients({1, 2}))});
+  EXPECT_EQ(run.exitCode, 1) << run.out;
+  EXPECT_NE(run.out.find("0 records differ, 0 only in "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\nClient010 ... Client019  only in " + gap + never), std::string::npos)
+      << run.out;
+  run = e2e::RunCheck({"DIFF", full, gap});
+  EXPECT_EQ(run.exitCode, 1) << run.out;
+  EXPECT_NE(run.out.find("Client003  only in " + full), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\nClient013 ... Client019  only in " + gap + never), std::string::npos)
+      << run.out;
+}
+
 // IMPORT keeps the measures the controller holds: a PLAN of a fresh EXPORT
 // has nothing to change, whatever the tanks' and hoses' measures.
 TEST(CheckCommands, PlanOfAFreshExportChangesNothing) {
