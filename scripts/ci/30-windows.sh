@@ -16,12 +16,6 @@ fi
 export WINEDEBUG=-all
 # Sets up the wine prefix on a first run (about 10 s); quick afterwards.
 wineboot -i
-# One wine server for the whole stage: a server that ends between two
-# programs can race with the next program's start, which then never runs.
-# Its descriptors go nowhere, so that it holds no pipe of this script open.
-wineserver -w
-wineserver -p </dev/null >/dev/null 2>&1
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 
 cmake --preset mingw
 cmake --build --preset mingw
