@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -229,6 +230,16 @@ Run RunLaunched(const std::string& program, const std::vector<std::string>& args
   argv.push_back(program);
   argv.insert(argv.end(), args.begin(), args.end());
   Run run = RunCommand(argv, cwd, 120000);
+  // Now and then wine does not start a program at all (its server ending
+  // just as the next program starts): nothing on standard output and a
+  // failure code. Both programs print their banner or report before
+  // anything else, so such a run is started once more; a program that fails
+  // by itself fails the second time too.
+  if (launcher != nullptr && run.out.empty() && run.exitCode != 0) {
+    std::fprintf(stderr, "e2e: no output and exit code %d under %s, started again: %s\n",
+                 run.exitCode, launcher, run.err.c_str());
+    run = RunCommand(argv, cwd, 120000);
+  }
   if (launcher != nullptr) {
     // A Windows program writes its console text in text mode: CR LF is read
     // as the LF that the program printed.
