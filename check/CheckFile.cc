@@ -28,7 +28,7 @@ CheckContext::CheckContext(const FileScan& scan, file_encoding::Mark encoding, F
 size_t SecretPrefix(std::string_view name) {
   size_t best = 0, bestDistance = 3;
   for (size_t t = 0; t < kTableCount; ++t) {
-    for (const FieldSpec& field : Spec(static_cast<Table>(t))) {
+    for (const FieldSchema& field : SchemaOf(static_cast<Table>(t))) {
       if (!field.Has(kSecret) || field.key == nullptr) continue;
       const std::string key = pl::Lower(field.key);
       const size_t shortest = key.size() > 2 ? key.size() - 2 : 1;

@@ -16,7 +16,7 @@ namespace {
 // The keys of a table that IMPORT reads, as the file spells them.
 std::vector<std::string> KnownKeys(Table table) {
   std::vector<std::string> known;
-  for (const FieldSpec& field : Spec(table)) {
+  for (const FieldSchema& field : SchemaOf(table)) {
     if (field.key != nullptr && field.Has(kImportReads)) known.push_back(field.key);
   }
   if (table == Table::kGrade) {
@@ -28,7 +28,7 @@ std::vector<std::string> KnownKeys(Table table) {
 }
 
 bool IsForPeople(Table table, const std::string& lower) {
-  for (const FieldSpec& field : Spec(table)) {
+  for (const FieldSchema& field : SchemaOf(table)) {
     if (field.key != nullptr && !field.Has(kImportReads) && pl::Lower(field.key) == lower) {
       return true;
     }
@@ -51,7 +51,7 @@ int HoseNumberOf(const std::string& lower) {
   }
   if (i == 4) return -1;
   const std::string rest = lower.substr(i);
-  for (const FieldSpec& field : Spec(Table::kHose)) {
+  for (const FieldSchema& field : SchemaOf(Table::kHose)) {
     // The pattern's part after "%d", as in "Hose%dTank".
     if (field.key != nullptr && pl::Lower(std::string(field.key).substr(6)) == rest) return h;
   }
@@ -64,7 +64,7 @@ std::string NearestKey(Table table, const std::vector<std::string>& known,
   std::vector<std::string> candidates = known;
   if (table == Table::kPump) {
     for (int h = 1; h <= kHosesPerPump; ++h) {
-      for (const FieldSpec& field : Spec(Table::kHose)) {
+      for (const FieldSchema& field : SchemaOf(Table::kHose)) {
         if (field.key != nullptr) candidates.push_back(HoseKey(field.key, h));
       }
     }

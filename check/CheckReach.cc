@@ -17,7 +17,7 @@ namespace {
 const StepRule* ParseRecordName(std::string_view name, int32_t* n) {
   for (size_t i = 0; i < kImportStepCount; ++i) {
     const StepRule& rule = kImportSteps[i];
-    const std::string_view word = Spec(rule.table).word;
+    const std::string_view word = SchemaOf(rule.table).word;
     if (name.size() <= word.size() || !pl::EqualsIgnoringCase(name.substr(0, word.size()), word)) {
       continue;
     }
@@ -37,15 +37,15 @@ const StepRule* ParseRecordName(std::string_view name, int32_t* n) {
   return nullptr;
 }
 
-std::string Section(Table table, int32_t n) { return NumberedName(Spec(table).section, n); }
+std::string Section(Table table, int32_t n) { return NumberedName(SchemaOf(table).section, n); }
 
 // The word of the records that refer to a record of the table and have it
 // written first, whatever the walk ("Tank" for a grade), or null.
 const char* ReferredFrom(Table table) {
   for (size_t t = 0; t < kTableCount; ++t) {
-    for (const FieldSpec& field : Spec(static_cast<Table>(t))) {
+    for (const FieldSchema& field : SchemaOf(static_cast<Table>(t))) {
       if (field.Has(kWrittenFirst) && field.refersTo == table)
-        return Spec(static_cast<Table>(t)).word;
+        return SchemaOf(static_cast<Table>(t)).word;
     }
   }
   return nullptr;

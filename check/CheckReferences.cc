@@ -25,9 +25,9 @@ std::string TankSkipped(const CheckContext& ctx, int32_t n) {
 }
 
 // Warns of a reference to record id, which IMPORT does not write.
-void WarnNotWritten(CheckContext& ctx, const FileScan::Section& s, const FieldSpec& field,
+void WarnNotWritten(CheckContext& ctx, const FileScan::Section& s, const FieldSchema& field,
                     int32_t id) {
-  const std::string name = NumberedName(Spec(field.refersTo).section, id);
+  const std::string name = NumberedName(SchemaOf(field.refersTo).section, id);
   const std::string why = WhyNotWritten(ctx, field.refersTo, id);
   ctx.Warn(
       ctx.file.FindKey(s, field.key).line, s.name, field.key,
@@ -41,16 +41,16 @@ void WarnNotWritten(CheckContext& ctx, const FileScan::Section& s, const FieldSp
 void WarnIdentifierBelowOne(CheckContext& ctx, const FileScan::Section& s, const std::string& key,
                             Table refersTo, int32_t id, const std::string& then) {
   const FileScan::Found f = ctx.file.FindKey(s, key);
-  const std::string word = pl::Lower(Spec(refersTo).word);
+  const std::string word = pl::Lower(SchemaOf(refersTo).word);
   ctx.Warn(f.found ? f.line : s.line, s.name, key,
            "refers to " + word + " " + std::to_string(id) +
                ", an identifier below 1 (IMPORT writes it from " +
-               NumberedName(Spec(refersTo).section, id) +
+               NumberedName(SchemaOf(refersTo).section, id) +
                "): a controller that validates identifiers refuses that " + word + "; " + then);
 }
 
 void CheckReferences(CheckContext& ctx, Table table, const FileScan::Section& s, int32_t n) {
-  for (const FieldSpec& field : Spec(table)) {
+  for (const FieldSchema& field : SchemaOf(table)) {
     if (!field.Has(kReference)) continue;
     const int32_t id = ctx.IntOf(s, field.key);
     // Only a reference written first (a tank's grade) has IMPORT write a
@@ -76,7 +76,7 @@ void CheckHoseOwners(CheckContext& ctx, const FileScan::Section& s, int32_t n, i
     int32_t before = 0, beforeHose = 0;
     bool written = false;
     for (const SetCall& c : ctx.check->prediction.calls) {
-      if (c.call != Spec(Table::kHose).setCall || c.args[0].number != id) continue;
+      if (c.call != SchemaOf(Table::kHose).setCall || c.args[0].number != id) continue;
       const int32_t pump = static_cast<int32_t>(c.args[2].number);
       const int32_t number = static_cast<int32_t>(c.args[1].number);
       written = pump == n && number == h;

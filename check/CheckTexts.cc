@@ -52,7 +52,7 @@ struct TextValue {
   size_t blanksAfter;     // between the value and the line end
 };
 
-TextValue TextOf(const FileScan& file, const FileScan::Section& s, const FieldSpec& field,
+TextValue TextOf(const FileScan& file, const FileScan::Section& s, const FieldSchema& field,
                  const FileScan::Found& f) {
   TextValue t{&s, field.key, f.line, field.Has(kSecret), f.value, pl::Unquote(f.value), 0, 0};
   const std::string_view all(file.Bytes());
@@ -178,7 +178,7 @@ void CheckSpreadsheetSave(CheckContext& ctx) {
 }
 
 void CheckTexts(CheckContext& ctx, Table table, const FileScan::Section& s) {
-  for (const FieldSpec& field : Spec(table)) {
+  for (const FieldSchema& field : SchemaOf(table)) {
     if (field.kind != FieldKind::kText || field.key == nullptr || !field.Has(kImportReads)) {
       continue;
     }

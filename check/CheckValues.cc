@@ -113,7 +113,7 @@ FileScan::Found MarkRead(CheckContext& ctx, const FileScan::Section& s, const st
 
 // Checks a key that IMPORT reads for the field, as MarkRead, then its value.
 void ReadKey(CheckContext& ctx, const FileScan::Section& s, const std::string& key,
-             const FieldSpec& field, const char* missingText) {
+             const FieldSchema& field, const char* missingText) {
   const FileScan::Found f = MarkRead(ctx, s, key, field.Has(kSecret), missingText);
   if (!f.found) return;
   const std::string_view v = pl::Unquote(f.value);
@@ -196,7 +196,7 @@ void ReportTankStop(CheckContext& ctx, const FileScan::Section& s, int h, int32_
 // A pump's hoses, up to the first without a usable identifier; returns how
 // many IMPORT reads.
 int CheckHoses(CheckContext& ctx, const FileScan::Section& s, int32_t pump) {
-  const TableSpec& hose = Spec(Table::kHose);
+  const TableSchema& hose = SchemaOf(Table::kHose);
   const char* idKey = hose.fields[0].key;  // the identifier comes first
   int h = 1;
   for (; h <= kHosesPerPump; ++h) {
@@ -204,7 +204,7 @@ int CheckHoses(CheckContext& ctx, const FileScan::Section& s, int32_t pump) {
     const std::string tankKey = HoseKey("Hose%dTank", h);
     const int32_t tank = ctx.IntOf(s, tankKey);
     const bool stops = !ctx.Written(Table::kTank, tank) && ctx.writtenHoses.count({pump, h}) == 0;
-    for (const FieldSpec& field : hose) {
+    for (const FieldSchema& field : hose) {
       if (field.key == nullptr) continue;
       const std::string key = HoseKey(field.key, h);
       // The stop's error tells of a missing tank key itself.
@@ -227,7 +227,7 @@ int CheckHoses(CheckContext& ctx, const FileScan::Section& s, int32_t pump) {
 
 int CheckRecordKeys(CheckContext& ctx, const StepRule& rule, const FileScan::Section& s,
                     int32_t n) {
-  for (const FieldSpec& field : Spec(rule.table)) {
+  for (const FieldSchema& field : SchemaOf(rule.table)) {
     if (field.key == nullptr || !field.Has(kImportReads)) continue;
     ReadKey(ctx, s, field.key, field, MissingText(field.kind));
   }

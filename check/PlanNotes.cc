@@ -59,7 +59,7 @@ std::vector<std::pair<Table, size_t>> Zeroed(const Comparison& plan) {
   for (size_t t = 0; t < kTableCount; ++t) {
     const Table table = static_cast<Table>(t);
     bool uncarried = false;
-    for (const FieldSpec& field : Spec(table)) uncarried = uncarried || field.Uncarried();
+    for (const FieldSchema& field : SchemaOf(table)) uncarried = uncarried || field.Uncarried();
     if (!uncarried) continue;
     size_t n = 0;
     for (const RecordChange& rc : plan.records) {

@@ -161,7 +161,7 @@ class RecordingLibrary : public ClientLibraryWrapper {
 
   // Keeps the Set call of record r, its arguments the identifier and values.
   void Keep(Record& r, std::vector<Value> values) {
-    SetCall c{Spec(r.table).setCall, {Int(r.id)}};
+    SetCall c{SchemaOf(r.table).setCall, {Int(r.id)}};
     c.args.insert(c.args.end(), values.begin(), values.end());
     p_->calls.push_back(std::move(c));
     Record made = MakeRecord(r.table, r.id, std::move(values));

@@ -13,9 +13,9 @@ int64_t Scaled(double amount) { return static_cast<int64_t>(std::llround(amount 
 
 }  // namespace
 
-const char* TableWord(Table table) { return Spec(table).word; }
+const char* TableWord(Table table) { return SchemaOf(table).word; }
 
-const char* TablePlural(Table table) { return Spec(table).plural; }
+const char* TablePlural(Table table) { return SchemaOf(table).plural; }
 
 Value Value::Int(int64_t n) {
   Value v;
@@ -121,7 +121,7 @@ bool Value::OutsideFileCharacters() const {
   return false;
 }
 
-std::string SectionName(Table table, int32_t n) { return NumberedName(Spec(table).section, n); }
+std::string SectionName(Table table, int32_t n) { return NumberedName(SchemaOf(table).section, n); }
 
 std::string Record::Name() const {
   if (table != Table::kHose) return SectionName(table, id);
@@ -150,19 +150,19 @@ Record MakeRecord(Table table, int32_t id, std::vector<Value> values) {
   r.table = table;
   r.id = id;
   size_t next = 0;
-  for (const FieldSpec& spec : Spec(table)) {
-    if (spec.param == nullptr || next == values.size()) continue;
-    r.fields.push_back(Field{spec.param, std::move(values[next++])});
+  for (const FieldSchema& schema : SchemaOf(table)) {
+    if (schema.param == nullptr || next == values.size()) continue;
+    r.fields.push_back(Field{schema.param, std::move(values[next++])});
   }
   return r;
 }
 
 bool IsSecret(const Record& record, const char* field) {
-  const FieldSpec* spec = Spec(record.table).Param(field);
-  return spec != nullptr && spec->Has(kSecret);
+  const FieldSchema* schema = SchemaOf(record.table).Param(field);
+  return schema != nullptr && schema->Has(kSecret);
 }
 
 bool HasNoKey(const Record& record, const char* field) {
-  const FieldSpec* spec = Spec(record.table).Param(field);
-  return spec != nullptr && spec->Uncarried();
+  const FieldSchema* schema = SchemaOf(record.table).Param(field);
+  return schema != nullptr && schema->Uncarried();
 }

@@ -26,7 +26,7 @@ enum class FieldKind { kText, kInt16, kInt32, kAmount };
 constexpr int kPriceLevels = 8;
 constexpr int kHosesPerPump = 8;
 
-// FieldSpec::flags.
+// FieldSchema::flags.
 enum : unsigned {
   kImportReads = 1u << 0,   // IMPORT reads the key (otherwise EXPORT writes it for people)
   kSecret = 1u << 1,        // never shown: a password
@@ -37,7 +37,7 @@ enum : unsigned {
   kFromPlace = 1u << 6,     // no key: the value is where the keys stand (a hose's number, pump)
 };
 
-struct FieldSpec {
+struct FieldSchema {
   // The Set call's parameter name, capitalised ("PortId"); null for a key
   // that is no argument of the call (a hose's identifier, a key EXPORT
   // writes only for people).
@@ -59,22 +59,22 @@ struct FieldSpec {
   bool Uncarried() const { return param != nullptr && key == nullptr && !Has(kFromPlace); }
 };
 
-struct TableSpec {
+struct TableSchema {
   Table table;
   const char* word;     // "Port", as the section names begin; a hose's "Hose"
   const char* plural;   // "ports", for counts
   const char* section;  // the section name pattern ("Port%02d"); null for hoses
   const char* setCall;  // "SetPortProperties"
-  const FieldSpec* fields;
+  const FieldSchema* fields;
   size_t fieldCount;
 
-  const FieldSpec* begin() const { return fields; }
-  const FieldSpec* end() const { return fields + fieldCount; }
+  const FieldSchema* begin() const { return fields; }
+  const FieldSchema* end() const { return fields + fieldCount; }
   // The field of a parameter name, or null.
-  const FieldSpec* Param(const char* param) const;
+  const FieldSchema* Param(const char* param) const;
 };
 
-const TableSpec& Spec(Table table);
+const TableSchema& SchemaOf(Table table);
 
 // The grade's price level fields as records carry them: "Price1".."Price8"
 // for level 1 to kPriceLevels (the file's keys are kPriceLevelKey).
