@@ -1,0 +1,230 @@
+#include "check/ReportParts.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "profile/FileEncoding.h"
+
+namespace {
+
+const char* LevelWord(Finding::Level level) {
+  return level == Finding::Level::kError  ? "error"
+         : level == Finding::Level::kNote ? "note"
+                                          : "warning";
+}
+
+std::string ShowValue(const Record& r, const char* field, const Value& v) {
+  return IsSecret(r, field) ? "(not shown)" : v.Show();
+}
+
+std::string JsonValue(const Record& r, const char* field, const Value& v) {
+  return IsSecret(r, field) ? "\"(not shown)\"" : v.Json();
+}
+
+}  // namespace
+
+std::string Pad(const std::string& s, size_t width) {
+  return s.size() >= width ? s : s + std::string(width - s.size(), ' ');
+}
+
+std::string Plural(int n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// Records per table in the order the import first writes each table.
+std::vector<std::pair<Table, int>> Writes(const Prediction& p, int* prices) {
+  std::vector<std::pair<Table, int>> counts;
+  *prices = 0;
+  for (const Record& r : p.records) {
+    auto it = std::find_if(counts.begin(), counts.end(),
+                           [&](const std::pair<Table, int>& c) { return c.first == r.table; });
+    if (it == counts.end()) {
+      counts.emplace_back(r.table, 1);
+    } else {
+      ++it->second;
+    }
+  }
+  for (const SetCall& c : p.calls) {
+    if (c.call == "SetGradePrice") ++*prices;
+  }
+  return counts;
+}
+
+std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum) {
+  // One block per section, in the order of their first finding; the file's
+  // own findings first.
+  std::vector<std::string> order;
+  std::map<std::string, std::vector<const Finding*>> groups;
+  for (const Finding& f : findings) {
+    if (minimum == Finding::Level::kError && f.level != Finding::Level::kError) continue;
+    if (groups.find(f.section) == groups.end()) order.push_back(f.section);
+    groups[f.section].push_back(&f);
+  }
+  std::stable_partition(order.begin(), order.end(), [](const std::string& s) { return s.empty(); });
+  std::string out;
+  for (const std::string& section : order) {
+    out += section.empty() ? "The file\n" : "[" + ShownName(section) + "]\n";
+    // Keys are cut, so the columns stay narrow whatever the file's names.
+    size_t lineWidth = 0, keyWidth = 0;
+    for (const Finding* f : groups[section]) {
+      lineWidth =
+          std::max(lineWidth, (f->line > 0 ? "line " + std::to_string(f->line) : "").size());
+      keyWidth = std::max(keyWidth, ShownName(f->key).size());
+    }
+    for (const Finding* f : groups[section]) {
+      std::string line = f->line > 0 ? "line " + std::to_string(f->line) : "";
+      out += "  " + Pad(line, lineWidth) + "  " +
+             (keyWidth > 0 ? Pad(ShownName(f->key), keyWidth) + "  " : "") +
+             Pad(LevelWord(f->level), 7) + "  " + MessageForPeople(f->message) + "\n";
+    }
+    out += "\n";
+  }
+  return out;
+}
+
+std::string FindingsJson(const std::vector<Finding>& findings, bool errorsOnly) {
+  std::string out = "[";
+  bool first = true;
+  for (const Finding& f : findings) {
+    if (errorsOnly && f.level != Finding::Level::kError) continue;
+    if (!first) out += ",";
+    first = false;
+    out += "\n    {\"level\": \"" + std::string(LevelWord(f.level)) +
+           "\", \"line\": " + std::to_string(f.line) + ", \"section\": " + JsonBytes(f.section) +
+           ", \"key\": " + JsonBytes(f.key) +
+           ", \"message\": " + JsonBytes(MessageAsIs(f.message)) + "}";
+  }
+  out += first ? "]" : "\n  ]";
+  return out;
+}
+
+std::string RecordBlock(const RecordChange& rc, const std::string& onlyBefore,
+                        const std::string& newWord) {
+  const Record& r = rc.record;
+  std::string out;
+  size_t width = 0;
+  switch (rc.kind) {
+    case RecordChange::Kind::kOnlyBefore:
+      return r.Name() + "  " + onlyBefore + "\n";
+    case RecordChange::Kind::kNew:
+      // Values the file has no key for are 0 on a new record: said once
+      // for all (PLAN), not field by field.
+      out = r.Name() + "  " + newWord + "\n";
+      for (const Field& f : r.fields) {
+        if (!HasNoKey(r, f.name)) width = std::max(width, std::string(f.name).size());
+      }
+      for (const Field& f : r.fields) {
+        if (HasNoKey(r, f.name)) continue;
+        out += "    " + Pad(f.name, width) + "  " + ShowValue(r, f.name, f.value) + "\n";
+      }
+      return out;
+    case RecordChange::Kind::kChanged:
+      out = r.Name() + (rc.changes.empty() ? "  keeps\n" : "  changes\n");
+      for (const Change& c : rc.changes) width = std::max(width, std::string(c.field).size());
+      for (const Field& f : rc.kept) width = std::max(width, std::string(f.name).size());
+      for (const Change& c : rc.changes) {
+        out += "    " + Pad(c.field, width) + "  ";
+        if (c.secret) {
+          out += "changed";
+        } else {
+          out += (c.hasBefore ? c.before.Show() : std::string("-")) + " -> " +
+                 (c.hasAfter ? c.after.Show() : std::string("-"));
+        }
+        if (!c.note.empty()) out += "  (" + c.note + ")";
+        out += "\n";
+      }
+      for (const Field& f : rc.kept) {
+        out += "    " + Pad(f.name, width) + "  " + f.value.Show() +
+               " stays (IMPORT writes no such price level)\n";
+      }
+      return out;
+  }
+  return out;
+}
+
+std::string RecordJson(const RecordChange& rc, const char* onlyBefore) {
+  const Record& r = rc.record;
+  std::string out = "\n    {\"record\": " + JsonBytes(r.Name()) + ", \"table\": \"" +
+                    TablePlural(r.table) + "\", \"id\": " + std::to_string(r.id) + ", \"status\": ";
+  switch (rc.kind) {
+    case RecordChange::Kind::kOnlyBefore:
+      return out + "\"" + onlyBefore + "\"}";
+    case RecordChange::Kind::kNew: {
+      out += "\"new\", \"fields\": {";
+      bool first = true;
+      for (const Field& f : r.fields) {
+        out +=
+            std::string(first ? "" : ", ") + "\"" + f.name + "\": " + JsonValue(r, f.name, f.value);
+        first = false;
+      }
+      return out + "}}";
+    }
+    case RecordChange::Kind::kChanged: {
+      if (!rc.kept.empty()) {
+        out += std::string(rc.changes.empty() ? "\"kept\"" : "\"changed\"") + ", \"kept\": {";
+        bool firstKept = true;
+        for (const Field& f : rc.kept) {
+          out += std::string(firstKept ? "" : ", ") + "\"" + f.name + "\": " + f.value.Json();
+          firstKept = false;
+        }
+        out += "}, \"changes\": {";
+      } else {
+        out += "\"changed\", \"changes\": {";
+      }
+      bool first = true;
+      for (const Change& c : rc.changes) {
+        out += std::string(first ? "" : ", ") + "\"" + c.field + "\": ";
+        first = false;
+        if (c.secret) {
+          out += "\"changed\"";
+          continue;
+        }
+        out += "{\"old\": " + (c.hasBefore ? c.before.Json() : std::string("null")) +
+               ", \"new\": " + (c.hasAfter ? c.after.Json() : std::string("null"));
+        if (!c.note.empty()) out += ", \"note\": " + JsonBytes(c.note);
+        out += "}";
+      }
+      return out + "}}";
+    }
+  }
+  return out;
+}
+
+std::string Stopped(const FileCheck& check) {
+  return check.prediction.result != 0 ? "true" : "false";
+}
+
+// The errors of a check under what they mean for the import (`whose`:
+// "IMPORT", "IMPORT of a.ini"); empty when there are none.
+std::string ErrorsText(const FileCheck& check, const std::string& whose) {
+  if (check.errors == 0 && check.prediction.result == 0) return std::string();
+  return whose +
+         (check.prediction.result != 0 ? " would stop part-way:\n\n"
+                                       : " would not do what the file says:\n\n") +
+         FindingsText(check.findings, Finding::Level::kError);
+}
+
+// CHECK's counts: "0 errors, 2 warnings, 1 note" (notes only when there are).
+std::string Counts(const FileCheck& check) {
+  return Plural(check.errors, "error", "errors") + ", " +
+         Plural(check.warnings, "warning", "warnings") +
+         (check.notes > 0 ? ", " + Plural(check.notes, "note", "notes") : "");
+}
+
+std::string JsonArgument(const std::string& text) {
+  // Valid UTF-8 (file names as the program receives them) stays as it is.
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) continue;
+    const size_t length = file_encoding::Utf8SequenceLength(text, i);
+    if (length == 0) return JsonBytes(text);
+    i += length - 1;
+  }
+  return Value::Text(file_encoding::DecodeUtf8(text, text.size())).Json();
+}
+
+std::string JsonBytes(const std::string& bytes) {
+  std::u16string units;
+  for (char c : bytes) units.push_back(static_cast<unsigned char>(c));
+  return Value::Text(units).Json();
+}

@@ -1,0 +1,40 @@
+// The pieces the reports of Report.cc are made of: findings, records and
+// counts, for people and as JSON. Password values never appear in either.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "check/Check.h"
+#include "check/Compare.h"
+#include "check/Report.h"  // JsonBytes, JsonArgument
+
+// s followed by blanks up to width characters.
+std::string Pad(const std::string& s, size_t width);
+// "1 pump", "2 pumps".
+std::string Plural(int n, const char* one, const char* many);
+// Records per table in the order the import first writes each table; the
+// grades' price levels written go to prices.
+std::vector<std::pair<Table, int>> Writes(const Prediction& p, int* prices);
+
+// The findings at minimum level or above, one block per section, in the order
+// of their first finding; the file's own findings first.
+std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum);
+// The findings (or only the errors) as a JSON array.
+std::string FindingsJson(const std::vector<Finding>& findings, bool errorsOnly);
+
+// One changed, new or before-only record for people; onlyBefore and newWord
+// say what a before-only and a new record are in this report.
+std::string RecordBlock(const RecordChange& rc, const std::string& onlyBefore,
+                        const std::string& newWord);
+// The same record as a JSON object.
+std::string RecordJson(const RecordChange& rc, const char* onlyBefore);
+
+// "true" when the import would stop part-way, as JSON.
+std::string Stopped(const FileCheck& check);
+// The errors of a check under what they mean for the import (`whose`:
+// "IMPORT", "IMPORT of a.ini"); empty when there are none.
+std::string ErrorsText(const FileCheck& check, const std::string& whose);
+// CHECK's counts: "0 errors, 2 warnings, 1 note" (notes only when there are).
+std::string Counts(const FileCheck& check);
