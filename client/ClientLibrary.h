@@ -1,5 +1,6 @@
 // The controller client library as the procedures call it: one pure virtual
-// method per library function, with the function's own name and arguments.
+// method per library function, with the function's own name and arguments
+// (the list of client/ClientFunctions.h).
 //
 // LinkedClientLibrary (client/LinkedClientLibrary.h) calls the library the
 // program is linked with; the driver and TarvoCheck each create one and pass
@@ -12,6 +13,7 @@
 
 #include <cstdint>
 
+#include "client/ClientFunctions.h"
 #include "platform/LibraryString.h"
 
 class ClientLibrary {
@@ -21,90 +23,7 @@ class ClientLibrary {
   ClientLibrary(const ClientLibrary&) = delete;
   ClientLibrary& operator=(const ClientLibrary&) = delete;
 
-  virtual int32_t ClientLogonEx(int32_t a1, int32_t a2, BSTR server, int32_t callPort,
-                                int32_t eventsPort, int32_t timeoutMs, int32_t a7, int32_t a8,
-                                int32_t a9) = 0;
-  virtual int32_t DllVersion(BSTR* version) = 0;
-  virtual int32_t ServerVersion(BSTR* version) = 0;
-  virtual BSTR ResultString(int32_t code) = 0;
-  virtual int32_t GetPortsCount(int32_t* count) = 0;
-  virtual int32_t GetPortByOrdinal(int32_t ordinal, int32_t* id) = 0;
-  virtual int32_t GetPortProperties(int32_t id, int32_t* number, BSTR* name, int32_t* protocolId,
-                                    int16_t* deviceType, BSTR* serialNo) = 0;
-  virtual int32_t GetZB2GConfig(int32_t id, int64_t* panId, int32_t* channels, int64_t* keyA,
-                                int64_t* keyB) = 0;
-  virtual int32_t GetDeviceDetails(int32_t portId, int32_t zigBeeId, BSTR* details1, BSTR* details2,
-                                   BSTR* firmwareVersion) = 0;
-  virtual int32_t SetPortProperties(int32_t id, int32_t number, BSTR name, int32_t protocolId,
-                                    int16_t deviceType, BSTR serialNo) = 0;
-  virtual int32_t GetGradesCount(int32_t* count) = 0;
-  virtual int32_t GetGradeByOrdinal(int32_t ordinal, int32_t* id) = 0;
-  virtual int32_t GetGradeProperties(int32_t id, int32_t* number, BSTR* name, BSTR* shortName,
-                                     BSTR* code) = 0;
-  virtual int32_t GetGradePrice(int32_t id, int16_t level, double* price) = 0;
-  virtual int32_t SetGradeProperties(int32_t id, int32_t number, BSTR name, BSTR shortName,
-                                     BSTR code) = 0;
-  virtual int32_t SetGradePrice(int32_t id, int16_t level, double price) = 0;
-  virtual int32_t GetTanksCount(int32_t* count) = 0;
-  virtual int32_t GetTankByOrdinal(int32_t ordinal, int32_t* id) = 0;
-  virtual int32_t GetTankProperties(int32_t id, int32_t* number, BSTR* name, int32_t* grade,
-                                    int16_t* type, double* capacity, double* diameter, double* m1,
-                                    double* m2, double* m3, double* m4, double* m5, double* m6,
-                                    double* m7, double* m8, int32_t* tankGauge, int16_t* probe) = 0;
-  virtual int32_t SetTankProperties(int32_t id, int32_t number, BSTR name, int32_t grade,
-                                    int16_t type, double capacity, double diameter, double m1,
-                                    double m2, double m3, double m4, double m5, double m6,
-                                    double m7, double m8, int32_t tankGauge, int16_t probe) = 0;
-  virtual int32_t GetZigBeeCount(int32_t* count) = 0;
-  virtual int32_t GetZigBeeByOrdinal(int32_t ordinal, int32_t* id) = 0;
-  virtual int32_t GetZigBeeProperties(int32_t id, int32_t* number, BSTR* name, int16_t* deviceType,
-                                      BSTR* serialNumber, BSTR* nodeIdentifier,
-                                      int32_t* portId) = 0;
-  virtual int32_t SetZigBeeProperties(int32_t id, int32_t number, BSTR name, int16_t deviceType,
-                                      BSTR serialNumber, BSTR nodeIdentifier, int32_t portId) = 0;
-  virtual int32_t GetPumpsCount(int32_t* count) = 0;
-  virtual int32_t GetPumpByOrdinal(int32_t ordinal, int32_t* id) = 0;
-  virtual int32_t GetPumpPropertiesEx(int32_t id, int32_t* number, BSTR* name,
-                                      int16_t* physicalNumber, int16_t* side, int16_t* address,
-                                      int16_t* priceLevel1, int16_t* priceLevel2,
-                                      int16_t* priceDspFormat, int16_t* volumeDspFormat,
-                                      int16_t* valueDspFormat, int16_t* pumpType, int32_t* portId,
-                                      int32_t* attendantId, int16_t* authMode, int16_t* stackMode,
-                                      int16_t* prepayAllowed, int16_t* preauthAllowed,
-                                      int32_t* slot, int32_t* muxSlotZigBeeId,
-                                      int16_t* priceControl, int16_t* hasPreset) = 0;
-  virtual int32_t SetPumpPropertiesEx(int32_t id, int32_t number, BSTR name, int16_t physicalNumber,
-                                      int16_t side, int16_t address, int16_t priceLevel1,
-                                      int16_t priceLevel2, int16_t priceDspFormat,
-                                      int16_t volumeDspFormat, int16_t valueDspFormat,
-                                      int16_t pumpType, int32_t portId, int32_t attendantId,
-                                      int16_t authMode, int16_t stackMode, int16_t prepayAllowed,
-                                      int16_t preauthAllowed, int32_t slot, int32_t muxSlotZigBeeId,
-                                      int16_t priceControl, int16_t hasPreset) = 0;
-  virtual int32_t GetPumpHosesCount(int32_t pumpId, int32_t* count) = 0;
-  virtual int32_t GetPumpHoseByNumber(int32_t pumpId, int32_t number, int32_t* hoseId) = 0;
-  virtual int32_t GetHosePropertiesEx2(int32_t id, int32_t* number, int32_t* pumpId, int32_t* tank,
-                                       int32_t* physicalNumber, double* h1, double* h2, double* h3,
-                                       double* h4, int16_t* reader, double* price1, double* price2,
-                                       int16_t* enabled) = 0;
-  virtual int32_t SetHosePropertiesEx2(int32_t id, int32_t number, int32_t pumpId, int32_t tank,
-                                       int32_t physicalNumber, double h1, double h2, double h3,
-                                       double h4, int16_t reader, double price1, double price2,
-                                       int16_t enabled) = 0;
-  virtual int32_t GetAttendantsCount(int32_t* count) = 0;
-  virtual int32_t GetAttendantByOrdinal(int32_t ordinal, int32_t* id) = 0;
-  virtual int32_t GetAttendantPropertiesEx(int32_t id, int32_t* number, BSTR* name, BSTR* shortName,
-                                           BSTR* password, BSTR* tag, int16_t* shiftAStart,
-                                           int16_t* shiftAEnd, int16_t* shiftBStart,
-                                           int16_t* shiftBEnd, int16_t* enabled) = 0;
-  virtual int32_t SetAttendantPropertiesEx(int32_t id, int32_t number, BSTR name, BSTR shortName,
-                                           BSTR password, BSTR tag, int16_t shiftAStart,
-                                           int16_t shiftAEnd, int16_t shiftBStart,
-                                           int16_t shiftBEnd, int16_t enabled) = 0;
-  virtual int32_t GetCardClientsCount(int32_t* count) = 0;
-  virtual int32_t GetCardClientByOrdinal(int32_t ordinal, int32_t* id) = 0;
-  virtual int32_t GetCardClientProperties(int32_t id, int32_t* number, BSTR* name, BSTR* tag,
-                                          int16_t* enabled) = 0;
-  virtual int32_t SetCardClientProperties(int32_t id, int32_t number, BSTR name, BSTR tag,
-                                          int16_t enabled) = 0;
+#define TARVO_PURE_VIRTUAL(result, name, parameters, arguments) virtual result name parameters = 0;
+  TARVO_CLIENT_FUNCTIONS(TARVO_PURE_VIRTUAL)
+#undef TARVO_PURE_VIRTUAL
 };
