@@ -75,8 +75,10 @@ class Fleet:
 
 
 def one_report(folder):
-    names = sorted(os.listdir(folder))
-    return names[-1], open(os.path.join(folder, names[-1]), encoding="latin-1").read()
+    """The name and text of the folder's latest report."""
+    name = sorted(os.listdir(folder))[-1]
+    with open(os.path.join(folder, name), encoding="latin-1") as f:
+        return name, f.read()
 
 
 def change_price(fleet, bins, server):
@@ -105,6 +107,9 @@ def test(fleet, bins, emulators):
     for i, s in enumerate(STATIONS):
         expect("Grade 1 S%03d" % (i + 1) in fleet.read(fleet.history, "backups", s + ".ini"),
                s + " holds its own station")
+        # The file the Windows program wrote is kept private all the same.
+        mode = os.stat(os.path.join(fleet.history, "backups", s + ".ini")).st_mode & 0o777
+        expect(mode == 0o600, "%s.ini has mode %o" % (s, mode))
     shutil.copytree(os.path.join(fleet.history, "backups"), fleet.approved)
 
     # 2. A changed price: TarvoCheck.exe DIFF keeps that station alone and
