@@ -3,7 +3,8 @@
 # unit tests run under wine by ctest, the release zip made and checked (its
 # files, CR LF texts, the DLLs the programs import, their version resources),
 # and the native end-to-end suites run against the zip's TarvoExtract.exe
-# under wine, which talks to the Linux emulator over loopback.
+# under wine, which talks to the Linux emulator over loopback; last, the
+# fleet playbooks with the exe runner, which run the zip's programs.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/ci/tally.sh
@@ -98,4 +99,17 @@ done
 # LC_ALL): the file's numbers keep their point, only the stamp follows the user.
 echo "--- export end-to-end tests, German user"
 LC_ALL=de_DE.UTF-8 tally_gtest build/bin/tarvo_export_e2e_tests
+# The fleet playbooks with the exe runner: the zip's programs under wine
+# against 5 emulators (skipped, 77, where ansible-playbook is missing).
+echo "--- fleet playbooks, tarvo_runner: exe, ${zip##*/} under wine"
+set +e
+python3 tests/fleet/fleet_exe_test.py "$PWD" "$PWD/build/bin" "$folder"
+status=$?
+set -e
+case ${status} in
+  0) echo "tally: fleet_exe_test: 1 passed, 0 failed, 0 skipped" ;;
+  77) echo "tally: fleet_exe_test: 0 passed, 0 failed, 1 skipped" ;;
+  *) echo "tally: fleet_exe_test: 0 passed, 1 failed, 0 skipped"
+     exit "${status}" ;;
+esac
 echo "Windows package: ${zip}"
