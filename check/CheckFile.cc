@@ -61,8 +61,8 @@ std::string Hidden(std::string_view bytes, bool quoted) {
 
 }  // namespace
 
-void CheckContext::Add(Finding::Level level, const char* code, int line,
-                       const std::string& section, const std::string& key, std::string message) {
+void CheckContext::Add(Finding::Level level, const char* code, int line, const std::string& section,
+                       const std::string& key, std::string message) {
   Finding f;
   f.level = level;
   f.code = code;
@@ -126,11 +126,13 @@ std::string FieldOfKey(std::string_view section, std::string_view key) {
     // A record's section: the word, then "-" or a digit ("TankGauge01" is none).
     if (table.section == nullptr || section.size() <= word.size() ||
         !pl::EqualsIgnoringCase(section.substr(0, word.size()), word) ||
-        (section[word.size()] != '-' && (section[word.size()] < '0' || section[word.size()] > '9'))) {
+        (section[word.size()] != '-' &&
+         (section[word.size()] < '0' || section[word.size()] > '9'))) {
       continue;
     }
     for (const FieldSchema& f : table) {
-      if (f.param != nullptr && f.key != nullptr && pl::EqualsIgnoringCase(f.key, key)) return f.param;
+      if (f.param != nullptr && f.key != nullptr && pl::EqualsIgnoringCase(f.key, key))
+        return f.param;
     }
     for (int level = 1; table.table == Table::kGrade && level <= kPriceLevels; ++level) {
       if (pl::EqualsIgnoringCase(NumberedName(kPriceLevelKey, level), key)) {

@@ -10,7 +10,7 @@ struct CheckSettings {
   Command command = Command::kNone;
   bool help = false;  // no arguments, /?, -h or --help
   bool json = false;
-  bool version = false;  // --version
+  bool version = false;               // --version
   std::vector<std::string> operands;  // the other arguments, in order
 };
 

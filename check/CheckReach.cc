@@ -170,7 +170,8 @@ void WarnHeaderLookalikes(CheckContext& ctx) {
     ++line;
     const std::string name = HeaderLookalike(all.substr(pos, pl::LineLength(all, pos)));
     if (name.empty()) continue;
-    ctx.Warn("header-lookalike", line, name, "", "looks like the header of " + name + "; IMPORT does not read it");
+    ctx.Warn("header-lookalike", line, name, "",
+             "looks like the header of " + name + "; IMPORT does not read it");
     int32_t n = 0;
     const StepRule* rule = ParseRecordName(name, &n);
     if (rule != nullptr) ctx.Unwritten(name, rule->table, n, "IMPORT does not read its header");

@@ -80,9 +80,9 @@ void CheckAmount(CheckContext& ctx, const FileScan::Section& s, const std::strin
   if (v.empty()) {
     ctx.Warn("empty-value", line, s.name, key, "empty: IMPORT writes 0");
   } else if (scaled == std::numeric_limits<int64_t>::max()) {
-    ctx.Warn("amount-capped", line, s.name, key,
-             Quoted(v) + " is above the largest amount IMPORT can hold: IMPORT writes " +
-                 read.Show());
+    ctx.Warn(
+        "amount-capped", line, s.name, key,
+        Quoted(v) + " is above the largest amount IMPORT can hold: IMPORT writes " + read.Show());
   } else if (!IsPlainAmount(v)) {
     ctx.Warn(v.find(',') != std::string_view::npos ? "decimal-comma" : "not-an-amount", line,
              s.name, key,

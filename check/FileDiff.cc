@@ -223,7 +223,8 @@ std::string Shown(const FileDifference& d, bool has, const std::string& value) {
   return d.secret ? "(not shown)" : MessageForPeople(Quoted(value));
 }
 
-nlohmann::ordered_json Json(const FileDifference& d, bool has, const std::string& value, bool utf8) {
+nlohmann::ordered_json Json(const FileDifference& d, bool has, const std::string& value,
+                            bool utf8) {
   if (!has || (d.secret && !d.key.empty())) return nullptr;
   return Utf8Of(d.key.empty() ? d.section : value, utf8);
 }
@@ -256,14 +257,15 @@ std::string FileDifferencesText(const std::vector<FileDifference>& diffs, const 
 }
 
 nlohmann::ordered_json FileDifferencesJson(const std::vector<FileDifference>& diffs, bool utf8A,
-                                   bool utf8B) {
+                                           bool utf8B) {
   nlohmann::ordered_json out = nlohmann::ordered_json::array();
   for (const FileDifference& d : diffs) {
     const bool utf8 = d.hasA ? utf8A : utf8B;
     const std::string reason =
         (d.side == 0 ? std::string() : std::string("in ") + d.side + ": ") + MessageAsIs(d.reason);
     out.push_back({{"section", Utf8Of(d.section, utf8)},
-                   {"key", d.key.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(Utf8Of(d.key, utf8))},
+                   {"key", d.key.empty() ? nlohmann::ordered_json()
+                                         : nlohmann::ordered_json(Utf8Of(d.key, utf8))},
                    {"a", Json(d, d.hasA, d.a, utf8A)},
                    {"b", Json(d, d.hasB, d.b, utf8B)},
                    {"read", d.read},

@@ -37,4 +37,4 @@ std::string FileDifferencesText(const std::vector<FileDifference>& diffs, const 
 // "reason"}], key null for a whole section, a or b null on the side without
 // it and for a password (utf8A, utf8B: the file's texts are UTF-8).
 nlohmann::ordered_json FileDifferencesJson(const std::vector<FileDifference>& diffs, bool utf8A,
-                                   bool utf8B);
+                                           bool utf8B);

@@ -189,8 +189,8 @@ json CheckResultJson(const FileCheck& check) {
   writes["priceLevels"] = prices;
   json findings = json::array();
   for (const Finding& f : check.findings) findings.push_back(FindingJson(f, check.utf8));
-  return json{{"errors", check.errors},     {"warnings", check.warnings},
-              {"notes", check.notes},       {"stops", check.prediction.result != 0},
+  return json{{"errors", check.errors},      {"warnings", check.warnings},
+              {"notes", check.notes},        {"stops", check.prediction.result != 0},
               {"writes", std::move(writes)}, {"findings", std::move(findings)}};
 }
 
@@ -214,13 +214,11 @@ json RecordChangeJson(const RecordChange& rc, bool plan) {
     }
   }
   for (const Field& f : rc.kept) {
-    kept.push_back(json{{"key", FileKeyOf(r, f.name)},
-                        {"field", f.name},
-                        {"value", ValueJson(f.value)}});
+    kept.push_back(
+        json{{"key", FileKeyOf(r, f.name)}, {"field", f.name}, {"value", ValueJson(f.value)}});
   }
-  return json{{"section", r.Name()}, {"table", TableName(r.table)},
-              {"id", r.id},          {"status", StatusOf(rc, plan)},
-              {"changes", changes},  {"kept", kept}};
+  return json{{"section", r.Name()},          {"table", TableName(r.table)}, {"id", r.id},
+              {"status", StatusOf(rc, plan)}, {"changes", changes},          {"kept", kept}};
 }
 
 std::string CheckJson(const std::string& path, const FileCheck& check, int exitCode) {

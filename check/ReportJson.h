@@ -33,7 +33,7 @@ nlohmann::ordered_json ValueJson(const Value& value);
 // The document's head: command (null when none was given), the files and
 // the server (null when none); exitCode 0, every other key null.
 nlohmann::ordered_json JsonDocument(const char* command, const std::vector<std::string>& files,
-                            const std::string* server);
+                                    const std::string* server);
 // The document as text, followed by a line end: DEL escaped as the control
 // characters are, so that no byte of it needs a terminal's good will.
 std::string DumpJson(const nlohmann::ordered_json& doc);
