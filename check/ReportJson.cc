@@ -37,6 +37,7 @@ std::string WritesKey(Table table) {
       upper = true;
       continue;
     }
+    if (out.empty() && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     out.push_back(upper && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
     upper = false;
   }
