@@ -42,10 +42,21 @@ struct Finding {
   // is): shown, but neither a warning nor an error.
   enum class Level { kWarning, kError, kNote };
   Level level = Level::kWarning;
+  // What kind of finding it is, stable across versions ("unknown-key").
+  const char* code = "";
   int line = 0;         // 0: the file as a whole, or a key that has no line
   std::string section;  // as named in the file; empty for the file as a whole
   std::string key;      // empty for a whole section
   std::string message;  // what is there and what IMPORT does with it (marked, above)
+  // The library's parameter the key carries ("PhysicalNumber"); empty when
+  // none.
+  std::string field;
+  // The line's value as the file holds it, quotes included; never a
+  // password's (hasValue false then, as for a finding without a key line).
+  bool hasValue = false;
+  std::string value;
+  // What IMPORT reads or writes of it, as text; empty when not told.
+  std::string reads;
 };
 
 struct FileCheck {
@@ -57,6 +68,9 @@ struct FileCheck {
   int errors = 0;
   int warnings = 0;
   int notes = 0;
+  // The file's texts are UTF-8 (it has a byte-order mark); without a mark
+  // each byte is the character of its code.
+  bool utf8 = false;
   // What IMPORT reads of the file, for comparing whole files: the content as
   // the profile reads it, the key lines IMPORT reads, the sections of the
   // records it writes, and why it writes nothing from each other record

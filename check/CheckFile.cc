@@ -6,6 +6,7 @@
 #include "check/CheckRules.h"
 #include "profile/Profile.h"
 #include "profile/ProfileLines.h"
+#include "profile/RecordNames.h"
 #include "profile/Text.h"
 
 namespace pl = profile_lines;
@@ -60,26 +61,42 @@ std::string Hidden(std::string_view bytes, bool quoted) {
 
 }  // namespace
 
-void CheckContext::Add(Finding::Level level, int line, const std::string& section,
+void CheckContext::Add(Finding::Level level, const char* code, int line, const std::string& section,
                        const std::string& key, std::string message) {
+  Finding f;
+  f.level = level;
+  f.code = code;
+  f.line = line;
+  f.section = section;
+  f.field = FieldOfKey(section, key);
   // Whatever the finding, no part of a line that may hold a password is
   // kept: not its value, not the name beyond the secret key.
   if (SecretPrefix(file.NameOnLine(line)) != 0) {
-    check->findings.push_back(
-        Finding{level, line, section, Masked(key), MessageReplacing(message, Hidden)});
-    return;
+    f.key = Masked(key);
+    f.message = MessageReplacing(message, Hidden);
+  } else {
+    f.key = key;
+    f.message = std::move(message);
+    std::string_view value;
+    f.hasValue = !key.empty() && file.ValueOnLine(line, &value);
+    f.value = std::string(value);
   }
-  check->findings.push_back(Finding{level, line, section, key, std::move(message)});
+  check->findings.push_back(std::move(f));
 }
 
-void CheckContext::Warn(int line, const std::string& section, const std::string& key,
-                        std::string message) {
-  Add(Finding::Level::kWarning, line, section, key, std::move(message));
+void CheckContext::Warn(const char* code, int line, const std::string& section,
+                        const std::string& key, std::string message) {
+  Add(Finding::Level::kWarning, code, line, section, key, std::move(message));
 }
 
-void CheckContext::Note(int line, const std::string& section, const std::string& key,
-                        std::string message) {
-  Add(Finding::Level::kNote, line, section, key, std::move(message));
+void CheckContext::Note(const char* code, int line, const std::string& section,
+                        const std::string& key, std::string message) {
+  Add(Finding::Level::kNote, code, line, section, key, std::move(message));
+}
+
+void CheckContext::Reads(std::string text) {
+  Finding& f = check->findings.back();
+  if (SecretPrefix(file.NameOnLine(f.line)) == 0) f.reads = std::move(text);
 }
 
 void CheckContext::Unwritten(const std::string& section, Table table, int32_t n,
@@ -100,6 +117,44 @@ int32_t CheckContext::IntOf(const FileScan::Section& s, std::string_view key) co
 int32_t CheckContext::NumberOf(const std::string& name) const {
   const FileScan::Section* s = file.Find(name);
   return s == nullptr ? 0 : IntOf(*s, "Number");
+}
+
+std::string FieldOfKey(std::string_view section, std::string_view key) {
+  for (size_t t = 0; t < kTableCount && !key.empty(); ++t) {
+    const TableSchema& table = SchemaOf(static_cast<Table>(t));
+    const std::string_view word = table.word;
+    // A record's section: the word, then "-" or a digit ("TankGauge01" is none).
+    if (table.section == nullptr || section.size() <= word.size() ||
+        !pl::EqualsIgnoringCase(section.substr(0, word.size()), word) ||
+        (section[word.size()] != '-' &&
+         (section[word.size()] < '0' || section[word.size()] > '9'))) {
+      continue;
+    }
+    for (const FieldSchema& f : table) {
+      if (f.param != nullptr && f.key != nullptr && pl::EqualsIgnoringCase(f.key, key))
+        return f.param;
+    }
+    for (int level = 1; table.table == Table::kGrade && level <= kPriceLevels; ++level) {
+      if (pl::EqualsIgnoringCase(NumberedName(kPriceLevelKey, level), key)) {
+        return PriceLevelParam(level);
+      }
+    }
+    // A hose key: "Hose", the hose number, then the pattern's part after "%d".
+    size_t digits = 4;
+    while (digits < key.size() && key[digits] >= '0' && key[digits] <= '9') ++digits;
+    if (table.table != Table::kPump || digits == 4 ||
+        !pl::EqualsIgnoringCase(key.substr(0, 4), "Hose")) {
+      return std::string();
+    }
+    for (const FieldSchema& f : SchemaOf(Table::kHose)) {
+      if (f.param != nullptr && f.key != nullptr &&
+          pl::EqualsIgnoringCase(std::string_view(f.key).substr(6), key.substr(digits))) {
+        return f.param;
+      }
+    }
+    return std::string();
+  }
+  return std::string();
 }
 
 std::string HoseKey(const char* pattern, int h) {
@@ -137,6 +192,7 @@ bool CheckProfile(CProfile& profile, ClientLibrary* controller, FileCheck* check
   check->content = profile.Content();
   FileScan file(check->content);
   CheckContext ctx(file, profile.Encoding(), check);
+  check->utf8 = profile.Encoding() != file_encoding::Mark::kNone;
   CheckWholeFile(ctx);
   CheckSpreadsheetSave(ctx);
   CheckSections(ctx);

@@ -9,6 +9,7 @@
 #include "check/PlanRestore.h"
 #include "check/Prediction.h"
 #include "check/Report.h"
+#include "check/ReportJson.h"
 #include "client/CheckResult.h"
 #include "client/LibString.h"
 #include "client/LinkedClientLibrary.h"
@@ -29,8 +30,12 @@ const char kCheckHelp[] =
     "\n"
     "  /JSON   one JSON document instead of the report\n"
     "\n"
-    "Exit code: 0 nothing to report, 1 something to report, -1 an error (the file cannot be\n"
-    "read, the logon fails, or the import would stop part-way or give a hose to a later pump).\n";
+    "  --version  the program's version\n"
+    "\n"
+    "Exit code: 0 nothing to report; 1 something to report (warnings, changes, differences);\n"
+    "2 the file would not import as written (the import would stop part-way or give a hose\n"
+    "to a later pump; PLAN: records it would not restore); -1 TarvoCheck could not run (usage,\n"
+    "the file cannot be read, the logon fails).\n";
 
 namespace {
 
@@ -52,7 +57,28 @@ int Emit(std::string text, int code, bool json) {
   return code;
 }
 
-int Usage(const char* problem) {
+const char* CommandName(CheckSettings::Command command) {
+  switch (command) {
+    case CheckSettings::Command::kCheck:
+      return "CHECK";
+    case CheckSettings::Command::kPlan:
+      return "PLAN";
+    case CheckSettings::Command::kDiff:
+      return "DIFF";
+    case CheckSettings::Command::kNone:
+      break;
+  }
+  return nullptr;
+}
+
+// A run that could not be made; with /JSON one document all the same.
+int Fail(const CheckSettings& s, const std::string& message, const std::string* server) {
+  return Emit(FailureReport(CommandName(s.command), s.operands, server, message, s.json), -1,
+              s.json);
+}
+
+int Usage(const CheckSettings& s, const char* problem) {
+  if (s.json) return Fail(s, problem, nullptr);
   std::printf("%s\n\n%s", problem, kCheckHelp);
   std::fflush(stdout);
   return -1;
@@ -66,11 +92,9 @@ int Check(const CheckSettings& s) {
   std::string error;
   const std::string& path = s.operands[0];
   if (!CheckFile(path, &check, &error)) {
-    return Emit(FailureReport("CHECK", "Cannot read " + path + " - " + error + ".", s.json), -1,
-                s.json);
+    return Fail(s, "Cannot read " + path + " - " + error + ".", nullptr);
   }
-  int code = check.errors > 0 ? -1 : check.warnings > 0 ? 1 : 0;
-  return Emit(CheckReport(path, check, s.json), code, s.json);
+  return Emit(CheckReport(path, check, s.json), CheckExitCode(check), s.json);
 }
 
 int Plan(const CheckSettings& s) {
@@ -78,33 +102,27 @@ int Plan(const CheckSettings& s) {
   const std::string server = s.operands.size() > 1 ? s.operands.back() : "127.0.0.1";
   std::string error;
   CProfile profile(path.c_str(), false);
-  if (!profile.Open(&error)) {
-    return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1,
-                s.json);
-  }
+  if (!profile.Open(&error)) return Fail(s, "Cannot read " + path + " - " + error + ".", &server);
   LinkedClientLibrary library;
   const int32_t logon = LogOn(library, Text(server));
   if (logon != 0) {
     const std::string failure = "Logon failed - " + ResultText(library, logon).Narrow() + ".";
-    return Emit(FailureReport("PLAN", failure, s.json), -1, s.json);
+    return Fail(s, failure, &server);
   }
   // The import runs once logged on, so that it reads the measures the
   // controller holds for the tanks and hoses it writes.
   FileCheck check;
   if (!CheckProfile(profile, &library, &check, &error)) {
-    return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1,
-                s.json);
+    return Fail(s, "Cannot read " + path + " - " + error + ".", &server);
   }
   std::vector<Record> controller;
   if (!ReadController(library, &controller, &error)) {
-    return Emit(FailureReport("PLAN", error, s.json), -1, s.json);
+    return Fail(s, error, &server);
   }
   Comparison plan = Compare(controller, check.prediction.records, false, false);
   FindHoseMoves(controller, check.prediction.records, &plan);
   FindNotRestored(controller, check, &plan);
-  const bool nothing = plan.records.empty() && plan.shared.empty() && plan.notRestored.empty();
-  int code = check.errors > 0 ? -1 : nothing ? 0 : 1;
-  return Emit(PlanReport(path, server, plan, check, s.json), code, s.json);
+  return Emit(PlanReport(path, server, plan, check, s.json), PlanExitCode(plan, check), s.json);
 }
 
 int Diff(const CheckSettings& s) {
@@ -112,17 +130,13 @@ int Diff(const CheckSettings& s) {
   std::string error;
   for (size_t i = 0; i < 2; ++i) {
     if (!CheckFile(s.operands[i], i == 0 ? &a : &b, &error)) {
-      return Emit(
-          FailureReport("DIFF", "Cannot read " + s.operands[i] + " - " + error + ".", s.json), -1,
-          s.json);
+      return Fail(s, "Cannot read " + s.operands[i] + " - " + error + ".", nullptr);
     }
   }
   Comparison diff = Compare(a.prediction.records, b.prediction.records, true, true);
-  // A difference IMPORT does not read is a difference all the same.
   const std::vector<FileDifference> fileDiffs = DiffFiles(a, b);
-  int code = a.errors > 0 || b.errors > 0 ? -1 : diff.records.empty() && fileDiffs.empty() ? 0 : 1;
-  return Emit(DiffReport(s.operands[0], s.operands[1], diff, fileDiffs, a, b, s.json), code,
-              s.json);
+  return Emit(DiffReport(s.operands[0], s.operands[1], diff, fileDiffs, a, b, s.json),
+              DiffExitCode(diff, fileDiffs, a, b), s.json);
 }
 
 }  // namespace
@@ -140,6 +154,8 @@ CheckSettings ParseCheckArguments(int argc, const char* const* argv) {
       s.command = CheckSettings::Command::kDiff;
     } else if (IsWord(a, "/JSON")) {
       s.json = true;
+    } else if (IsWord(a, "--VERSION")) {
+      s.version = true;
     } else if (a == "/?" || IsWord(a, "-H") || IsWord(a, "--HELP") || IsWord(a, "/HELP")) {
       s.help = true;
     } else if (!a.empty()) {
@@ -152,19 +168,20 @@ CheckSettings ParseCheckArguments(int argc, const char* const* argv) {
 int CheckMain(int argc, char** argv) {
   const CheckSettings s = ParseCheckArguments(argc, argv);
   if (s.help) return Emit(kCheckHelp, 0, false);
+  if (s.version) return Emit(std::string("TarvoCheck ") + kCheckVersion + "\n", 0, false);
   switch (s.command) {
     case CheckSettings::Command::kNone:
-      return Usage("No command: CHECK, PLAN or DIFF.");
+      return Usage(s, "No command: CHECK, PLAN or DIFF.");
     case CheckSettings::Command::kCheck:
-      if (s.operands.size() != 1) return Usage("CHECK takes one file.");
+      if (s.operands.size() != 1) return Usage(s, "CHECK takes one file.");
       return Check(s);
     case CheckSettings::Command::kPlan:
       if (s.operands.empty() || s.operands.size() > 2) {
-        return Usage("PLAN takes one file and, optionally, the server.");
+        return Usage(s, "PLAN takes one file and, optionally, the server.");
       }
       return Plan(s);
     case CheckSettings::Command::kDiff:
-      if (s.operands.size() != 2) return Usage("DIFF takes two files.");
+      if (s.operands.size() != 2) return Usage(s, "DIFF takes two files.");
       return Diff(s);
   }
   return -1;

@@ -10,6 +10,7 @@ struct CheckSettings {
   Command command = Command::kNone;
   bool help = false;  // no arguments, /?, -h or --help
   bool json = false;
+  bool version = false;               // --version
   std::vector<std::string> operands;  // the other arguments, in order
 };
 
@@ -18,5 +19,6 @@ CheckSettings ParseCheckArguments(int argc, const char* const* argv);
 extern const char kCheckHelp[];
 
 // The whole program; returns the exit code (0 nothing to report, 1
-// something to report, -1 an error).
+// something to report, 2 the file would not import as written, -1
+// TarvoCheck could not run).
 int CheckMain(int argc, char** argv);

@@ -88,7 +88,7 @@ std::string NearestKey(Table table, const std::vector<std::string>& known,
 void WarnSecondLine(CheckContext& ctx, const FileScan::Section& s, const FileScan::KeyLine& k) {
   const std::string name(k.name);
   const FileScan::Found read = ctx.file.FindKey(s, name);
-  ctx.Warn(k.line, s.name, name,
+  ctx.Warn("second-line", k.line, s.name, name,
            !read.found ? "IMPORT does not read this line"
                        : "IMPORT reads " + name + " from line " + std::to_string(read.line) +
                              ", never from this one");
@@ -97,7 +97,7 @@ void WarnSecondLine(CheckContext& ctx, const FileScan::Section& s, const FileSca
 // A key of hose h when the pump's hoses end before it: told once per hose.
 void WarnHoseNotRead(CheckContext& ctx, const FileScan::Section& s, const FileScan::KeyLine& k,
                      int h, int hoses) {
-  ctx.Warn(k.line, s.name, std::string(k.name),
+  ctx.Warn("unreachable", k.line, s.name, std::string(k.name),
            h > kHosesPerPump
                ? "never reached: IMPORT reads hoses 1 to " + std::to_string(kHosesPerPump) + " only"
                : "never reached: IMPORT stops at the first hose without a "
@@ -154,12 +154,12 @@ void CheckOtherKeys(CheckContext& ctx, Table table, const FileScan::Section& s, 
     const std::string nearest = NearestKey(table, known, lower);
     // Other readers skip a tab before a key; IMPORT skips blanks only.
     if (k.name[0] == '\t' && !nearest.empty()) {
-      ctx.Warn(k.line, s.name, std::string(k.name),
+      ctx.Warn("tab-before-key", k.line, s.name, std::string(k.name),
                "a tab before the key: IMPORT skips blanks only, so it does not read this line as " +
                    nearest);
       continue;
     }
-    ctx.Warn(k.line, s.name, std::string(k.name),
+    ctx.Warn("unknown-key", k.line, s.name, std::string(k.name),
              "unknown key" +
                  (nearest.empty() ? std::string() : " (nearest known key: " + nearest + ")") +
                  ": IMPORT does not read it");

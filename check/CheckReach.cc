@@ -78,7 +78,7 @@ void WarnNoNumber(CheckContext& ctx, const FileScan::Section& s) {
   const FileScan::Found number = ctx.file.FindKey(s, "Number");
   const int32_t value = ctx.IntOf(s, "Number");
   const std::string shown = number.found ? std::string(pl::Unquote(number.value)) : std::string();
-  ctx.Warn(number.found ? number.line : s.line, s.name, "Number",
+  ctx.Warn("no-number", number.found ? number.line : s.line, s.name, "Number",
            !number.found ? "no Number: IMPORT skips the section as absent"
            : shown == std::to_string(value)
                ? "Number " + shown + " is below 1: IMPORT skips the section as absent"
@@ -91,7 +91,7 @@ void WarnNoNumber(CheckContext& ctx, const FileScan::Section& s) {
 void WarnBelowOne(CheckContext& ctx, const StepRule& rule, const FileScan::Section& s) {
   const std::string start = Section(rule.table, rule.first);
   const char* from = ReferredFrom(rule.table);
-  ctx.Warn(s.line, s.name, "",
+  ctx.Warn("numbered-below-one", s.line, s.name, "",
            from == nullptr
                ? "numbered below 1: IMPORT does not read it (its walk starts at " + start + ")"
                : "numbered below 1: IMPORT's walk starts at " + start +
@@ -145,7 +145,7 @@ void ReportUnreached(CheckContext& ctx, const StepRule& rule, const FileScan::Se
       break;
     case Miss::kNoGrade: {
       const FileScan::Found key = ctx.file.FindKey(s, "Grade");
-      return ctx.Warn(key.found ? key.line : s.line, s.name, "Grade",
+      return ctx.Warn("tank-without-grade", key.found ? key.line : s.line, s.name, "Grade",
                       "refers to grade " + std::to_string(ctx.IntOf(s, "Grade")) +
                           ", which the file does not hold: IMPORT skips the tank");
     }
@@ -154,7 +154,7 @@ void ReportUnreached(CheckContext& ctx, const StepRule& rule, const FileScan::Se
                 Section(t, WalkEnd(ctx, rule));
       break;
   }
-  ctx.Warn(s.line, s.name, "", message);
+  ctx.Warn("unreachable", s.line, s.name, "", message);
 }
 
 bool IsOpening(char c) { return c == '[' || c == '{' || c == '(' || c == '<'; }
@@ -170,7 +170,8 @@ void WarnHeaderLookalikes(CheckContext& ctx) {
     ++line;
     const std::string name = HeaderLookalike(all.substr(pos, pl::LineLength(all, pos)));
     if (name.empty()) continue;
-    ctx.Warn(line, name, "", "looks like the header of " + name + "; IMPORT does not read it");
+    ctx.Warn("header-lookalike", line, name, "",
+             "looks like the header of " + name + "; IMPORT does not read it");
     int32_t n = 0;
     const StepRule* rule = ParseRecordName(name, &n);
     if (rule != nullptr) ctx.Unwritten(name, rule->table, n, "IMPORT does not read its header");
@@ -251,7 +252,7 @@ void CheckSections(CheckContext& ctx) {
   WarnHeaderLookalikes(ctx);
   for (const FileScan::Section& s : ctx.file.Sections()) {
     if (!s.first) {
-      ctx.Warn(s.line, s.name, "",
+      ctx.Warn("duplicate-section", s.line, s.name, "",
                "duplicate section: IMPORT reads only the first one, at line " +
                    std::to_string(s.firstLine));
       continue;
@@ -263,7 +264,7 @@ void CheckSections(CheckContext& ctx) {
     // IMPORT looks for no name of a walk's record below 1, however spelt.
     const bool lookedFor = n >= 1 || ReferredFrom(rule->table) != nullptr;
     if (lookedFor && !pl::EqualsIgnoringCase(canonical, s.name)) {
-      ctx.Warn(s.line, s.name, "",
+      ctx.Warn("misnamed-section", s.line, s.name, "",
                "IMPORT looks for " + canonical + ", never for this name: the section is not read");
       ctx.Unwritten(s.name, rule->table, n, "IMPORT does not read it: it looks for " + canonical);
       continue;

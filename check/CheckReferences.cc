@@ -30,7 +30,7 @@ void WarnNotWritten(CheckContext& ctx, const FileScan::Section& s, const FieldSc
   const std::string name = NumberedName(SchemaOf(field.refersTo).section, id);
   const std::string why = WhyNotWritten(ctx, field.refersTo, id);
   ctx.Warn(
-      ctx.file.FindKey(s, field.key).line, s.name, field.key,
+      "reference-not-written", ctx.file.FindKey(s, field.key).line, s.name, field.key,
       "refers to " + name +
           (why.empty() ? ", which the file does not hold" : ", which is in the file, but " + why) +
           ": IMPORT passes it on untested");
@@ -42,7 +42,7 @@ void WarnIdentifierBelowOne(CheckContext& ctx, const FileScan::Section& s, const
                             Table refersTo, int32_t id, const std::string& then) {
   const FileScan::Found f = ctx.file.FindKey(s, key);
   const std::string word = pl::Lower(SchemaOf(refersTo).word);
-  ctx.Warn(f.found ? f.line : s.line, s.name, key,
+  ctx.Warn("identifier-below-one", f.found ? f.line : s.line, s.name, key,
            "refers to " + word + " " + std::to_string(id) +
                ", an identifier below 1 (IMPORT writes it from " +
                NumberedName(SchemaOf(refersTo).section, id) +
@@ -88,7 +88,7 @@ void CheckHoseOwners(CheckContext& ctx, const FileScan::Section& s, int32_t n, i
     }
     if (!written || before == 0) continue;
     const std::string earlier = SectionName(Table::kPump, before);
-    ctx.Add(Finding::Level::kError, ctx.file.FindKey(s, key).line, s.name, key,
+    ctx.Add(Finding::Level::kError, "hose-moves", ctx.file.FindKey(s, key).line, s.name, key,
             "hose " + std::to_string(id) + " is " + earlier + "'s Hose" +
                 std::to_string(beforeHose) +
                 " too: IMPORT writes it twice and this pump, written later, takes it; " + earlier +

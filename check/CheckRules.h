@@ -28,10 +28,16 @@
 struct CheckContext {
   CheckContext(const FileScan& scan, file_encoding::Mark encoding, FileCheck* result);
 
-  void Add(Finding::Level level, int line, const std::string& section, const std::string& key,
-           std::string message);
-  void Warn(int line, const std::string& section, const std::string& key, std::string message);
-  void Note(int line, const std::string& section, const std::string& key, std::string message);
+  // Adds a finding of the code; its field and the line's value are found
+  // here (no value from a line that may hold a password).
+  void Add(Finding::Level level, const char* code, int line, const std::string& section,
+           const std::string& key, std::string message);
+  void Warn(const char* code, int line, const std::string& section, const std::string& key,
+            std::string message);
+  void Note(const char* code, int line, const std::string& section, const std::string& key,
+            std::string message);
+  // What IMPORT reads or writes of the finding added last, as text.
+  void Reads(std::string text);
   // Keeps section (record n of the table) among the records IMPORT does not
   // write, unless the prediction writes that record from another section.
   void Unwritten(const std::string& section, Table table, int32_t n, std::string reason);
@@ -59,6 +65,10 @@ size_t SecretPrefix(std::string_view name);
 // A name as shown on a line that may hold a password: up to where it stops
 // resembling the secret key.
 std::string Masked(std::string_view name);
+
+// The library's parameter that key carries in the named section ("Tank"
+// for Hose2Tank of a pump), or empty.
+std::string FieldOfKey(std::string_view section, std::string_view key);
 
 // The number of single-character edits that turn a into b.
 size_t EditDistance(std::string_view a, std::string_view b);

@@ -67,7 +67,8 @@ TextValue TextOf(const FileScan& file, const FileScan::Section& s, const FieldSc
 }
 
 void Note(CheckContext& ctx, const TextValue& t, const char* code, const std::string& message) {
-  ctx.Note(t.line, t.section->name, t.key, std::string(code) + ": " + message);
+  ctx.Note(code, t.line, t.section->name, t.key, std::string(code) + ": " + message);
+  if (!t.secret) ctx.Reads(std::string(t.read));
 }
 
 // What IMPORT writes, for the end of a message; nothing for a password.
@@ -169,7 +170,7 @@ void CheckSpreadsheetSave(CheckContext& ctx) {
   }
   if (count < kSavedLines || count * 2 <= keyLines) return;
   ctx.savedEnd = std::string(common);
-  ctx.Warn(0, "", "",
+  ctx.Warn("spreadsheet-save", 0, "", "",
            "spreadsheet-save: " + std::to_string(count) + " of " + std::to_string(keyLines) +
                " key lines end in " + Quoted(common) +
                ": the file looks re-saved by a spreadsheet; IMPORT writes them as part of each "

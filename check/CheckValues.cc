@@ -23,7 +23,10 @@ std::string InUnit(int32_t value, const char* unit) {
 // Warns of an integer that IMPORT reads as another number.
 void CheckInteger(CheckContext& ctx, const FileScan::Section& s, const std::string& key, int line,
                   std::string_view v, FieldKind kind, const char* unit) {
-  if (v.empty()) return ctx.Warn(line, s.name, key, "empty: IMPORT writes " + InUnit(0, unit));
+  if (v.empty()) {
+    ctx.Warn("empty-value", line, s.name, key, "empty: IMPORT writes " + InUnit(0, unit));
+    return ctx.Reads("0");
+  }
   size_t i = (v[0] == '-' || v[0] == '+') ? 1 : 0;
   bool clean = i < v.size();
   int64_t exact = 0;
@@ -39,19 +42,21 @@ void CheckInteger(CheckContext& ctx, const FileScan::Section& s, const std::stri
   const int32_t read = clean && exact >= INT32_MIN && exact <= INT32_MAX
                            ? static_cast<int32_t>(exact)
                            : Text(std::string(v)).ToInt();
-  if (!clean) {
-    return ctx.Warn(line, s.name, key,
-                    Quoted(v) + " is not a whole number: IMPORT reads it as " + InUnit(read, unit));
-  }
-  if (exact != read) {
-    return ctx.Warn(line, s.name, key,
-                    Quoted(v) + " wraps past 32 bits: IMPORT writes " + InUnit(read, unit));
-  }
   const int16_t low = static_cast<int16_t>(static_cast<uint16_t>(read));
-  if (kind == FieldKind::kInt16 && low != read) {
-    ctx.Warn(line, s.name, key,
+  if (!clean) {
+    ctx.Warn("not-a-number", line, s.name, key,
+             Quoted(v) + " is not a whole number: IMPORT reads it as " + InUnit(read, unit));
+  } else if (exact != read) {
+    ctx.Warn("wraps-32-bits", line, s.name, key,
+             Quoted(v) + " wraps past 32 bits: IMPORT writes " + InUnit(read, unit));
+  } else if (kind == FieldKind::kInt16 && low != read) {
+    ctx.Warn("wraps-16-bits", line, s.name, key,
              Quoted(v) + " does not fit in 16 bits: IMPORT writes " + InUnit(low, unit));
+  } else {
+    return;
   }
+  // IMPORT passes the low 16 bits of a 16-bit field.
+  ctx.Reads(std::to_string(kind == FieldKind::kInt16 ? low : read));
 }
 
 // True for digits with at most one "." between them: an amount that reads
@@ -69,26 +74,28 @@ bool IsPlainAmount(std::string_view v) {
 // one "." or that has more than the three decimals people enter.
 void CheckAmount(CheckContext& ctx, const FileScan::Section& s, const std::string& key, int line,
                  std::string_view v) {
-  if (v.empty()) return ctx.Warn(line, s.name, key, "empty: IMPORT writes 0");
   const int64_t scaled = pl::ToCurrency(v);
   const Value read = Value::Amount(static_cast<double>(scaled) / 10000.0);
-  if (scaled == std::numeric_limits<int64_t>::max()) {
-    return ctx.Warn(
-        line, s.name, key,
-        Quoted(v) + " is above the largest amount IMPORT can hold: IMPORT writes " + read.Show());
-  }
   const size_t dot = v.find('.');
-  if (!IsPlainAmount(v)) {
-    return ctx.Warn(line, s.name, key,
-                    Quoted(v) +
-                        " is not an amount as IMPORT reads it (digits and one \".\"): "
-                        "IMPORT writes " +
-                        read.Show());
-  }
-  if (dot != std::string_view::npos && v.size() - dot - 1 > 3) {
-    ctx.Warn(line, s.name, key,
+  if (v.empty()) {
+    ctx.Warn("empty-value", line, s.name, key, "empty: IMPORT writes 0");
+  } else if (scaled == std::numeric_limits<int64_t>::max()) {
+    ctx.Warn(
+        "amount-capped", line, s.name, key,
+        Quoted(v) + " is above the largest amount IMPORT can hold: IMPORT writes " + read.Show());
+  } else if (!IsPlainAmount(v)) {
+    ctx.Warn(v.find(',') != std::string_view::npos ? "decimal-comma" : "not-an-amount", line,
+             s.name, key,
+             Quoted(v) +
+                 " is not an amount as IMPORT reads it (digits and one \".\"): IMPORT writes " +
+                 read.Show());
+  } else if (dot != std::string_view::npos && v.size() - dot - 1 > 3) {
+    ctx.Warn("more-decimals", line, s.name, key,
              Quoted(v) + " has more than three decimals: IMPORT writes " + read.Show());
+  } else {
+    return;
   }
+  ctx.Reads(read.Show());
 }
 
 // Finds a key that IMPORT reads and marks its line as read; warns when the
@@ -98,13 +105,13 @@ FileScan::Found MarkRead(CheckContext& ctx, const FileScan::Section& s, const st
                          bool secret, const char* missingText) {
   const FileScan::Found f = ctx.file.FindKey(s, key);
   if (!f.found) {
-    if (missingText != nullptr) ctx.Warn(s.line, s.name, key, missingText);
+    if (missingText != nullptr) ctx.Warn("missing-key", s.line, s.name, key, missingText);
     return f;
   }
   ctx.used.push_back(f.line);
   // The line's key begins with the key: it is another key when it is longer.
   if (f.lineKey.size() != key.size()) {
-    ctx.Warn(f.line, s.name, key,
+    ctx.Warn("prefix-key", f.line, s.name, key,
              "the line " + FileText(f.lineKey) + " is read as " + key +
                  (secret ? "" : ": IMPORT writes " + Quoted(pl::Unquote(f.value))));
   }
@@ -133,7 +140,7 @@ const char* MissingText(FieldKind kind) {
 void WarnLevelsEnd(CheckContext& ctx, const FileScan::Section& s, const std::string& key, int line,
                    std::string_view v) {
   const std::string end = "writes no price from this level on";
-  ctx.Warn(line, s.name, key,
+  ctx.Warn("price-levels-end", line, s.name, key,
            v.empty()          ? "empty: IMPORT " + end
            : IsPlainAmount(v) ? "not above 0: IMPORT " + end
                               : Quoted(v) +
@@ -166,7 +173,7 @@ void CheckPrices(CheckContext& ctx, const FileScan::Section& s) {
     const FileScan::Found f = ctx.file.FindKey(s, key);
     if (f.found) {
       ctx.used.push_back(f.line);
-      ctx.Warn(f.line, s.name, key, "never reached: " + ends);
+      ctx.Warn("unreachable", f.line, s.name, key, "never reached: " + ends);
     }
   }
 }
@@ -188,7 +195,7 @@ void ReportTankStop(CheckContext& ctx, const FileScan::Section& s, int h, int32_
   const FileScan::Found f = ctx.file.FindKey(s, key);
   const std::string what = f.found ? "Hose" + std::to_string(h) + " refers to tank "
                                    : key + " missing: IMPORT reads tank ";
-  ctx.Add(Finding::Level::kError, f.found ? f.line : s.line, s.name, key,
+  ctx.Add(Finding::Level::kError, "import-stops", f.found ? f.line : s.line, s.name, key,
           what + std::to_string(tank) + ", " + why +
               ": IMPORT stops here, and writes nothing after it");
 }

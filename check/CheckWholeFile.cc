@@ -9,7 +9,7 @@ namespace {
 void WarnNul(CheckContext& ctx, const std::string& b) {
   const size_t nul = b.find('\0');
   if (nul != std::string::npos) {
-    ctx.Warn(ctx.file.LineAt(nul), "", "",
+    ctx.Warn("nul-bytes", ctx.file.LineAt(nul), "", "",
              "NUL bytes: IMPORT ignores the rest of each line after one");
   }
 }
@@ -23,7 +23,7 @@ void WarnLoneCr(CheckContext& ctx, const std::string& b) {
     }
   }
   if (loneCr == std::string::npos) return;
-  ctx.Warn(ctx.file.LineAt(loneCr), "", "",
+  ctx.Warn("cr-line-ends", ctx.file.LineAt(loneCr), "", "",
            b.find('\n') == std::string::npos
                ? "lines end with CR alone: IMPORT reads the whole file as one line"
                : "a line ends with CR alone: IMPORT reads it and the next line as one");
@@ -44,7 +44,7 @@ void WarnUtf8WithoutMark(CheckContext& ctx, const std::string& b) {
     i += length - 1;
   }
   if (count == 0) return;
-  ctx.Warn(ctx.file.LineAt(first), "", "",
+  ctx.Warn("utf8-without-mark", ctx.file.LineAt(first), "", "",
            std::to_string(count) +
                " characters look like UTF-8; IMPORT reads the file byte for byte, so each "
                "becomes two to four characters in the controller (save it as ANSI, or as UTF-8 "
@@ -59,6 +59,6 @@ void CheckWholeFile(CheckContext& ctx) {
   WarnLoneCr(ctx, b);
   WarnUtf8WithoutMark(ctx, b);
   if (ctx.check->prediction.records.empty()) {
-    ctx.Warn(0, "", "", "IMPORT would write no record at all");
+    ctx.Warn("writes-nothing", 0, "", "", "IMPORT would write no record at all");
   }
 }

@@ -4,9 +4,11 @@
 #include <map>
 #include <utility>
 
+#include <nlohmann/json.hpp>
+
 #include "check/CheckRules.h"
 #include "check/FileScan.h"
-#include "check/Report.h"
+#include "check/ReportJson.h"
 #include "profile/ProfileLines.h"
 
 namespace pl = profile_lines;
@@ -221,10 +223,10 @@ std::string Shown(const FileDifference& d, bool has, const std::string& value) {
   return d.secret ? "(not shown)" : MessageForPeople(Quoted(value));
 }
 
-std::string Json(const FileDifference& d, bool has, const std::string& value) {
-  if (!has) return "null";
-  if (d.key.empty()) return JsonBytes(d.section);
-  return d.secret ? "\"(not shown)\"" : JsonBytes(value);
+nlohmann::ordered_json Json(const FileDifference& d, bool has, const std::string& value,
+                            bool utf8) {
+  if (!has || (d.secret && !d.key.empty())) return nullptr;
+  return Utf8Of(d.key.empty() ? d.section : value, utf8);
 }
 
 }  // namespace
@@ -254,18 +256,21 @@ std::string FileDifferencesText(const std::vector<FileDifference>& diffs, const 
          " in the files (keys and sections IMPORT does not read from both)\n";
 }
 
-std::string FileDifferencesJson(const std::vector<FileDifference>& diffs) {
-  std::string out = "\"fileDifferences\": [";
-  for (size_t i = 0; i < diffs.size(); ++i) {
-    const FileDifference& d = diffs[i];
+nlohmann::ordered_json FileDifferencesJson(const std::vector<FileDifference>& diffs, bool utf8A,
+                                           bool utf8B) {
+  nlohmann::ordered_json out = nlohmann::ordered_json::array();
+  for (const FileDifference& d : diffs) {
+    const bool utf8 = d.hasA ? utf8A : utf8B;
     const std::string reason =
         (d.side == 0 ? std::string() : std::string("in ") + d.side + ": ") + MessageAsIs(d.reason);
-    out += std::string(i == 0 ? "" : ",") + "\n    {\"section\": " + JsonBytes(d.section) +
-           ", \"key\": " + (d.key.empty() ? "null" : JsonBytes(d.key)) +
-           ", \"a\": " + Json(d, d.hasA, d.a) + ", \"b\": " + Json(d, d.hasB, d.b) +
-           ", \"read\": " + (d.read ? "true" : "false") + ", \"reason\": " + JsonBytes(reason) +
-           "}";
+    out.push_back({{"section", Utf8Of(d.section, utf8)},
+                   {"key", d.key.empty() ? nlohmann::ordered_json()
+                                         : nlohmann::ordered_json(Utf8Of(d.key, utf8))},
+                   {"a", Json(d, d.hasA, d.a, utf8A)},
+                   {"b", Json(d, d.hasB, d.b, utf8B)},
+                   {"read", d.read},
+                   {"secret", d.secret},
+                   {"reason", Utf8Of(reason, utf8)}});
   }
-  return out + (diffs.empty() ? "]" : "\n  ]") +
-         ",\n  \"fileDiffer\": " + std::to_string(diffs.size());
+  return out;
 }

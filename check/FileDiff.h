@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "check/Check.h"
 
 struct FileDifference {
@@ -31,5 +33,8 @@ std::vector<FileDifference> DiffFiles(const FileCheck& a, const FileCheck& b);
 // said on one line ("Client011 ... Client020  only in a.ini"), then a count.
 std::string FileDifferencesText(const std::vector<FileDifference>& diffs, const std::string& a,
                                 const std::string& b);
-// The JSON members "fileDifferences" (an array) and "fileDiffer" (a count).
-std::string FileDifferencesJson(const std::vector<FileDifference>& diffs);
+// The differences as JSON: [{"section", "key", "a", "b", "read", "secret",
+// "reason"}], key null for a whole section, a or b null on the side without
+// it and for a password (utf8A, utf8B: the file's texts are UTF-8).
+nlohmann::ordered_json FileDifferencesJson(const std::vector<FileDifference>& diffs, bool utf8A,
+                                           bool utf8B);

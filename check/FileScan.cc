@@ -61,6 +61,16 @@ std::string_view FileScan::NameOnLine(int line) const {
   return pl::IsBracketLine(text) ? std::string_view() : NameOf(text);
 }
 
+bool FileScan::ValueOnLine(int line, std::string_view* value) const {
+  const std::string_view name = NameOnLine(line);
+  if (name.empty()) return false;
+  const std::string_view all(bytes_);
+  const size_t begin = lineStarts_[static_cast<size_t>(line) - 1];
+  const pl::KeySearch search = pl::FindKey(all.substr(begin, pl::LineLength(all, begin)), name);
+  if (search.found) *value = search.value;
+  return search.found;
+}
+
 const FileScan::Section* FileScan::Find(std::string_view name) const {
   auto it = first_.find(pl::Lower(name));
   return it == first_.end() ? nullptr : &sections_[it->second];

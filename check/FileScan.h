@@ -50,6 +50,9 @@ class FileScan {
   int LineAt(size_t offset) const;
   // The key name on a line (1 the first); empty for a header or no line.
   std::string_view NameOnLine(int line) const;
+  // The value on a key line as the profile reads it (quotes included); false
+  // for a header, a line without "=" or no line.
+  bool ValueOnLine(int line, std::string_view* value) const;
 
  private:
   // A line of a section's body, as split once for all the searches in it.

@@ -6,7 +6,9 @@
 #include <set>
 #include <utility>
 
-#include "check/Report.h"
+#include <nlohmann/json.hpp>
+
+#include "check/ReportJson.h"
 #include "profile/ProfileLines.h"
 
 namespace {
@@ -145,26 +147,22 @@ std::string HoseNotesSummary(const Comparison& plan) {
   return out;
 }
 
-std::string HoseNotesJson(const Comparison& plan) {
-  std::string out = "\"hoseMoves\": [";
-  for (size_t i = 0; i < plan.moves.size(); ++i) {
-    const HoseMove& m = plan.moves[i];
-    out += std::string(i == 0 ? "" : ", ") + "{\"id\": " + std::to_string(m.id) +
-           ", \"from\": " + JsonBytes(HoseName(m.fromPump, m.fromHose)) +
-           ", \"to\": " + JsonBytes(HoseName(m.toPump, m.toHose)) + "}";
+nlohmann::ordered_json HoseMovesJson(const Comparison& plan) {
+  nlohmann::ordered_json out = nlohmann::ordered_json::array();
+  for (const HoseMove& m : plan.moves) {
+    out.push_back({{"id", m.id},
+                   {"from", HoseName(m.fromPump, m.fromHose)},
+                   {"to", HoseName(m.toPump, m.toHose)}});
   }
-  out += "],\n  \"sharedHoseNumbers\": [";
-  for (size_t i = 0; i < plan.shared.size(); ++i) {
-    const SharedNumber& s = plan.shared[i];
-    out += std::string(i == 0 ? "" : ", ") +
-           "{\"pump\": " + JsonBytes(SectionName(Table::kPump, s.pump)) +
-           ", \"hose\": " + std::to_string(s.hose) + ", \"ids\": [";
-    for (size_t k = 0; k < s.ids.size(); ++k) {
-      out += (k == 0 ? "" : ", ") + std::to_string(s.ids[k]);
-    }
-    out += "]}";
+  return out;
+}
+
+nlohmann::ordered_json SharedNumbersJson(const Comparison& plan) {
+  nlohmann::ordered_json out = nlohmann::ordered_json::array();
+  for (const SharedNumber& s : plan.shared) {
+    out.push_back({{"pump", SectionName(Table::kPump, s.pump)}, {"hose", s.hose}, {"ids", s.ids}});
   }
-  return out + "]";
+  return out;
 }
 
 std::string ZeroedText(const Comparison& plan) {
@@ -178,13 +176,10 @@ std::string ZeroedText(const Comparison& plan) {
   return out.empty() ? out : out + "\n";
 }
 
-std::string ZeroedJson(const Comparison& plan) {
-  std::string out = "\"newRecordsWithZeroMeasures\": {";
-  bool first = true;
+nlohmann::ordered_json ZeroedJson(const Comparison& plan) {
+  nlohmann::ordered_json out = nlohmann::ordered_json::array();
   for (const auto& z : Zeroed(plan)) {
-    out += std::string(first ? "" : ", ") + "\"" + TablePlural(z.first) +
-           "\": " + std::to_string(z.second);
-    first = false;
+    out.push_back({{"table", TableName(z.first)}, {"count", z.second}});
   }
-  return out + "}";
+  return out;
 }

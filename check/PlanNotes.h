@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "check/Compare.h"
 
 // Fills plan's moves and shared numbers from the controller's records and
@@ -20,11 +22,13 @@ std::string HoseNotesText(const Comparison& plan, size_t at);
 // The summary's clauses for moves and shared numbers (", 1 hose moves to
 // another pump"); empty when there are none.
 std::string HoseNotesSummary(const Comparison& plan);
-// The JSON members "hoseMoves" and "sharedHoseNumbers", each after ",\n  ".
-std::string HoseNotesJson(const Comparison& plan);
+// The moves as JSON: [{"id", "from", "to"}], hoses named "Pump08 Hose1".
+nlohmann::ordered_json HoseMovesJson(const Comparison& plan);
+// The shared numbers as JSON: [{"pump", "hose", "ids"}].
+nlohmann::ordered_json SharedNumbersJson(const Comparison& plan);
 
 // One line per table of the new records whose values without a file key
 // IMPORT passes as 0, followed by a blank line; empty when there are none.
 std::string ZeroedText(const Comparison& plan);
-// The JSON member "newRecordsWithZeroMeasures": such new records per table.
-std::string ZeroedJson(const Comparison& plan);
+// Such new records per table as JSON: [{"table", "count"}].
+nlohmann::ordered_json ZeroedJson(const Comparison& plan);

@@ -3,7 +3,9 @@
 #include <set>
 #include <utility>
 
-#include "check/Report.h"
+#include <nlohmann/json.hpp>
+
+#include "check/ReportJson.h"
 
 void FindNotRestored(const std::vector<Record>& controller, const FileCheck& check,
                      Comparison* plan) {
@@ -29,14 +31,13 @@ std::string NotRestoredSummary(const Comparison& plan) {
   return ", " + std::to_string(plan.notRestored.size()) + " not restored";
 }
 
-std::string NotRestoredJson(const Comparison& plan) {
-  std::string out = "\"notRestored\": [";
-  for (size_t i = 0; i < plan.notRestored.size(); ++i) {
-    const UnwrittenRecord& u = plan.notRestored[i];
-    out += std::string(i == 0 ? "" : ",") + "\n    {\"section\": " + JsonBytes(u.section) +
-           ", \"table\": \"" + TablePlural(u.table) + "\", \"id\": " + std::to_string(u.id) +
-           ", \"reason\": " + JsonBytes(u.reason) + "}";
+nlohmann::ordered_json NotRestoredJson(const Comparison& plan, bool utf8) {
+  nlohmann::ordered_json out = nlohmann::ordered_json::array();
+  for (const UnwrittenRecord& u : plan.notRestored) {
+    out.push_back({{"section", Utf8Of(u.section, utf8)},
+                   {"table", TableName(u.table)},
+                   {"id", u.id},
+                   {"reason", Utf8Of(u.reason, utf8)}});
   }
-  out += plan.notRestored.empty() ? "]" : "\n  ]";
-  return out + ",\n  \"notRestoredCount\": " + std::to_string(plan.notRestored.size());
+  return out;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "check/Check.h"
 #include "check/Compare.h"
 
@@ -21,6 +23,6 @@ void FindNotRestored(const std::vector<Record>& controller, const FileCheck& che
 std::string NotRestoredText(const Comparison& plan);
 // The summary's clause (", 10 not restored"); empty when there are none.
 std::string NotRestoredSummary(const Comparison& plan);
-// The JSON members "notRestored" (section, table, id, reason) and
-// "notRestoredCount", separated by ",\n  ".
-std::string NotRestoredJson(const Comparison& plan);
+// The records as JSON: [{"section", "table", "id", "reason"}] (utf8: the
+// file's texts are UTF-8).
+nlohmann::ordered_json NotRestoredJson(const Comparison& plan, bool utf8);

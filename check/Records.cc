@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "profile/FileEncoding.h"
+#include <nlohmann/json.hpp>
+
+#include "check/ReportJson.h"
 #include "profile/RecordNames.h"
 
 namespace {
@@ -85,31 +87,8 @@ std::string Value::Show() const {
 }
 
 std::string Value::Json() const {
-  // JSON has no number for an amount that is not finite.
-  if (kind == Kind::kAmount && !std::isfinite(amount)) return "null";
-  if (kind != Kind::kText) return Show();
-  std::string out = "\"";
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    if (c == '"' || c == '\\') {
-      out.push_back('\\');
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x20 || c == 0x7F) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-      out.append(escape);
-    } else {
-      file_encoding::AppendCode(&out, c);
-    }
-  }
-  out.push_back('"');
+  std::string out = DumpJson(ValueJson(*this));
+  out.pop_back();  // the line end
   return out;
 }
 

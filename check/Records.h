@@ -32,8 +32,9 @@ struct Value {
   // the fourth is not 0), texts in double quotes, byte for byte as the
   // console shows TarvoExtract's lines.
   std::string Show() const;
-  // A JSON value: texts as UTF-8 with control characters and DEL escaped,
-  // amounts with every digit (null when not finite).
+  // A JSON value (ValueJson, written as DumpJson writes it): texts as UTF-8
+  // with control characters and DEL escaped, amounts as the nearest JSON
+  // number (null when not finite).
   std::string Json() const;
   // True for a text holding a character that the file cannot carry (above
   // 255): IMPORT writes it as "?".

@@ -1,34 +1,16 @@
 #include "check/Report.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <map>
 
 #include "check/PlanNotes.h"
 #include "check/PlanRestore.h"
+#include "check/ReportJson.h"
 #include "check/ReportParts.h"
 
 std::string CheckReport(const std::string& path, const FileCheck& check, bool json) {
+  if (json) return CheckJson(path, check, CheckExitCode(check));
   int prices = 0;
   std::vector<std::pair<Table, int>> writes = Writes(check.prediction, &prices);
-  if (json) {
-    std::string out =
-        "{\n  \"command\": \"CHECK\",\n  \"file\": " + JsonArgument(path) + ",\n  \"writes\": {";
-    bool first = true;
-    for (const auto& w : writes) {
-      out += std::string(first ? "" : ", ") + "\"" + TablePlural(w.first) +
-             "\": " + std::to_string(w.second);
-      first = false;
-    }
-    if (prices > 0)
-      out += std::string(first ? "" : ", ") + "\"price levels\": " + std::to_string(prices);
-    out += "},\n  \"stops\": " + Stopped(check) +
-           ",\n  \"findings\": " + FindingsJson(check.findings, false) +
-           ",\n  \"errors\": " + std::to_string(check.errors) +
-           ",\n  \"warnings\": " + std::to_string(check.warnings) +
-           (check.notes > 0 ? ",\n  \"notes\": " + std::to_string(check.notes) : "") + "\n}\n";
-    return out;
-  }
   std::string out = "CHECK " + path + "\n\nIMPORT would write, in this order:\n";
   if (writes.empty()) out += "  nothing\n";
   int hoses = 0;
@@ -54,28 +36,7 @@ std::string CheckReport(const std::string& path, const FileCheck& check, bool js
 std::string PlanReport(const std::string& path, const std::string& server, const Comparison& plan,
                        const FileCheck& check, bool json) {
   const char* onlyBefore = "in the controller only: IMPORT leaves it as it is";
-  if (json) {
-    std::string out = "{\n  \"command\": \"PLAN\",\n  \"file\": " + JsonArgument(path) +
-                      ",\n  \"server\": " + JsonArgument(server) +
-                      ",\n  \"check\": {\"findings\": " + FindingsJson(check.findings, false) +
-                      ", \"errors\": " + std::to_string(check.errors) +
-                      ", \"warnings\": " + std::to_string(check.warnings) +
-                      ", \"notes\": " + std::to_string(check.notes) + "},\n  \"records\": [";
-    bool first = true;
-    for (const RecordChange& rc : plan.records) {
-      out += (first ? "" : ",") + RecordJson(rc, "controller only");
-      first = false;
-    }
-    out += first ? "]" : "\n  ]";
-    out += ",\n  \"stops\": " + Stopped(check) +
-           ",\n  \"errors\": " + FindingsJson(check.findings, true) +
-           ",\n  \"changed\": " + std::to_string(plan.changed) +
-           ",\n  \"new\": " + std::to_string(plan.added) +
-           ",\n  \"controllerOnly\": " + std::to_string(plan.onlyBefore) +
-           ",\n  \"kept\": " + std::to_string(plan.keeping) + ",\n  " + HoseNotesJson(plan) +
-           ",\n  " + ZeroedJson(plan) + ",\n  " + NotRestoredJson(plan) + "\n}\n";
-    return out;
-  }
+  if (json) return PlanJson(path, server, plan, check, PlanExitCode(plan, check));
   // CHECK's findings first, so that PLAN alone tells all of them.
   std::string out = "PLAN " + path + " against " + server + "\n\nCHECK: " + Counts(check) + "\n\n" +
                     FindingsText(check.findings, Finding::Level::kWarning);
@@ -99,27 +60,8 @@ std::string DiffReport(const std::string& a, const std::string& b, const Compari
                        const std::vector<FileDifference>& fileDiffs, const FileCheck& checkA,
                        const FileCheck& checkB, bool json) {
   if (json) {
-    std::string out = "{\n  \"command\": \"DIFF\",\n  \"a\": " + JsonArgument(a) +
-                      ",\n  \"b\": " + JsonArgument(b) + ",\n  \"records\": [";
-    bool first = true;
-    for (const RecordChange& rc : diff.records) {
-      RecordChange shown = rc;
-      std::string item = RecordJson(shown, "only in a");
-      // New records are those only in b.
-      if (rc.kind == RecordChange::Kind::kNew) {
-        size_t at = item.find("\"status\": \"new\"");
-        if (at != std::string::npos) item.replace(at, 15, "\"status\": \"only in b\"");
-      }
-      out += (first ? "" : ",") + item;
-      first = false;
-    }
-    out += first ? "]" : "\n  ]";
-    out += ",\n  \"stops\": {\"a\": " + Stopped(checkA) + ", \"b\": " + Stopped(checkB) +
-           "},\n  \"differ\": " + std::to_string(diff.changed) +
-           ",\n  \"onlyInA\": " + std::to_string(diff.onlyBefore) +
-           ",\n  \"onlyInB\": " + std::to_string(diff.added) + ",\n  " +
-           FileDifferencesJson(fileDiffs) + "\n}\n";
-    return out;
+    return DiffJson(a, b, diff, fileDiffs, checkA, checkB,
+                    DiffExitCode(diff, fileDiffs, checkA, checkB));
   }
   std::string out = "DIFF " + a + " " + b + "\n\n";
   for (const RecordChange& rc : diff.records) {
@@ -133,10 +75,24 @@ std::string DiffReport(const std::string& a, const std::string& b, const Compari
   return out + FileDifferencesText(fileDiffs, a, b);
 }
 
-std::string FailureReport(const char* command, const std::string& message, bool json) {
-  if (json) {
-    return "{\n  \"command\": \"" + std::string(command) +
-           "\",\n  \"error\": " + JsonBytes(message) + "\n}\n";
-  }
-  return message + "\n";
+std::string FailureReport(const char* command, const std::vector<std::string>& files,
+                          const std::string* server, const std::string& message, bool json) {
+  return json ? FailureJson(command, files, server, message) : message + "\n";
+}
+
+int CheckExitCode(const FileCheck& check) {
+  return check.errors > 0 ? 2 : check.warnings > 0 ? 1 : 0;
+}
+
+int PlanExitCode(const Comparison& plan, const FileCheck& check) {
+  if (check.errors > 0 || !plan.notRestored.empty()) return 2;
+  // CHECK's warnings count as PLAN's own: PLAN alone tells all.
+  return plan.records.empty() && plan.shared.empty() && check.warnings == 0 ? 0 : 1;
+}
+
+int DiffExitCode(const Comparison& diff, const std::vector<FileDifference>& fileDiffs,
+                 const FileCheck& checkA, const FileCheck& checkB) {
+  if (checkA.errors > 0 || checkB.errors > 0) return 2;
+  // A difference IMPORT does not read is a difference all the same.
+  return diff.records.empty() && fileDiffs.empty() ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "check/Check.h"
 #include "check/Compare.h"
@@ -16,12 +17,16 @@ std::string PlanReport(const std::string& path, const std::string& server, const
 std::string DiffReport(const std::string& a, const std::string& b, const Comparison& diff,
                        const std::vector<FileDifference>& fileDiffs, const FileCheck& checkA,
                        const FileCheck& checkB, bool json);
-// A run that could not be made: the file unreadable, the logon refused.
-std::string FailureReport(const char* command, const std::string& message, bool json);
+// A run that could not be made: usage, the file unreadable, the logon
+// refused (command null when none was given; server null for none).
+std::string FailureReport(const char* command, const std::vector<std::string>& files,
+                          const std::string* server, const std::string& message, bool json);
 
-// A text of bytes as a JSON string, each byte read as the character of the
-// same value (as the import reads the file).
-std::string JsonBytes(const std::string& bytes);
-// A command-line argument as a JSON string: UTF-8 when it is valid UTF-8 (as
-// file names reach the program), else each byte as the character of its value.
-std::string JsonArgument(const std::string& text);
+// The exit codes: 0 nothing to report, 1 something to report (warnings,
+// changes, differences; notes never count), 2 what IMPORT would do is not
+// what the file says (CHECK's errors; in PLAN also records not restored;
+// in DIFF either file's errors).
+int CheckExitCode(const FileCheck& check);
+int PlanExitCode(const Comparison& plan, const FileCheck& check);
+int DiffExitCode(const Comparison& diff, const std::vector<FileDifference>& fileDiffs,
+                 const FileCheck& checkA, const FileCheck& checkB);

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <map>
 
-#include "profile/FileEncoding.h"
-
 namespace {
 
 const char* LevelWord(Finding::Level level) {
@@ -16,10 +14,6 @@ const char* LevelWord(Finding::Level level) {
 
 std::string ShowValue(const Record& r, const char* field, const Value& v) {
   return IsSecret(r, field) ? "(not shown)" : v.Show();
-}
-
-std::string JsonValue(const Record& r, const char* field, const Value& v) {
-  return IsSecret(r, field) ? "\"(not shown)\"" : v.Json();
 }
 
 }  // namespace
@@ -83,22 +77,6 @@ std::string FindingsText(const std::vector<Finding>& findings, Finding::Level mi
   return out;
 }
 
-std::string FindingsJson(const std::vector<Finding>& findings, bool errorsOnly) {
-  std::string out = "[";
-  bool first = true;
-  for (const Finding& f : findings) {
-    if (errorsOnly && f.level != Finding::Level::kError) continue;
-    if (!first) out += ",";
-    first = false;
-    out += "\n    {\"level\": \"" + std::string(LevelWord(f.level)) +
-           "\", \"line\": " + std::to_string(f.line) + ", \"section\": " + JsonBytes(f.section) +
-           ", \"key\": " + JsonBytes(f.key) +
-           ", \"message\": " + JsonBytes(MessageAsIs(f.message)) + "}";
-  }
-  out += first ? "]" : "\n  ]";
-  return out;
-}
-
 std::string RecordBlock(const RecordChange& rc, const std::string& onlyBefore,
                         const std::string& newWord) {
   const Record& r = rc.record;
@@ -143,58 +121,6 @@ std::string RecordBlock(const RecordChange& rc, const std::string& onlyBefore,
   return out;
 }
 
-std::string RecordJson(const RecordChange& rc, const char* onlyBefore) {
-  const Record& r = rc.record;
-  std::string out = "\n    {\"record\": " + JsonBytes(r.Name()) + ", \"table\": \"" +
-                    TablePlural(r.table) + "\", \"id\": " + std::to_string(r.id) + ", \"status\": ";
-  switch (rc.kind) {
-    case RecordChange::Kind::kOnlyBefore:
-      return out + "\"" + onlyBefore + "\"}";
-    case RecordChange::Kind::kNew: {
-      out += "\"new\", \"fields\": {";
-      bool first = true;
-      for (const Field& f : r.fields) {
-        out +=
-            std::string(first ? "" : ", ") + "\"" + f.name + "\": " + JsonValue(r, f.name, f.value);
-        first = false;
-      }
-      return out + "}}";
-    }
-    case RecordChange::Kind::kChanged: {
-      if (!rc.kept.empty()) {
-        out += std::string(rc.changes.empty() ? "\"kept\"" : "\"changed\"") + ", \"kept\": {";
-        bool firstKept = true;
-        for (const Field& f : rc.kept) {
-          out += std::string(firstKept ? "" : ", ") + "\"" + f.name + "\": " + f.value.Json();
-          firstKept = false;
-        }
-        out += "}, \"changes\": {";
-      } else {
-        out += "\"changed\", \"changes\": {";
-      }
-      bool first = true;
-      for (const Change& c : rc.changes) {
-        out += std::string(first ? "" : ", ") + "\"" + c.field + "\": ";
-        first = false;
-        if (c.secret) {
-          out += "\"changed\"";
-          continue;
-        }
-        out += "{\"old\": " + (c.hasBefore ? c.before.Json() : std::string("null")) +
-               ", \"new\": " + (c.hasAfter ? c.after.Json() : std::string("null"));
-        if (!c.note.empty()) out += ", \"note\": " + JsonBytes(c.note);
-        out += "}";
-      }
-      return out + "}}";
-    }
-  }
-  return out;
-}
-
-std::string Stopped(const FileCheck& check) {
-  return check.prediction.result != 0 ? "true" : "false";
-}
-
 // The errors of a check under what they mean for the import (`whose`:
 // "IMPORT", "IMPORT of a.ini"); empty when there are none.
 std::string ErrorsText(const FileCheck& check, const std::string& whose) {
@@ -210,21 +136,4 @@ std::string Counts(const FileCheck& check) {
   return Plural(check.errors, "error", "errors") + ", " +
          Plural(check.warnings, "warning", "warnings") +
          (check.notes > 0 ? ", " + Plural(check.notes, "note", "notes") : "");
-}
-
-std::string JsonArgument(const std::string& text) {
-  // Valid UTF-8 (file names as the program receives them) stays as it is.
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (static_cast<unsigned char>(text[i]) < 0x80) continue;
-    const size_t length = file_encoding::Utf8SequenceLength(text, i);
-    if (length == 0) return JsonBytes(text);
-    i += length - 1;
-  }
-  return Value::Text(file_encoding::DecodeUtf8(text, text.size())).Json();
-}
-
-std::string JsonBytes(const std::string& bytes) {
-  std::u16string units;
-  for (char c : bytes) units.push_back(static_cast<unsigned char>(c));
-  return Value::Text(units).Json();
 }

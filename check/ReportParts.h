@@ -1,5 +1,6 @@
 // The pieces the reports of Report.cc are made of: findings, records and
-// counts, for people and as JSON. Password values never appear in either.
+// counts, for people (ReportJson.h writes JSON). Password values never
+// appear.
 #pragma once
 
 #include <string>
@@ -8,7 +9,6 @@
 
 #include "check/Check.h"
 #include "check/Compare.h"
-#include "check/Report.h"  // JsonBytes, JsonArgument
 
 // s followed by blanks up to width characters.
 std::string Pad(const std::string& s, size_t width);
@@ -21,18 +21,12 @@ std::vector<std::pair<Table, int>> Writes(const Prediction& p, int* prices);
 // The findings at minimum level or above, one block per section, in the order
 // of their first finding; the file's own findings first.
 std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum);
-// The findings (or only the errors) as a JSON array.
-std::string FindingsJson(const std::vector<Finding>& findings, bool errorsOnly);
 
 // One changed, new or before-only record for people; onlyBefore and newWord
 // say what a before-only and a new record are in this report.
 std::string RecordBlock(const RecordChange& rc, const std::string& onlyBefore,
                         const std::string& newWord);
-// The same record as a JSON object.
-std::string RecordJson(const RecordChange& rc, const char* onlyBefore);
 
-// "true" when the import would stop part-way, as JSON.
-std::string Stopped(const FileCheck& check);
 // The errors of a check under what they mean for the import (`whose`:
 // "IMPORT", "IMPORT of a.ini"); empty when there are none.
 std::string ErrorsText(const FileCheck& check, const std::string& whose);

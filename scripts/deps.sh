@@ -11,6 +11,7 @@ TEST_PACKAGES=(clang clang-tidy clang-format pkg-config locales
                libclang-rt-14-dev
                g++-mingw-w64-x86-64 googletest wine wine64
                time   # /usr/bin/time: the benchmark's peak memory of a run
+               python3-jsonschema   # TarvoCheck's JSON against its published schema
                # The fleet playbooks (fleet/) and their test: ansible brings
                # the Windows modules of the Windows runner's tasks.
                ansible-core ansible ansible-lint git python3)

@@ -56,8 +56,11 @@ TEST(CheckCases, JsonCarriesTheSameFindings) {
   EXPECT_EQ(run.exitCode, text.exitCode);
   nlohmann::json doc = nlohmann::json::parse(run.out, nullptr, false);
   ASSERT_TRUE(doc.is_object()) << run.out;
-  EXPECT_EQ(doc["findings"].size(), doc["errors"].get<size_t>() + doc["warnings"].get<size_t>());
-  EXPECT_NE(text.out.find(std::to_string(doc["warnings"].get<int>()) + " warnings"),
+  const nlohmann::json& check = doc["check"];
+  EXPECT_EQ(doc["exitCode"], run.exitCode == 255 ? -1 : run.exitCode);
+  EXPECT_EQ(check["findings"].size(),
+            check["errors"].get<size_t>() + check["warnings"].get<size_t>());
+  EXPECT_NE(text.out.find(std::to_string(check["warnings"].get<int>()) + " warnings"),
             std::string::npos);
   EXPECT_EQ(run.out.find("1234"), std::string::npos) << "a password value in the report";
 }
@@ -75,7 +78,9 @@ TEST(CheckCases, LongTextsAreNotes) {
   FileCheck check;
   std::string error;
   ASSERT_TRUE(CheckFile(path, &check, &error)) << error;
-  const nlohmann::json doc = nlohmann::json::parse(CheckReport(path, check, true));
+  const std::string json = CheckReport(path, check, true);
+  e2e::KeepJson(json);
+  const nlohmann::json doc = nlohmann::json::parse(json)["check"];
   EXPECT_EQ(doc["notes"], 2);
   EXPECT_EQ(doc["findings"].size(), check.errors + check.warnings + check.notes);
   std::map<std::string, std::string> notes;

@@ -1,5 +1,6 @@
 // TarvoCheck's command line and exit codes: 0 nothing to report, 1 something
-// to report, -1 (255) an error. DIFF and PLAN never show a password; hostile
+// to report, 2 the file would not import as written, -1 (255) TarvoCheck
+// could not run. DIFF and PLAN never show a password; hostile
 // files and streams.
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,6 +42,22 @@ TEST(CheckCommands, HelpAndUsage) {
   e2e::Run missing = e2e::RunCheck({"CHECK", e2e::TempDir() + "/none.ini"});
   EXPECT_EQ(missing.exitCode, 255);
   EXPECT_NE(missing.out.find("Cannot read "), std::string::npos) << missing.out;
+
+  e2e::Run version = e2e::RunCheck({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "TarvoCheck 22.02\n");
+  // With /JSON a usage error is a document too, of the same shape.
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"site.ini", "/JSON"}, {"/json", "DIFF", "a.ini"}}) {
+    e2e::Run run = e2e::RunCheck(args);
+    EXPECT_EQ(run.exitCode, 255);
+    json doc = json::parse(run.out, nullptr, false);
+    ASSERT_TRUE(doc.is_object()) << run.out;
+    EXPECT_EQ(doc["schema"], 1);
+    EXPECT_EQ(doc["exitCode"], -1);
+    EXPECT_TRUE(doc["error"].is_string() && !doc["error"].get<std::string>().empty()) << run.out;
+    EXPECT_TRUE(doc["check"].is_null() && doc["plan"].is_null() && doc["diff"].is_null());
+  }
 }
 
 TEST(CheckCommands, DiffComparesWhatImportReads) {
@@ -69,7 +86,10 @@ TEST(CheckCommands, DiffComparesWhatImportReads) {
   EXPECT_EQ(js.exitCode, 1);
   json doc = json::parse(js.out, nullptr, false);
   ASSERT_TRUE(doc.is_object()) << js.out;
-  EXPECT_EQ(doc["records"][0]["changes"]["Password"], "changed");
+  EXPECT_EQ(doc["exitCode"], 1);
+  EXPECT_EQ(doc["diff"]["records"][0]["changes"],
+            json::parse(R"([{"key": "Password", "field": "Password", "before": null,
+                             "after": null, "secret": true, "note": null}])"));
   for (const std::string& out : {run.out, js.out}) {
     EXPECT_EQ(out.find("4711"), std::string::npos);
     EXPECT_EQ(out.find("9999"), std::string::npos);
@@ -77,7 +97,7 @@ TEST(CheckCommands, DiffComparesWhatImportReads) {
 
   // A file whose import would stop part-way is an error.
   std::string stops = Write("[Pump01]\r\nNumber=1\r\nHose1ID=11\r\nHose1Tank=4\r\n");
-  EXPECT_EQ(e2e::RunCheck({"DIFF", a, stops}).exitCode, 255);
+  EXPECT_EQ(e2e::RunCheck({"DIFF", a, stops}).exitCode, 2);
 }
 
 TEST(CheckCommands, PlanReadsTheControllerAndWritesNothing) {
@@ -127,7 +147,7 @@ TEST(CheckCommands, PlanTellsWhatIsNotRestoredAndWhatCheckFound) {
   }
   const std::string path = Write(bytes);
   e2e::Run run = e2e::RunCheck({"PLAN", path, emu.Server()});
-  EXPECT_EQ(run.exitCode, 1) << run.out;
+  EXPECT_EQ(run.exitCode, 2) << run.out;
   const std::string head = "PLAN " + path + " against " + emu.Server() + "\n\nCHECK: 0 errors, ";
   EXPECT_EQ(run.out.rfind(head, 0), 0u) << run.out;
   const size_t misspelt = run.out.find("Pasword");
@@ -142,13 +162,13 @@ TEST(CheckCommands, PlanTellsWhatIsNotRestoredAndWhatCheckFound) {
   EXPECT_EQ(run.out.find("4711"), std::string::npos) << run.out;
 
   e2e::Run js = e2e::RunCheck({"PLAN", path, emu.Server(), "/JSON"});
-  EXPECT_EQ(js.exitCode, 1);
+  EXPECT_EQ(js.exitCode, 2);
   json doc = json::parse(js.out, nullptr, false);
   ASSERT_TRUE(doc.is_object()) << js.out;
-  EXPECT_EQ(doc["notRestoredCount"], 10);
-  ASSERT_EQ(doc["notRestored"].size(), 10u);
-  EXPECT_EQ(doc["notRestored"][0],
-            (json{{"section", "Client010"}, {"table", "card clients"}, {"id", 10},
+  EXPECT_EQ(doc["plan"]["counts"]["notRestored"], 10);
+  ASSERT_EQ(doc["plan"]["notRestored"].size(), 10u);
+  EXPECT_EQ(doc["plan"]["notRestored"][0],
+            (json{{"section", "Client010"}, {"table", "client"}, {"id", 10},
                   {"reason", "IMPORT never reaches it: after seven missing numbers"}}));
   EXPECT_GE(doc["check"]["warnings"].get<int>(), 1);
   bool told = false;
@@ -211,9 +231,10 @@ TEST(CheckCommands, DiffSeesTheWholeFile) {
   EXPECT_EQ(js.exitCode, 1) << js.out;
   json doc = json::parse(js.out, nullptr, false);
   ASSERT_TRUE(doc.is_object()) << js.out;
-  EXPECT_EQ(doc["fileDiffer"], 1);
-  EXPECT_EQ(doc["fileDifferences"][0], (json{{"section", "Port01"}, {"key", "Channels"}, {"a", ""},
-                                            {"b", "15"}, {"read", false},
+  EXPECT_EQ(doc["diff"]["counts"]["fileDiffer"], 1);
+  EXPECT_EQ(doc["diff"]["fileDifferences"][0],
+            (json{{"section", "Port01"}, {"key", "Channels"}, {"a", ""}, {"b", "15"},
+                  {"read", false}, {"secret", false},
                                             {"reason", "IMPORT does not read it"}}));
 
   // A restore with a gap: the verification after it shows the clients the
@@ -277,10 +298,12 @@ TEST(CheckCommands, PlanSaysWhereHosesGo) {
   EXPECT_EQ(run.out.find("    H1 "), std::string::npos) << run.out;
   json doc = json::parse(e2e::RunCheck({"PLAN", path, emu.Server(), "/JSON"}).out, nullptr, false);
   ASSERT_TRUE(doc.is_object());
-  EXPECT_EQ(doc["hoseMoves"][0], (json{{"id", 81}, {"from", "Pump08 Hose1"}, {"to", "Pump09 Hose1"}}));
-  EXPECT_EQ(doc["sharedHoseNumbers"],
+  EXPECT_EQ(doc["plan"]["hoseMoves"][0],
+            (json{{"id", 81}, {"from", "Pump08 Hose1"}, {"to", "Pump09 Hose1"}}));
+  EXPECT_EQ(doc["plan"]["sharedHoseNumbers"],
             json::parse(R"([{"pump": "Pump01", "hose": 1, "ids": [11, 111]}])"));
-  EXPECT_EQ(doc["newRecordsWithZeroMeasures"], (json{{"tanks", 1}, {"hoses", 1}}));
+  EXPECT_EQ(doc["plan"]["zeroedMeasures"],
+            json::parse(R"([{"table": "tank", "count": 1}, {"table": "hose", "count": 1}])"));
 
   // Pump08 copied as Pump09 with its hose ids: the hoses move too, and it is
   // an error, not what the file says.
@@ -289,7 +312,7 @@ TEST(CheckCommands, PlanSaysWhereHosesGo) {
   std::string copy = sample.substr(pump8, sample.find("[Attendant01]") - pump8);
   copy.replace(0, 18, "[Pump09]\r\nNumber=9");
   run = e2e::RunCheck({"PLAN", Write(sample + copy), emu.Server()});
-  EXPECT_EQ(run.exitCode, 255) << run.out;
+  EXPECT_EQ(run.exitCode, 2) << run.out;
   EXPECT_NE(run.out.find("\nPump08 Hose1 (id 81) moves to Pump09\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("IMPORT would not do what the file says:\n\n[Pump09]\n  line "),
             std::string::npos)
@@ -324,7 +347,7 @@ TEST(CheckCommands, HostileLinesInTheReports) {
   json doc = json::parse(js.out, nullptr, false);
   ASSERT_TRUE(doc.is_object()) << js.out.substr(0, 2000);
   bool wholeKey = false, wholeValue = false;
-  for (const json& f : doc["findings"]) {
+  for (const json& f : doc["check"]["findings"]) {
     wholeKey = wholeKey || f["key"] == longKey;
     wholeValue = wholeValue || f["message"].get<std::string>().find(longValue + "\"") == 1;
   }
@@ -332,6 +355,35 @@ TEST(CheckCommands, HostileLinesInTheReports) {
   for (const std::string& out : {text.out, js.out}) {
     EXPECT_EQ(out.find("S3cret"), std::string::npos) << out.substr(0, 3000);
   }
+}
+
+// JSON carries a file's bytes exactly whatever they are: control bytes and
+// DEL escaped, each byte of a file without a mark the character of its code.
+TEST(CheckCommands, JsonCarriesValuesExactly) {
+  const std::string raw = "a\x01" "b\x7f" "Caf\xe9\t\"q\"\\";
+  const std::string utf8 = "a\x01" "b\x7f" "Caf\xc3\xa9\t\"q\"\\";
+  const std::string a = Write("[Client001]\r\nNumber=1\r\nName=" + raw + "\r\nNick=" + raw +
+                              "\r\nEnabled=1\r\n");
+  e2e::Run js = e2e::RunCheck({"CHECK", a, "/JSON"});
+  EXPECT_EQ(js.out.find('\x7f'), std::string::npos) << "DEL written raw";
+  json doc = json::parse(js.out, nullptr, false);
+  ASSERT_TRUE(doc.is_object()) << js.out;
+  bool nick = false;
+  for (const json& f : doc["check"]["findings"]) {
+    if (f["key"] != "Nick") continue;
+    nick = true;
+    EXPECT_EQ(f["code"], "unknown-key");
+    EXPECT_EQ(f["value"], utf8);
+  }
+  EXPECT_TRUE(nick) << js.out;
+  const std::string b = e2e::TempDir() + "/b.ini";
+  e2e::WriteFile(b, "[Client001]\r\nNumber=1\r\nName=x\r\nNick=" + raw + "\r\nEnabled=1\r\n");
+  doc = json::parse(e2e::RunCheck({"DIFF", a, b, "/JSON"}).out, nullptr, false);
+  ASSERT_TRUE(doc.is_object());
+  const json& change = doc["diff"]["records"][0]["changes"][0];
+  EXPECT_EQ(change["key"], "Name");
+  EXPECT_EQ(change["before"], utf8);
+  EXPECT_EQ(change["after"], "x");
 }
 
 // A pipe or FIFO is read once, to its end, however its writer delivers it.

@@ -89,15 +89,18 @@ Seen ImportThenPlan(e2e::Emulator& emu, const std::string& path,
   EXPECT_TRUE(doc.is_object()) << plan.out;
   if (!doc.is_object()) return seen;
   std::set<std::string> left;
-  for (const json& r : doc["records"]) {
+  for (const json& r : doc["plan"]["records"]) {
     // Records the import leaves alone, wholly or in part, are not changes.
-    if (r["status"] != "controller only" && r["status"] != "kept") {
-      left.insert(r["record"].get<std::string>());
+    if (r["status"] != "controllerOnly" && r["status"] != "kept") {
+      left.insert(r["section"].get<std::string>());
     }
   }
   EXPECT_EQ(left, refused) << path << "\n" << plan.out;
-  EXPECT_EQ(plan.exitCode, predictedResult != 0 ? 255
-                           : doc["records"].empty() ? 0 : 1);
+  // A predicted stop is an error of CHECK: 2, as are records not restored.
+  const bool errors = predictedResult != 0 || doc["check"]["errors"] != 0 ||
+                      !doc["plan"]["notRestored"].empty();
+  EXPECT_TRUE(predictedResult == 0 || doc["check"]["errors"] != 0) << plan.out;
+  EXPECT_EQ(plan.exitCode, errors ? 2 : doc["plan"]["records"].empty() ? 0 : 1);
   return seen;
 }
 

@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -261,8 +262,24 @@ Run RunTarvo(const std::vector<std::string>& args, const std::string& cwd) {
   return RunLaunched(TarvoPath(), args, cwd);
 }
 
+void KeepJson(const std::string& document) {
+  const char* dir = std::getenv("TARVO_JSON_DIR");
+  if (dir == nullptr || *dir == '\0') return;
+  std::error_code ignored;
+  std::filesystem::create_directories(dir, ignored);
+  // Test programs run in parallel: the process id and a count name the file.
+  static int count = 0;
+  WriteFile(std::string(dir) + "/" + std::to_string(getpid()) + "-" + std::to_string(++count) +
+                ".json",
+            document);
+}
+
 Run RunCheck(const std::vector<std::string>& args, const std::string& cwd) {
-  return RunLaunched(CheckPath(), args, cwd);
+  Run run = RunLaunched(CheckPath(), args, cwd);
+  for (const std::string& a : args) {
+    if (strcasecmp(a.c_str(), "/JSON") == 0) KeepJson(run.out);
+  }
+  return run;
 }
 
 Emulator::Emulator(const std::string& fixtureJson, const std::vector<std::string>& options) {

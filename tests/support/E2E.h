@@ -70,6 +70,11 @@ Run RunTarvo(const std::vector<std::string>& args, const std::string& cwd = "");
 // TARVO_LAUNCHER is put in front of it as for TarvoExtract.
 Run RunCheck(const std::vector<std::string>& args, const std::string& cwd = "");
 
+// Keeps a JSON document that a test produced, for the schema's validation:
+// written as a new file into the folder TARVO_JSON_DIR names, when it does.
+// RunCheck keeps the output of every run with /JSON.
+void KeepJson(const std::string& document);
+
 // Runs any command the same way (no launcher); used for the emulator itself.
 Run RunCommand(const std::vector<std::string>& argv, const std::string& cwd = "",
                int timeoutMs = 60000);
