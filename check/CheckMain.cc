@@ -6,6 +6,7 @@
 #include "check/Compare.h"
 #include "check/Controller.h"
 #include "check/PlanNotes.h"
+#include "check/PlanRefusals.h"
 #include "check/PlanRestore.h"
 #include "check/Prediction.h"
 #include "check/Report.h"
@@ -102,7 +103,12 @@ int Plan(const CheckSettings& s) {
   Comparison plan = Compare(controller, check.prediction.records, false, false);
   FindHoseMoves(controller, check.prediction.records, &plan);
   FindNotRestored(controller, check, &plan);
-  const bool nothing = plan.records.empty() && plan.shared.empty() && plan.notRestored.empty();
+  if (!FindRefusals(profile, check.prediction, &plan, &error)) {
+    return Emit(FailureReport("PLAN", error, s.json), -1, s.json);
+  }
+  // A write a controller may refuse is a warning: the controller may accept it.
+  const bool nothing = plan.records.empty() && plan.shared.empty() && plan.notRestored.empty() &&
+                       plan.refusals.empty();
   int code = check.errors > 0 ? -1 : nothing ? 0 : 1;
   return Emit(PlanReport(path, server, plan, check, s.json), code, s.json);
 }

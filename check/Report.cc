@@ -5,6 +5,7 @@
 #include <map>
 
 #include "check/PlanNotes.h"
+#include "check/PlanRefusals.h"
 #include "check/PlanRestore.h"
 #include "check/ReportParts.h"
 
@@ -80,10 +81,12 @@ std::string PlanReport(const std::string& path, const std::string& server, const
   std::string out = "PLAN " + path + " against " + server + "\n\nCHECK: " + Counts(check) + "\n\n" +
                     FindingsText(check.findings, Finding::Level::kWarning);
   for (size_t i = 0; i < plan.records.size(); ++i) {
-    out += HoseNotesText(plan, i) + RecordBlock(plan.records[i], onlyBefore, "new") + "\n";
+    out += HoseNotesText(plan, i) + RecordBlock(plan.records[i], onlyBefore, "new") +
+           RefusalText(plan, i) + "\n";
   }
-  out += HoseNotesText(plan, plan.records.size()) + NotRestoredText(plan) + ZeroedText(plan) +
-         ErrorsText(check, "IMPORT");
+  const std::string unshown = RefusalText(plan, plan.records.size());
+  out += HoseNotesText(plan, plan.records.size()) + (unshown.empty() ? "" : unshown + "\n") +
+         NotRestoredText(plan) + ZeroedText(plan) + ErrorsText(check, "IMPORT");
   out += Plural(plan.changed, "record changes", "records change") + ", " +
          std::to_string(plan.added) + " new, " + std::to_string(plan.onlyBefore) +
          " in the controller only" + NotRestoredSummary(plan);
@@ -91,7 +94,7 @@ std::string PlanReport(const std::string& path, const std::string& server, const
     out += ", " + Plural(plan.keeping, "record keeps", "records keep") +
            " price levels IMPORT does not write";
   }
-  out += HoseNotesSummary(plan) + "\n";
+  out += HoseNotesSummary(plan) + RefusalSummary(plan) + "\n";
   return out;
 }
 

@@ -5,6 +5,7 @@
 // random files, each imported into a controller that already holds the
 // sample station.
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <set>
 
@@ -33,6 +34,17 @@ json Arg(const Value& v) {
   return json();
 }
 
+// The Set calls of a prediction as the emulator's journal holds them.
+json CallsOf(const Prediction& p) {
+  json calls = json::array();
+  for (const SetCall& c : p.calls) {
+    json args = json::array();
+    for (const Value& v : c.args) args.push_back(Arg(v));
+    calls.push_back(json{{"call", c.call}, {"args", args}});
+  }
+  return calls;
+}
+
 // PLAN's prediction, reading the measures of tanks and hoses from the
 // controller at server as PLAN does.
 json Predicted(const std::string& path, const std::string& server, int32_t* result) {
@@ -44,13 +56,7 @@ json Predicted(const std::string& path, const std::string& server, int32_t* resu
   EXPECT_TRUE(profile.Open(&error)) << error;
   EXPECT_TRUE(PredictImport(profile, &p, &error, &library)) << error;
   *result = p.result;
-  json calls = json::array();
-  for (const SetCall& c : p.calls) {
-    json args = json::array();
-    for (const Value& v : c.args) args.push_back(Arg(v));
-    calls.push_back(json{{"call", c.call}, {"args", args}});
-  }
-  return calls;
+  return CallsOf(p);
 }
 
 json SetCalls(const json& journal) {
@@ -130,6 +136,59 @@ TEST(PlanProperty, AwkwardFileAndARefusedRecord) {
                  "[Attendant03]\r\nNumber=3\r\nPassword=\"\"\r\nEnabled=Yes\r\n"
                  "[Client001]\r\nNumber=1\r\nName=Frota\r\n[Client009]\r\nNumber=9\r\n");
   ImportThenPlan(emu, path, {"Port02"});
+}
+
+// A grade or tank reached through a reference below 1: the emulator, like a
+// controller that validates identifiers, refuses it. PLAN tells, beside the
+// record, what follows (the tank skipped, or the import stopped and what it
+// leaves unwritten), as a warning; the import's Set calls are then those of
+// the prediction with that record refused.
+TEST(PlanProperty, WritesAControllerMayRefuse) {
+  struct Case {
+    const char* from;
+    const char* to;
+    const char* added;
+    Table table;
+    int32_t id;
+    const char* said;
+  };
+  const Case cases[] = {
+      {"Grade=4\r\n", "Grade=0\r\n", "[Grade00]\r\nNumber=9\r\nName=Zero\r\nPrice01=1.5\r\n",
+       Table::kGrade, 0,
+       "Grade00  new\n    Number     9\n    Name       \"Zero\"\n    ShortName  \"\"\n"
+       "    Code       \"\"\n    Price1     1.500\n  a controller may refuse this write "
+       "(identifier 0, below 1); if it does, IMPORT skips Tank04, then stops at Pump05 Hose4 and "
+       "leaves 3 pumps, 7 hoses, 10 attendants and 20 card clients unwritten\n\n"},
+      {"Hose2Tank=1\r\n", "Hose2Tank=-2\r\n",
+       "[Tank-2]\r\nNumber=2\r\nName=T\r\nGrade=1\r\nCapacity=5\r\n", Table::kTank, -2,
+       "  a controller may refuse this write (identifier -2, below 1); if it does, the import "
+       "stops at Pump08 Hose2 and leaves 1 hose, 10 attendants and 20 card clients unwritten\n"},
+  };
+  const std::string sample = e2e::ReadFile(kSource + "/tests/golden/sample-station.ini");
+  for (const Case& c : cases) {
+    e2e::Emulator emu(SampleStation());
+    std::string bytes = sample;
+    bytes.replace(bytes.rfind(c.from), std::strlen(c.from), c.to);
+    const std::string path = e2e::TempDir() + "/refused.ini";
+    e2e::WriteFile(path, bytes + c.added);
+
+    e2e::Run plan = e2e::RunCheck({"PLAN", path, emu.Server()});
+    EXPECT_EQ(plan.exitCode, 1) << plan.out;
+    EXPECT_NE(plan.out.find(c.said), std::string::npos) << c.said << "\n" << plan.out;
+    EXPECT_NE(plan.out.find(", 1 write a controller may refuse\n"), std::string::npos) << plan.out;
+
+    LinkedClientLibrary library;
+    ASSERT_EQ(LogOn(library, Text(emu.Server())), 0);
+    Prediction refused;
+    std::string error;
+    CProfile profile(path.c_str(), false);
+    ASSERT_TRUE(profile.Open(&error)) << error;
+    ASSERT_TRUE(PredictRefusing(profile, c.table, c.id, &refused, &error, &library)) << error;
+    emu.ClearJournal();
+    e2e::Run import = e2e::RunTarvo({"IMPORT", path, emu.Server()});
+    EXPECT_EQ(import.exitCode, 255) << import.out;
+    EXPECT_EQ(SetCalls(emu.Journal()), CallsOf(refused)) << c.said;
+  }
 }
 
 // A random station file: random gaps, references that hold or not, values
