@@ -74,7 +74,7 @@ std::string Consequence(const Refusal& refusal) {
   if (refusal.skipped.empty() && refusal.stopsAt.empty()) return "IMPORT goes on without it";
   std::string out;
   if (!refusal.skipped.empty()) out = "IMPORT skips " + Listed(refusal.skipped);
-  if (refusal.stopsAt.empty()) return out;
+  if (refusal.stopsAt.empty()) return out + " and goes on";
   out += (out.empty() ? "the import stops at " : ", then stops at ") + refusal.stopsAt;
   std::vector<std::string> counts;
   for (const auto& u : refusal.unwritten) counts.push_back(CountOf(u.first, u.second));
