@@ -6,6 +6,7 @@
 #include "check/Compare.h"
 #include "check/Controller.h"
 #include "check/PlanNotes.h"
+#include "check/PlanRefusals.h"
 #include "check/PlanRestore.h"
 #include "check/Prediction.h"
 #include "check/Report.h"
@@ -122,6 +123,9 @@ int Plan(const CheckSettings& s) {
   Comparison plan = Compare(controller, check.prediction.records, false, false);
   FindHoseMoves(controller, check.prediction.records, &plan);
   FindNotRestored(controller, check, &plan);
+  if (!FindRefusals(profile, check.prediction, &plan, &error)) {
+    return Fail(s, error, &server);
+  }
   return Emit(PlanReport(path, server, plan, check, s.json), PlanExitCode(plan, check), s.json);
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/Records.h"
@@ -48,11 +49,26 @@ struct SharedNumber {
   size_t at = 0;             // shown before records[at]: among that pump
 };
 
+// A record whose identifier is below 1 (IMPORT writes a tank's grade and a
+// hose's tank from whatever section the reference names): a controller that
+// validates identifiers refuses its Set calls. What follows if it does:
+// the records IMPORT then skips, and where the import stops, with what that
+// leaves unwritten.
+struct Refusal {
+  Table table = Table::kPort;
+  int32_t id = 0;
+  std::vector<std::string> skipped;              // record names, in the order IMPORT writes them
+  std::string stopsAt;                           // "Pump01 Hose1"; empty when the import goes on
+  std::vector<std::pair<Table, int>> unwritten;  // left unwritten by the stop, per table
+  size_t at = 0;  // told with records[at]; records.size(): after the last record
+};
+
 struct Comparison {
   std::vector<RecordChange> records;  // after's order, then the before-only ones
   std::vector<HoseMove> moves;        // PLAN only (FindHoseMoves)
   std::vector<SharedNumber> shared;
   std::vector<UnwrittenRecord> notRestored;  // PLAN only (FindNotRestored)
+  std::vector<Refusal> refusals;             // PLAN only (FindRefusals)
   int changed = 0;
   int added = 0;
   int onlyBefore = 0;

@@ -3,6 +3,7 @@
 // instead of being sent. Nothing reaches a controller.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,13 +16,24 @@ struct SetCall {
   std::vector<Value> args;
 };
 
+// A Set call that a prediction made with a refusal (PredictRefusing) had
+// refused, and where the import stood: the pump step's pump and the hose it
+// was writing, both 0 before that step.
+struct RefusedCall {
+  size_t call = 0;  // its place in the prediction's calls
+  int32_t pump = 0;
+  int32_t hose = 0;
+};
+
 struct Prediction {
   // The import's result: -1 when it would stop part-way with every Set call
-  // accepted (a hose whose tank cannot be imported).
+  // accepted (a hose whose tank cannot be imported), or with the refused
+  // ones refused.
   int32_t result = 0;
-  std::vector<SetCall> calls;  // in the order made
-  // One record per identifier, in the order of each record's first Set
-  // call; a grade carries its price levels as Price1..Price8.
+  std::vector<SetCall> calls;  // in the order made, refused ones included
+  std::vector<RefusedCall> refused;
+  // One record per identifier, in the order of each record's first
+  // accepted Set call; a grade carries its price levels as Price1..Price8.
   std::vector<Record> records;
 };
 
@@ -34,3 +46,10 @@ class ClientLibrary;
 // when the null device the import's lines go to cannot be opened.
 bool PredictImport(CProfile& profile, Prediction* prediction, std::string* error,
                    ClientLibrary* controller = nullptr);
+
+// The same, but with every Set call of record (table, id) refused, as a
+// controller that validates identifiers refuses one below 1; the controller
+// still answers, so that the import goes on as its steps do after a refusal
+// (skipping the record, or stopping there).
+bool PredictRefusing(CProfile& profile, Table table, int32_t id, Prediction* prediction,
+                     std::string* error, ClientLibrary* controller = nullptr);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "check/PlanNotes.h"
+#include "check/PlanRefusals.h"
 #include "check/PlanRestore.h"
 #include "check/ReportJson.h"
 #include "check/ReportParts.h"
@@ -41,10 +42,12 @@ std::string PlanReport(const std::string& path, const std::string& server, const
   std::string out = "PLAN " + path + " against " + server + "\n\nCHECK: " + Counts(check) + "\n\n" +
                     FindingsText(check.findings, Finding::Level::kWarning);
   for (size_t i = 0; i < plan.records.size(); ++i) {
-    out += HoseNotesText(plan, i) + RecordBlock(plan.records[i], onlyBefore, "new") + "\n";
+    out += HoseNotesText(plan, i) + RecordBlock(plan.records[i], onlyBefore, "new") +
+           RefusalText(plan, i) + "\n";
   }
-  out += HoseNotesText(plan, plan.records.size()) + NotRestoredText(plan) + ZeroedText(plan) +
-         ErrorsText(check, "IMPORT");
+  const std::string unshown = RefusalText(plan, plan.records.size());
+  out += HoseNotesText(plan, plan.records.size()) + (unshown.empty() ? "" : unshown + "\n") +
+         NotRestoredText(plan) + ZeroedText(plan) + ErrorsText(check, "IMPORT");
   out += Plural(plan.changed, "record changes", "records change") + ", " +
          std::to_string(plan.added) + " new, " + std::to_string(plan.onlyBefore) +
          " in the controller only" + NotRestoredSummary(plan);
@@ -52,7 +55,7 @@ std::string PlanReport(const std::string& path, const std::string& server, const
     out += ", " + Plural(plan.keeping, "record keeps", "records keep") +
            " price levels IMPORT does not write";
   }
-  out += HoseNotesSummary(plan) + "\n";
+  out += HoseNotesSummary(plan) + RefusalSummary(plan) + "\n";
   return out;
 }
 
@@ -87,7 +90,11 @@ int CheckExitCode(const FileCheck& check) {
 int PlanExitCode(const Comparison& plan, const FileCheck& check) {
   if (check.errors > 0 || !plan.notRestored.empty()) return 2;
   // CHECK's warnings count as PLAN's own: PLAN alone tells all.
-  return plan.records.empty() && plan.shared.empty() && check.warnings == 0 ? 0 : 1;
+  // A write a controller may refuse is a warning: the controller may accept it.
+  return plan.records.empty() && plan.shared.empty() && plan.refusals.empty() &&
+                 check.warnings == 0
+             ? 0
+             : 1;
 }
 
 int DiffExitCode(const Comparison& diff, const std::vector<FileDifference>& fileDiffs,

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "check/PlanNotes.h"
+#include "check/PlanRefusals.h"
 #include "check/PlanRestore.h"
 #include "check/ReportParts.h"
 #include "profile/FileEncoding.h"
@@ -90,15 +91,6 @@ const char* StatusOf(const RecordChange& rc, bool plan) {
       break;
   }
   return rc.changes.empty() ? "kept" : "changed";
-}
-
-// The writes a controller may refuse (identifiers below 1), as CHECK found.
-json MayBeRefused(const FileCheck& check) {
-  json out = json::array();
-  for (const Finding& f : check.findings) {
-    if (std::strcmp(f.code, "identifier-below-one") == 0) out.push_back(FindingJson(f, check.utf8));
-  }
-  return out;
 }
 
 }  // namespace
@@ -236,7 +228,7 @@ std::string PlanJson(const std::string& path, const std::string& server, const C
   doc["check"] = CheckResultJson(check);
   json records = json::array();
   for (const RecordChange& rc : plan.records) records.push_back(RecordChangeJson(rc, true));
-  json refused = MayBeRefused(check);
+  json refused = RefusalsJson(plan);
   doc["plan"] = json{{"counts",
                       {{"changed", plan.changed},
                        {"new", plan.added},

@@ -5,6 +5,7 @@
 // random files, each imported into a controller that already holds the
 // sample station.
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <set>
 
@@ -33,6 +34,17 @@ json Arg(const Value& v) {
   return json();
 }
 
+// The Set calls of a prediction as the emulator's journal holds them.
+json CallsOf(const Prediction& p) {
+  json calls = json::array();
+  for (const SetCall& c : p.calls) {
+    json args = json::array();
+    for (const Value& v : c.args) args.push_back(Arg(v));
+    calls.push_back(json{{"call", c.call}, {"args", args}});
+  }
+  return calls;
+}
+
 // PLAN's prediction, reading the measures of tanks and hoses from the
 // controller at server as PLAN does.
 json Predicted(const std::string& path, const std::string& server, int32_t* result) {
@@ -44,13 +56,7 @@ json Predicted(const std::string& path, const std::string& server, int32_t* resu
   EXPECT_TRUE(profile.Open(&error)) << error;
   EXPECT_TRUE(PredictImport(profile, &p, &error, &library)) << error;
   *result = p.result;
-  json calls = json::array();
-  for (const SetCall& c : p.calls) {
-    json args = json::array();
-    for (const Value& v : c.args) args.push_back(Arg(v));
-    calls.push_back(json{{"call", c.call}, {"args", args}});
-  }
-  return calls;
+  return CallsOf(p);
 }
 
 json SetCalls(const json& journal) {
@@ -96,11 +102,15 @@ Seen ImportThenPlan(e2e::Emulator& emu, const std::string& path,
     }
   }
   EXPECT_EQ(left, refused) << path << "\n" << plan.out;
-  // A predicted stop is an error of CHECK: 2, as are records not restored.
-  const bool errors = predictedResult != 0 || doc["check"]["errors"] != 0 ||
+  // A predicted stop is an error of CHECK (as is a hose that two pumps'
+  // sections name): 2, as are records not restored.
+  const bool errors = predictedResult != 0 || doc["check"]["errors"].get<int>() > 0 ||
                       !doc["plan"]["notRestored"].empty();
   EXPECT_TRUE(predictedResult == 0 || doc["check"]["errors"] != 0) << plan.out;
-  EXPECT_EQ(plan.exitCode, errors ? 2 : doc["plan"]["records"].empty() ? 0 : 1);
+  const bool nothing = doc["plan"]["records"].empty() &&
+                       doc["plan"]["sharedHoseNumbers"].empty() &&
+                       doc["check"]["warnings"].get<int>() == 0;
+  EXPECT_EQ(plan.exitCode, errors ? 2 : nothing ? 0 : 1);
   return seen;
 }
 
@@ -135,9 +145,124 @@ TEST(PlanProperty, AwkwardFileAndARefusedRecord) {
   ImportThenPlan(emu, path, {"Port02"});
 }
 
-// A random station file: random gaps, references that hold or not, values
-// that do not read cleanly, shadowed and misspelt keys.
-std::string RandomStation(std::mt19937& rng) {
+// A grade or tank reached through a reference below 1: the emulator, like a
+// controller that validates identifiers, refuses it. PLAN tells, beside the
+// record, what follows (the tank skipped, or the import stopped and what it
+// leaves unwritten), as a warning; the import's Set calls are then those of
+// the prediction with that record refused.
+TEST(PlanProperty, WritesAControllerMayRefuse) {
+  struct Case {
+    const char* from;
+    const char* to;
+    const char* added;
+    Table table;
+    int32_t id;
+    const char* said;
+    int importExit;
+  };
+  const Case cases[] = {
+      {"Grade=4\r\n", "Grade=0\r\n", "[Grade00]\r\nNumber=9\r\nName=Zero\r\nPrice01=1.5\r\n",
+       Table::kGrade, 0,
+       "Grade00  new\n    Number     9\n    Name       \"Zero\"\n    ShortName  \"\"\n"
+       "    Code       \"\"\n    Price1     1.500\n  a controller may refuse this write "
+       "(identifier 0, below 1); if it does, IMPORT skips Tank04, then stops at Pump05 Hose4 and "
+       "leaves 3 pumps, 7 hoses, 10 attendants and 20 card clients unwritten\n\n",
+       255},
+      {"Hose2Tank=1\r\n", "Hose2Tank=-2\r\n",
+       "[Tank-2]\r\nNumber=2\r\nName=T\r\nGrade=1\r\nCapacity=5\r\n", Table::kTank, -2,
+       "  a controller may refuse this write (identifier -2, below 1); if it does, the import "
+       "stops at Pump08 Hose2 and leaves 1 hose, 10 attendants and 20 card clients unwritten\n",
+       255},
+      // A tank that no hose uses: skipped, and the import goes on.
+      {"[Tank04]", "[Tank05]\r\nNumber=5\r\nName=Novo\r\nGrade=0\r\n\r\n[Tank04]",
+       "[Grade00]\r\nNumber=9\r\nName=Zero\r\n", Table::kGrade, 0,
+       "  a controller may refuse this write (identifier 0, below 1); if it does, IMPORT skips "
+       "Tank05 and goes on\n",
+       0},
+  };
+  const std::string sample = e2e::ReadFile(kSource + "/tests/golden/sample-station.ini");
+  for (const Case& c : cases) {
+    e2e::Emulator emu(SampleStation());
+    std::string bytes = sample;
+    bytes.replace(bytes.rfind(c.from), std::strlen(c.from), c.to);
+    const std::string path = e2e::TempDir() + "/refused.ini";
+    e2e::WriteFile(path, bytes + c.added);
+
+    e2e::Run plan = e2e::RunCheck({"PLAN", path, emu.Server()});
+    EXPECT_EQ(plan.exitCode, 1) << plan.out;
+    EXPECT_NE(plan.out.find(c.said), std::string::npos) << c.said << "\n" << plan.out;
+    EXPECT_NE(plan.out.find(", 1 write a controller may refuse\n"), std::string::npos) << plan.out;
+
+    LinkedClientLibrary library;
+    ASSERT_EQ(LogOn(library, Text(emu.Server())), 0);
+    Prediction refused;
+    std::string error;
+    CProfile profile(path.c_str(), false);
+    ASSERT_TRUE(profile.Open(&error)) << error;
+    ASSERT_TRUE(PredictRefusing(profile, c.table, c.id, &refused, &error, &library)) << error;
+    emu.ClearJournal();
+    e2e::Run import = e2e::RunTarvo({"IMPORT", path, emu.Server()});
+    EXPECT_EQ(import.exitCode, c.importExit) << import.out;
+    EXPECT_EQ(SetCalls(emu.Journal()), CallsOf(refused)) << c.said;
+  }
+}
+
+// What a random file holds of the edits that technicians make.
+struct Edits {
+  int pumpCopies = 0;
+  int hoseIdChanges = 0;
+  int gaps = 0;  // of seven or more numbers
+  int spreadsheetSaves = 0;
+  int comments = 0;  // in texts
+  int tabs = 0;      // before keys and values
+};
+
+// The file as a spreadsheet saves it: ",," after every line.
+std::string SpreadsheetSave(const std::string& ini) {
+  std::string out;
+  size_t begin = 0;
+  while (begin < ini.size()) {
+    size_t end = ini.find('\n', begin);
+    end = end == std::string::npos ? ini.size() : end + 1;
+    std::string line = ini.substr(begin, end - begin);
+    size_t cut = line.find_last_not_of("\r\n");
+    cut = cut == std::string::npos ? 0 : cut + 1;
+    out += line.substr(0, cut) + ",," + line.substr(cut);
+    begin = end;
+  }
+  return out;
+}
+
+// A pump's section pasted as pump n: its header, Number, Name and Address
+// changed, its hose ids kept.
+std::string CopiedPump(const std::string& section, int n) {
+  char header[32];
+  std::snprintf(header, sizeof header, "[Pump%02d]", n);
+  std::string out;
+  size_t begin = section.find('[');
+  begin = section.find('\n', begin) + 1;
+  out = std::string("\r\n") + header + "\r\n";
+  while (begin < section.size()) {
+    size_t end = section.find('\n', begin);
+    end = end == std::string::npos ? section.size() : end + 1;
+    std::string line = section.substr(begin, end - begin);
+    const size_t key = line.find_first_not_of(" \t");
+    for (const char* k : {"Number=", "Name=", "Address="}) {
+      if (key != std::string::npos && line.compare(key, std::strlen(k), k) == 0) {
+        line = k + std::string(k[1] == 'a' ? "Bomba " : "") + std::to_string(n) + "\r\n";
+      }
+    }
+    out += line;
+    begin = end;
+  }
+  return out;
+}
+
+// A random station file: random gaps (some of seven or more numbers),
+// references that hold or not, values that do not read cleanly, shadowed and
+// misspelt keys, comments in texts, tabs before keys and values, hose ids
+// changed, a pump copied to make a new one, a spreadsheet's save.
+std::string RandomStation(std::mt19937& rng, Edits* edits) {
   auto chance = [&](int percent) { return static_cast<int>(rng() % 100) < percent; };
   auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
   const char* const kOdd[] = {"1,5", "Yes", "12abc", "-3", "70000", "", "\"7\"", "99999999999",
@@ -153,6 +278,10 @@ std::string RandomStation(std::mt19937& rng) {
   auto text = [&](const char* word, int n) {
     std::string t = std::string(word) + " " + std::to_string(n);
     if (chance(15)) t += " \xE9\xE7";
+    if (chance(5)) {
+      t += " ; Loja";
+      ++edits->comments;
+    }
     return t;
   };
   std::string ini;
@@ -162,12 +291,22 @@ std::string RandomStation(std::mt19937& rng) {
   };
   auto key = [&](const char* k, const std::string& v) {
     if (chance(3)) return;  // missing
-    ini += std::string(chance(3) ? "  " : "") + k + "=" + v + "\r\n";
+    const bool tab = chance(3);
+    edits->tabs += tab ? 1 : 0;
+    ini += std::string(chance(3) ? "  " : "") + (tab && chance(50) ? "\t" : "") + k + "=" +
+           (tab ? "\t" : "") + v + "\r\n";
   };
   auto must = [&](const char* k, const std::string& v) { ini += std::string(k) + "=" + v + "\r\n"; };
+  // Seven or more numbers left out before n, now and then.
+  auto gap = [&](int& n) {
+    if (!chance(4)) return;
+    n += pick(7, 9);
+    ++edits->gaps;
+  };
   std::vector<int> grades, tanks;
   char name[32];
   for (int n = 1; n <= 20; ++n) {
+    gap(n);
     if (!chance(40)) continue;
     std::snprintf(name, sizeof name, "Port%02d", n);
     section(name);
@@ -209,6 +348,7 @@ std::string RandomStation(std::mt19937& rng) {
     key("Probe", value(0, 5));
   }
   for (int n = 3; n <= 14; ++n) {
+    gap(n);
     if (!chance(40)) continue;
     std::snprintf(name, sizeof name, "ZigBee%02d", n);
     section(name);
@@ -224,9 +364,12 @@ std::string RandomStation(std::mt19937& rng) {
                                    "ValueDspFormat", "PumpType", "PortID", "AttendantID",
                                    "AuthMode", "StackMode", "PrepayAllowed", "PreauthAllowed",
                                    "Slot", "MuxSlotZigBeeID", "PriceControl", "HasPreset"};
+  std::vector<std::pair<int, std::string>> pumps;  // number, section
   for (int n = 1; n <= 12; ++n) {
+    gap(n);
     if (!chance(60)) continue;
     std::snprintf(name, sizeof name, "Pump%02d", n);
+    const size_t begin = ini.size();
     section(name);
     key("Number", value(0, 12));
     key("Name", text("Bomba", n));
@@ -237,7 +380,10 @@ std::string RandomStation(std::mt19937& rng) {
         std::snprintf(name, sizeof name, "Hose%d%s", h, suffix);
         key(name, v);
       };
-      hose("ID", std::to_string(n * 10 + h));
+      // Now and then an id the controller does not have (111 for its 11).
+      const bool changed = chance(8);
+      edits->hoseIdChanges += changed ? 1 : 0;
+      hose("ID", std::to_string((changed ? 100 : 0) + n * 10 + h));
       // Mostly tanks that the file holds, sometimes not: the import stops.
       const bool held = !tanks.empty() && !chance(1);
       hose("Tank", std::to_string(held ? tanks[rng() % tanks.size()] : 40));
@@ -247,10 +393,19 @@ std::string RandomStation(std::mt19937& rng) {
       hose("Price2", amount());
       hose("Enabled", value(0, 1));
     }
+    pumps.emplace_back(n, ini.substr(begin));
+  }
+  // A pump copied to make a new one, under the first number not taken.
+  if (!pumps.empty() && chance(35)) {
+    int n = 1;
+    for (const auto& p : pumps) n += p.first == n ? 1 : 0;
+    ini += CopiedPump(pumps[rng() % pumps.size()].second, n);
+    ++edits->pumpCopies;
   }
   for (const char* table : {"Attendant%02d", "Client%03d"}) {
     const bool attendant = table[0] == 'A';
     for (int n = 1; n <= 25; ++n) {
+      gap(n);
       if (!chance(70)) continue;
       std::snprintf(name, sizeof name, table, n);
       section(name);
@@ -269,7 +424,9 @@ std::string RandomStation(std::mt19937& rng) {
       key("Enabled", value(0, 1));
     }
   }
-  return ini;
+  if (!chance(15)) return ini;
+  ++edits->spreadsheetSaves;
+  return SpreadsheetSave(ini);
 }
 
 TEST(PlanProperty, RandomFiles) {
@@ -277,10 +434,11 @@ TEST(PlanProperty, RandomFiles) {
   std::mt19937 rng(20261207);
   const std::string dir = e2e::TempDir();
   size_t calls = 0, stopped = 0;
+  Edits edits;
   const int kFiles = 12;
   for (int i = 0; i < kFiles; ++i) {
     std::string path = dir + "/random" + std::to_string(i) + ".ini";
-    e2e::WriteFile(path, RandomStation(rng));
+    e2e::WriteFile(path, RandomStation(rng, &edits));
     Seen seen = ImportThenPlan(emu, path);
     calls += seen.calls;
     stopped += seen.stopped ? 1 : 0;
@@ -289,6 +447,13 @@ TEST(PlanProperty, RandomFiles) {
   EXPECT_GT(calls, 500u);
   EXPECT_GT(stopped, 0u);
   EXPECT_LT(stopped, static_cast<size_t>(kFiles));
+  // Each kind of edit is among them.
+  EXPECT_GT(edits.pumpCopies, 0);
+  EXPECT_GT(edits.hoseIdChanges, 0);
+  EXPECT_GT(edits.gaps, 0);
+  EXPECT_GT(edits.spreadsheetSaves, 0);
+  EXPECT_GT(edits.comments, 0);
+  EXPECT_GT(edits.tabs, 0);
 }
 
 }  // namespace
