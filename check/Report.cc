@@ -47,7 +47,7 @@ std::string CheckReport(const std::string& path, const FileCheck& check, bool js
     out += "\n";
   }
   if (check.prediction.result != 0) out += "and then stop, with exit code -1 (see the error)\n";
-  out += "\n" + FindingsText(check.findings, Finding::Level::kWarning);
+  out += "\n" + FindingsText(check.findings, Finding::Level::kWarning, check.encoding);
   return out + Counts(check) + "\n";
 }
 
@@ -78,11 +78,12 @@ std::string PlanReport(const std::string& path, const std::string& server, const
   }
   // CHECK's findings first, so that PLAN alone tells all of them.
   std::string out = "PLAN " + path + " against " + server + "\n\nCHECK: " + Counts(check) + "\n\n" +
-                    FindingsText(check.findings, Finding::Level::kWarning);
+                    FindingsText(check.findings, Finding::Level::kWarning, check.encoding);
   for (size_t i = 0; i < plan.records.size(); ++i) {
     out += HoseNotesText(plan, i) + RecordBlock(plan.records[i], onlyBefore, "new") + "\n";
   }
-  out += HoseNotesText(plan, plan.records.size()) + NotRestoredText(plan) + ZeroedText(plan) +
+  out += HoseNotesText(plan, plan.records.size()) + NotRestoredText(plan, check.encoding) +
+         ZeroedText(plan) +
          ErrorsText(check, "IMPORT");
   out += Plural(plan.changed, "record changes", "records change") + ", " +
          std::to_string(plan.added) + " new, " + std::to_string(plan.onlyBefore) +
@@ -130,7 +131,7 @@ std::string DiffReport(const std::string& a, const std::string& b, const Compari
   out += Plural(diff.changed, "record differs", "records differ") + ", " +
          std::to_string(diff.onlyBefore) + " only in " + a + ", " + std::to_string(diff.added) +
          " only in " + b + "\n";
-  return out + FileDifferencesText(fileDiffs, a, b);
+  return out + FileDifferencesText(fileDiffs, a, b, checkA.encoding, checkB.encoding);
 }
 
 std::string FailureReport(const char* command, const std::string& message, bool json) {
