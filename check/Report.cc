@@ -83,8 +83,7 @@ std::string PlanReport(const std::string& path, const std::string& server, const
     out += HoseNotesText(plan, i) + RecordBlock(plan.records[i], onlyBefore, "new") + "\n";
   }
   out += HoseNotesText(plan, plan.records.size()) + NotRestoredText(plan, check.encoding) +
-         ZeroedText(plan) +
-         ErrorsText(check, "IMPORT");
+         ZeroedText(plan) + ErrorsText(check, "IMPORT");
   out += Plural(plan.changed, "record changes", "records change") + ", " +
          std::to_string(plan.added) + " new, " + std::to_string(plan.onlyBefore) +
          " in the controller only" + NotRestoredSummary(plan);
