@@ -9,6 +9,7 @@
 #include "check/PlanRestore.h"
 #include "check/Prediction.h"
 #include "check/Report.h"
+#include "check/ShownText.h"
 #include "client/CheckResult.h"
 #include "client/LibString.h"
 #include "client/LinkedClientLibrary.h"
@@ -88,7 +89,8 @@ int Plan(const CheckSettings& s) {
   LinkedClientLibrary library;
   const int32_t logon = LogOn(library, Text(server));
   if (logon != 0) {
-    const std::string failure = "Logon failed - " + ResultText(library, logon).Narrow() + ".";
+    const std::string failure =
+        "Logon failed - " + LibraryTextUtf8(ResultText(library, logon)) + ".";
     return Emit(FailureReport("PLAN", failure, s.json), -1, s.json);
   }
   // The import runs once logged on, so that it reads the measures the

@@ -136,7 +136,7 @@ std::string DiffReport(const std::string& a, const std::string& b, const Compari
 std::string FailureReport(const char* command, const std::string& message, bool json) {
   if (json) {
     return "{\n  \"command\": \"" + std::string(command) +
-           "\",\n  \"error\": " + JsonBytes(message) + "\n}\n";
+           "\",\n  \"error\": " + JsonArgument(message) + "\n}\n";
   }
   return message + "\n";
 }

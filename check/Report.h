@@ -16,7 +16,8 @@ std::string PlanReport(const std::string& path, const std::string& server, const
 std::string DiffReport(const std::string& a, const std::string& b, const Comparison& diff,
                        const std::vector<FileDifference>& fileDiffs, const FileCheck& checkA,
                        const FileCheck& checkB, bool json);
-// A run that could not be made: the file unreadable, the logon refused.
+// A run that could not be made: the file unreadable, the logon refused. The
+// message is UTF-8 (the program's arguments, the library's reason).
 std::string FailureReport(const char* command, const std::string& message, bool json);
 
 // A text of bytes as a JSON string, each byte read as the character of the

@@ -41,6 +41,13 @@ std::string ShownUnits(std::u16string_view units) {
   return out;
 }
 
+std::string LibraryTextUtf8(const Text& text) {
+  if (!text.IsPresent()) return text.Narrow();
+  std::string out;
+  fe::AppendUtf8(&out, text.Units());
+  return out;
+}
+
 std::string ShownText(std::string_view bytes, fe::Mark encoding) {
   if (encoding != fe::Mark::kNone) return ShownUnits(fe::DecodeUtf8(bytes, bytes.size()));
   std::string out;

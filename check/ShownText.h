@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "profile/FileEncoding.h"
+#include "profile/Text.h"
 
 // Code units as the library and the profile's reads carry them; a surrogate
 // without its pair shows as U+FFFD.
@@ -18,3 +19,8 @@ std::string ShownUnits(std::u16string_view units);
 // IMPORT reads it (0xE9 is "é"); with a mark (UTF-16 is held as UTF-8) they
 // are UTF-8, a byte of no UTF-8 character the character of its code.
 std::string ShownText(std::string_view bytes, file_encoding::Mark encoding);
+
+// A text of the library (a result's reason) in UTF-8, its characters exact,
+// for a message of either report; an absent one is "<null>", as Narrow has
+// it.
+std::string LibraryTextUtf8(const Text& text);
