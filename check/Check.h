@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -12,11 +13,13 @@
 #include <vector>
 
 #include "check/Prediction.h"
+#include "profile/FileEncoding.h"
 
 // A finding's message is plain text in which the file's own bytes (a value,
 // a key as its line spells it) stand between markers, so that each report
 // shows them its own way: the text report cut after kShownBytes with a
-// visible mark and control characters written visibly ("\t"), JSON exactly
+// visible mark, its characters in UTF-8 as the file's encoding reads them
+// and control characters written visibly ("\t"), JSON exactly
 // as the file holds them. A marker begins with
 // LF, which no line's bytes hold.
 constexpr size_t kShownBytes = 40;
@@ -25,17 +28,20 @@ constexpr size_t kShownBytes = 40;
 std::string Quoted(std::string_view bytes);
 // A name from the file for a message, shown as it is.
 std::string FileText(std::string_view bytes);
-// The message for people: the file's bytes cut after kShownBytes.
-std::string MessageForPeople(const std::string& message);
+// The message for people: the file's bytes cut after kShownBytes, in UTF-8
+// as a file read with `encoding` holds them (ShownText.h).
+std::string MessageForPeople(const std::string& message, file_encoding::Mark encoding);
 // The message with the file's bytes whole, for JSON.
 std::string MessageAsIs(const std::string& message);
 // Each marked part of the message replaced by what `replace` gives for it
 // (`quoted`: a value, else a name).
-std::string MessageReplacing(const std::string& message,
-                             std::string (*replace)(std::string_view bytes, bool quoted));
+std::string MessageReplacing(
+    const std::string& message,
+    const std::function<std::string(std::string_view bytes, bool quoted)>& replace);
 // A key or section name for the text report: cut after kShownBytes, with a
-// mark, control characters written visibly.
-std::string ShownName(std::string_view name);
+// mark, in UTF-8 as a file read with `encoding` holds it, control characters
+// written visibly.
+std::string ShownName(std::string_view name, file_encoding::Mark encoding);
 
 struct Finding {
   // A note tells of what a real value may hold (EXPORT writes it back as it
@@ -71,6 +77,9 @@ struct FileCheck {
   // The file's texts are UTF-8 (it has a byte-order mark); without a mark
   // each byte is the character of its code.
   bool utf8 = false;
+  // The byte-order mark the file was read with: how its content's bytes
+  // read as characters.
+  file_encoding::Mark encoding = file_encoding::Mark::kNone;
   // What IMPORT reads of the file, for comparing whole files: the content as
   // the profile reads it, the key lines IMPORT reads, the sections of the
   // records it writes, and why it writes nothing from each other record

@@ -190,6 +190,7 @@ bool CheckProfile(CProfile& profile, ClientLibrary* controller, FileCheck* check
   // not part of the first line; UTF-16 is read as UTF-8).
   if (!PredictImport(profile, &check->prediction, error, controller)) return false;
   check->content = profile.Content();
+  check->encoding = profile.Encoding();
   FileScan file(check->content);
   CheckContext ctx(file, profile.Encoding(), check);
   check->utf8 = profile.Encoding() != file_encoding::Mark::kNone;

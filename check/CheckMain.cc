@@ -11,10 +11,12 @@
 #include "check/Prediction.h"
 #include "check/Report.h"
 #include "check/ReportJson.h"
+#include "check/ShownText.h"
 #include "client/CheckResult.h"
 #include "client/LibString.h"
 #include "client/LinkedClientLibrary.h"
 #include "client/LogOn.h"
+#include "platform/Platform.h"
 #include "profile/Profile.h"
 #include "profile/ProfileLines.h"
 #include "profile/Text.h"
@@ -45,16 +47,18 @@ bool IsWord(const std::string& argument, const char* word) {
   return profile_lines::EqualsIgnoringCase(argument, word);
 }
 
-// Writes a report. Names and values from the file reach the terminal: in a
-// report for people a control character is shown as "?" so that it cannot
-// move the cursor or hide a line. JSON escapes its own and is written as it
-// is, so that it carries the values exactly.
+// Writes a report, UTF-8, so that people read the file's names in any
+// console (platform::WriteText). Names and values from the file reach the
+// terminal: the report for people writes their control characters visibly,
+// and any other control character is shown as "?" so that it cannot move the
+// cursor or hide a line. JSON escapes its own and is written as it is, so
+// that it carries the values exactly. A reader that has gone changes no exit
+// code.
 int Emit(std::string text, int code, bool json) {
   for (char& c : text) {
     if (!json && ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F)) c = '?';
   }
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  platform::WriteText(stdout, text);
   return code;
 }
 
@@ -107,7 +111,8 @@ int Plan(const CheckSettings& s) {
   LinkedClientLibrary library;
   const int32_t logon = LogOn(library, Text(server));
   if (logon != 0) {
-    const std::string failure = "Logon failed - " + ResultText(library, logon).Narrow() + ".";
+    const std::string failure =
+        "Logon failed - " + LibraryTextUtf8(ResultText(library, logon)) + ".";
     return Fail(s, failure, &server);
   }
   // The import runs once logged on, so that it reads the measures the

@@ -1,5 +1,6 @@
 #include "check/Controller.h"
 
+#include "check/ShownText.h"
 #include "client/CheckResult.h"
 #include "client/ClientLibrary.h"
 #include "client/LibString.h"
@@ -21,7 +22,7 @@ class Reader {
 
   bool Ok(const char* call, int32_t code) {
     if (code == 0) return true;
-    *failure_ = std::string(call) + " failed - " + ResultText(lib_, code).Narrow() + ".";
+    *failure_ = std::string(call) + " failed - " + LibraryTextUtf8(ResultText(lib_, code)) + ".";
     return false;
   }
 

@@ -151,6 +151,7 @@ void DiffKeys(const Side& a, const Side& b, std::vector<FileDifference>* out) {
     d.secret = SecretPrefix(d.key) != 0;
     if (d.secret) d.key = Masked(d.key);
     d.reason = !coveredA ? a.Why(ka) : b.Why(kb);
+    d.reasonOf = !coveredA ? 'a' : 'b';
     // Said of one file where both hold the key and the reason is that file's.
     if (d.hasA && d.hasB && (coveredA || coveredB || d.reason != b.Why(kb))) {
       d.side = coveredA ? 'b' : 'a';
@@ -170,6 +171,7 @@ void OnlyIn(const FileCheck& check, const std::pair<std::string, SectionKeys>& s
   d.hasB = !inA;
   const std::string found = FoundOn(check, s.second.line, true);
   d.reason = check.unread.count(s.first) != 0 || found.empty() ? WhyUnread(check, s.first) : found;
+  d.reasonOf = inA ? 'a' : 'b';
   out->push_back(std::move(d));
 }
 
@@ -218,9 +220,10 @@ bool Continues(const FileDifference& prev, const FileDifference& d) {
          w1 == w2 && l1 == l2 && n2 == n1 + 1;
 }
 
-std::string Shown(const FileDifference& d, bool has, const std::string& value) {
+std::string Shown(const FileDifference& d, bool has, const std::string& value,
+                  file_encoding::Mark encoding) {
   if (!has) return "-";
-  return d.secret ? "(not shown)" : MessageForPeople(Quoted(value));
+  return d.secret ? "(not shown)" : MessageForPeople(Quoted(value), encoding);
 }
 
 nlohmann::ordered_json Json(const FileDifference& d, bool has, const std::string& value,
@@ -232,21 +235,24 @@ nlohmann::ordered_json Json(const FileDifference& d, bool has, const std::string
 }  // namespace
 
 std::string FileDifferencesText(const std::vector<FileDifference>& diffs, const std::string& a,
-                                const std::string& b) {
+                                const std::string& b, file_encoding::Mark encodingA,
+                                file_encoding::Mark encodingB) {
   std::string out;
   for (size_t i = 0; i < diffs.size();) {
     const FileDifference& d = diffs[i];
+    const file_encoding::Mark names = d.hasA ? encodingA : encodingB;
     const std::string why = "  (" + (d.side == 0 ? "" : "in " + (d.side == 'a' ? a : b) + ": ") +
-                            MessageForPeople(d.reason) + ")\n";
+                            MessageForPeople(d.reason, d.reasonOf == 'a' ? encodingA : encodingB) +
+                            ")\n";
     size_t next = i + 1;
     if (d.key.empty()) {
       while (next < diffs.size() && Continues(diffs[next - 1], diffs[next])) ++next;
-      out += ShownName(d.section) +
-             (next - i > 1 ? " ... " + ShownName(diffs[next - 1].section) : std::string()) +
+      out += ShownName(d.section, names) +
+             (next - i > 1 ? " ... " + ShownName(diffs[next - 1].section, names) : std::string()) +
              "  only in " + (d.hasA ? a : b) + why;
     } else {
-      out += ShownName(d.section) + "  " + ShownName(d.key) + "  " + Shown(d, d.hasA, d.a) +
-             " -> " + Shown(d, d.hasB, d.b) + why;
+      out += ShownName(d.section, names) + "  " + ShownName(d.key, names) + "  " +
+             Shown(d, d.hasA, d.a, encodingA) + " -> " + Shown(d, d.hasB, d.b, encodingB) + why;
     }
     i = next;
   }

@@ -20,6 +20,7 @@ struct FileDifference {
   bool secret = false;  // a password's key: its values are never shown
   std::string reason;   // why IMPORT does not read it
   char side = 0;        // 'a' or 'b': the reason holds for that file alone
+  char reasonOf = 'a';  // the file whose findings the reason comes from
 };
 
 // The differences of the two files that the record comparison has not
@@ -31,8 +32,11 @@ std::vector<FileDifference> DiffFiles(const FileCheck& a, const FileCheck& b);
 
 // The differences for people: runs of numbered sections on one side only
 // said on one line ("Client011 ... Client020  only in a.ini"), then a count.
+// Each text as its file (read with encodingA, encodingB) holds it; the names
+// as the file that holds the key or section (a first) spells them.
 std::string FileDifferencesText(const std::vector<FileDifference>& diffs, const std::string& a,
-                                const std::string& b);
+                                const std::string& b, file_encoding::Mark encodingA,
+                                file_encoding::Mark encodingB);
 // The differences as JSON: [{"section", "key", "a", "b", "read", "secret",
 // "reason"}], key null for a whole section, a or b null on the side without
 // it and for a password (utf8A, utf8B: the file's texts are UTF-8).

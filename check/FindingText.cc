@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "check/Check.h"
+#include "check/ShownText.h"
 
 namespace {
 
@@ -19,41 +20,24 @@ std::string Marked(char kind, std::string_view bytes) {
   return out;
 }
 
-// The first kShownBytes bytes, not ending inside a UTF-8 sequence, then
-// "..."; shorter bytes as they are.
-std::string Cut(std::string_view bytes) {
+// The first kShownBytes bytes, not ending inside a UTF-8 character (in a
+// file with a mark), then "..."; shorter bytes as they are.
+std::string Cut(std::string_view bytes, file_encoding::Mark encoding) {
   if (bytes.size() <= kShownBytes) return std::string(bytes);
   size_t end = kShownBytes;
-  for (int back = 0; back < 3 && end > 0; ++back) {
+  for (int back = 0; encoding != file_encoding::Mark::kNone && back < 3 && end > 0; ++back) {
     if ((static_cast<unsigned char>(bytes[end]) & 0xC0) != 0x80) break;
     --end;
   }
   return std::string(bytes.substr(0, end)) + "...";
 }
 
-// Control characters written visibly ("\t", "\x01"), so that a person sees
-// a tab or a stray byte where the file holds one and nothing moves the
-// cursor.
-std::string Visible(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 0x20 && u != 0x7F) {
-      out.push_back(c);
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else {
-      const char* digits = "0123456789ABCDEF";
-      out += {'\\', 'x', digits[u >> 4], digits[u & 0xF]};
-    }
-  }
-  return out;
-}
-
-std::string ForPeople(std::string_view bytes, bool quoted) {
-  return quoted ? "\"" + Visible(Cut(bytes)) + "\"" : Visible(Cut(bytes));
+// The bytes cut, in UTF-8, with control characters written visibly ("\t",
+// "\x01"), so that a person sees a tab or a stray byte where the file holds
+// one and nothing moves the cursor.
+std::string ForPeople(std::string_view bytes, bool quoted, file_encoding::Mark encoding) {
+  const std::string shown = ShownText(Cut(bytes, encoding), encoding);
+  return quoted ? "\"" + shown + "\"" : shown;
 }
 
 std::string AsIs(std::string_view bytes, bool quoted) {
@@ -66,8 +50,9 @@ std::string Quoted(std::string_view bytes) { return Marked(kValue, bytes); }
 
 std::string FileText(std::string_view bytes) { return Marked(kName, bytes); }
 
-std::string MessageReplacing(const std::string& message,
-                             std::string (*replace)(std::string_view bytes, bool quoted)) {
+std::string MessageReplacing(
+    const std::string& message,
+    const std::function<std::string(std::string_view bytes, bool quoted)>& replace) {
   std::string out;
   size_t pos = 0;
   while (pos < message.size()) {
@@ -85,10 +70,14 @@ std::string MessageReplacing(const std::string& message,
   return out;
 }
 
-std::string MessageForPeople(const std::string& message) {
-  return MessageReplacing(message, ForPeople);
+std::string MessageForPeople(const std::string& message, file_encoding::Mark encoding) {
+  return MessageReplacing(message, [encoding](std::string_view bytes, bool quoted) {
+    return ForPeople(bytes, quoted, encoding);
+  });
 }
 
 std::string MessageAsIs(const std::string& message) { return MessageReplacing(message, AsIs); }
 
-std::string ShownName(std::string_view name) { return Visible(Cut(name)); }
+std::string ShownName(std::string_view name, file_encoding::Mark encoding) {
+  return ShownText(Cut(name, encoding), encoding);
+}

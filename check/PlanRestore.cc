@@ -18,10 +18,10 @@ void FindNotRestored(const std::vector<Record>& controller, const FileCheck& che
   }
 }
 
-std::string NotRestoredText(const Comparison& plan) {
+std::string NotRestoredText(const Comparison& plan, file_encoding::Mark encoding) {
   std::string out;
   for (const UnwrittenRecord& u : plan.notRestored) {
-    out += ShownName(u.section) + "  not restored (" + u.reason + ")\n";
+    out += ShownName(u.section, encoding) + "  not restored (" + u.reason + ")\n";
   }
   return out.empty() ? out : out + "\n";
 }

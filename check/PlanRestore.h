@@ -19,8 +19,8 @@ void FindNotRestored(const std::vector<Record>& controller, const FileCheck& che
 
 // One line per such record ("Client011  not restored (IMPORT never reaches
 // it: after seven missing numbers)"), followed by a blank line; empty when
-// there are none.
-std::string NotRestoredText(const Comparison& plan);
+// there are none. Section names as a file read with `encoding` spells them.
+std::string NotRestoredText(const Comparison& plan, file_encoding::Mark encoding);
 // The summary's clause (", 10 not restored"); empty when there are none.
 std::string NotRestoredSummary(const Comparison& plan);
 // The records as JSON: [{"section", "table", "id", "reason"}] (utf8: the

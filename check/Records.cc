@@ -7,6 +7,8 @@
 #include <nlohmann/json.hpp>
 
 #include "check/ReportJson.h"
+#include "check/ShownText.h"
+#include "profile/FileEncoding.h"
 #include "profile/RecordNames.h"
 
 namespace {
@@ -72,16 +74,8 @@ std::string Value::Show() const {
       out.resize(static_cast<size_t>(length));
       return out;
     }
-    case Kind::kText: {
-      std::string out = "\"";
-      for (char16_t unit : text) {
-        // The console shows what the file would hold; control characters are
-        // shown as "?" so that a value never moves the cursor.
-        out.push_back(unit > 255 || unit < 32 || unit == 127 ? '?' : static_cast<char>(unit));
-      }
-      out.push_back('"');
-      return out;
-    }
+    case Kind::kText:
+      return "\"" + ShownUnits(text) + "\"";
   }
   return std::string();
 }

@@ -29,8 +29,8 @@ struct Value {
   // Amounts compare at the file's four decimals; texts unit for unit.
   bool Same(const Value& other) const;
   // For people: numbers as digits, amounts with three decimals (four when
-  // the fourth is not 0), texts in double quotes, byte for byte as the
-  // console shows TarvoExtract's lines.
+  // the fourth is not 0), texts in double quotes, their characters in UTF-8
+  // with control characters written visibly (ShownUnits).
   std::string Show() const;
   // A JSON value (ValueJson, written as DumpJson writes it): texts as UTF-8
   // with control characters and DEL escaped, amounts as the nearest JSON

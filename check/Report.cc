@@ -30,7 +30,7 @@ std::string CheckReport(const std::string& path, const FileCheck& check, bool js
     out += "\n";
   }
   if (check.prediction.result != 0) out += "and then stop, with exit code -1 (see the error)\n";
-  out += "\n" + FindingsText(check.findings, Finding::Level::kWarning);
+  out += "\n" + FindingsText(check.findings, Finding::Level::kWarning, check.encoding);
   return out + Counts(check) + "\n";
 }
 
@@ -40,14 +40,14 @@ std::string PlanReport(const std::string& path, const std::string& server, const
   if (json) return PlanJson(path, server, plan, check, PlanExitCode(plan, check));
   // CHECK's findings first, so that PLAN alone tells all of them.
   std::string out = "PLAN " + path + " against " + server + "\n\nCHECK: " + Counts(check) + "\n\n" +
-                    FindingsText(check.findings, Finding::Level::kWarning);
+                    FindingsText(check.findings, Finding::Level::kWarning, check.encoding);
   for (size_t i = 0; i < plan.records.size(); ++i) {
     out += HoseNotesText(plan, i) + RecordBlock(plan.records[i], onlyBefore, "new") +
            RefusalText(plan, i) + "\n";
   }
   const std::string unshown = RefusalText(plan, plan.records.size());
   out += HoseNotesText(plan, plan.records.size()) + (unshown.empty() ? "" : unshown + "\n") +
-         NotRestoredText(plan) + ZeroedText(plan) + ErrorsText(check, "IMPORT");
+         NotRestoredText(plan, check.encoding) + ZeroedText(plan) + ErrorsText(check, "IMPORT");
   out += Plural(plan.changed, "record changes", "records change") + ", " +
          std::to_string(plan.added) + " new, " + std::to_string(plan.onlyBefore) +
          " in the controller only" + NotRestoredSummary(plan);
@@ -75,7 +75,7 @@ std::string DiffReport(const std::string& a, const std::string& b, const Compari
   out += Plural(diff.changed, "record differs", "records differ") + ", " +
          std::to_string(diff.onlyBefore) + " only in " + a + ", " + std::to_string(diff.added) +
          " only in " + b + "\n";
-  return out + FileDifferencesText(fileDiffs, a, b);
+  return out + FileDifferencesText(fileDiffs, a, b, checkA.encoding, checkB.encoding);
 }
 
 std::string FailureReport(const char* command, const std::vector<std::string>& files,
@@ -91,8 +91,7 @@ int PlanExitCode(const Comparison& plan, const FileCheck& check) {
   if (check.errors > 0 || !plan.notRestored.empty()) return 2;
   // CHECK's warnings count as PLAN's own: PLAN alone tells all.
   // A write a controller may refuse is a warning: the controller may accept it.
-  return plan.records.empty() && plan.shared.empty() && plan.refusals.empty() &&
-                 check.warnings == 0
+  return plan.records.empty() && plan.shared.empty() && plan.refusals.empty() && check.warnings == 0
              ? 0
              : 1;
 }

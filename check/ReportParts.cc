@@ -18,8 +18,15 @@ std::string ShowValue(const Record& r, const char* field, const Value& v) {
 
 }  // namespace
 
+size_t Columns(const std::string& s) {
+  size_t n = 0;
+  for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return n;
+}
+
 std::string Pad(const std::string& s, size_t width) {
-  return s.size() >= width ? s : s + std::string(width - s.size(), ' ');
+  const size_t columns = Columns(s);
+  return columns >= width ? s : s + std::string(width - columns, ' ');
 }
 
 std::string Plural(int n, const char* one, const char* many) {
@@ -45,7 +52,8 @@ std::vector<std::pair<Table, int>> Writes(const Prediction& p, int* prices) {
   return counts;
 }
 
-std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum) {
+std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum,
+                         file_encoding::Mark encoding) {
   // One block per section, in the order of their first finding; the file's
   // own findings first.
   std::vector<std::string> order;
@@ -58,19 +66,19 @@ std::string FindingsText(const std::vector<Finding>& findings, Finding::Level mi
   std::stable_partition(order.begin(), order.end(), [](const std::string& s) { return s.empty(); });
   std::string out;
   for (const std::string& section : order) {
-    out += section.empty() ? "The file\n" : "[" + ShownName(section) + "]\n";
+    out += section.empty() ? "The file\n" : "[" + ShownName(section, encoding) + "]\n";
     // Keys are cut, so the columns stay narrow whatever the file's names.
     size_t lineWidth = 0, keyWidth = 0;
     for (const Finding* f : groups[section]) {
       lineWidth =
           std::max(lineWidth, (f->line > 0 ? "line " + std::to_string(f->line) : "").size());
-      keyWidth = std::max(keyWidth, ShownName(f->key).size());
+      keyWidth = std::max(keyWidth, Columns(ShownName(f->key, encoding)));
     }
     for (const Finding* f : groups[section]) {
       std::string line = f->line > 0 ? "line " + std::to_string(f->line) : "";
       out += "  " + Pad(line, lineWidth) + "  " +
-             (keyWidth > 0 ? Pad(ShownName(f->key), keyWidth) + "  " : "") +
-             Pad(LevelWord(f->level), 7) + "  " + MessageForPeople(f->message) + "\n";
+             (keyWidth > 0 ? Pad(ShownName(f->key, encoding), keyWidth) + "  " : "") +
+             Pad(LevelWord(f->level), 7) + "  " + MessageForPeople(f->message, encoding) + "\n";
     }
     out += "\n";
   }
@@ -128,7 +136,7 @@ std::string ErrorsText(const FileCheck& check, const std::string& whose) {
   return whose +
          (check.prediction.result != 0 ? " would stop part-way:\n\n"
                                        : " would not do what the file says:\n\n") +
-         FindingsText(check.findings, Finding::Level::kError);
+         FindingsText(check.findings, Finding::Level::kError, check.encoding);
 }
 
 // CHECK's counts: "0 errors, 2 warnings, 1 note" (notes only when there are).

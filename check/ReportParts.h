@@ -10,6 +10,8 @@
 #include "check/Check.h"
 #include "check/Compare.h"
 
+// The characters of UTF-8 text s: the columns it takes in the report.
+size_t Columns(const std::string& s);
 // s followed by blanks up to width characters.
 std::string Pad(const std::string& s, size_t width);
 // "1 pump", "2 pumps".
@@ -19,8 +21,10 @@ std::string Plural(int n, const char* one, const char* many);
 std::vector<std::pair<Table, int>> Writes(const Prediction& p, int* prices);
 
 // The findings at minimum level or above, one block per section, in the order
-// of their first finding; the file's own findings first.
-std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum);
+// of their first finding; the file's own findings first. The file's names
+// and values in them as a file read with `encoding` holds them.
+std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum,
+                         file_encoding::Mark encoding);
 
 // One changed, new or before-only record for people; onlyBefore and newWord
 // say what a before-only and a new record are in this report.

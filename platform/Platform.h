@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -22,6 +23,23 @@ bool StderrIsTerminal();
 // output nobody is to see; null when it cannot be opened. The caller closes
 // it with fclose.
 std::FILE* OpenNullOutput();
+
+// Writes UTF-8 text to a standard stream (stdout, stderr) so that people can
+// read it: to a Windows console through the console's own UTF-16 output, in
+// pieces of at most kTextPieceBytes (what the stream holds is flushed
+// first); to a file or a pipe, and on POSIX to anything, as the UTF-8 bytes.
+// On a console a byte that is no part of a UTF-8 character shows as U+FFFD.
+// False when a write failed (a reader that has gone, a full disk): the
+// caller goes on to its own end.
+bool WriteText(std::FILE* stream, std::string_view utf8);
+
+constexpr size_t kTextPieceBytes = 8192;
+
+// The end of the piece of utf8 that starts at begin: at most maxBytes long
+// and never inside a UTF-8 character, so that each piece converts on its
+// own as it would in the whole; past begin while bytes remain (a run of
+// stray continuation bytes is cut where it must be).
+size_t Utf8PieceEnd(std::string_view utf8, size_t begin, size_t maxBytes);
 
 // The program's arguments, argv[0] first. On Windows they are read again from
 // the system's UTF-16 command line, split as the C runtime splits it for

@@ -6,12 +6,13 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace platform {
 
 // A path (or any text) for a W call. Bytes that are not UTF-8 become U+FFFD,
 // so such a name fails to open rather than naming another file.
-inline std::wstring WidePath(const std::string& utf8) {
+inline std::wstring WidePath(std::string_view utf8) {
   if (utf8.empty()) return std::wstring();
   const int n =
       MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);

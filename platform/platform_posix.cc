@@ -30,6 +30,11 @@ std::string LocalTimeStamp() {
   return stamp;
 }
 
+bool WriteText(std::FILE* stream, std::string_view utf8) {
+  const bool written = std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+  return std::fflush(stream) == 0 && written;
+}
+
 bool StderrIsTerminal() { return isatty(2) == 1; }
 
 std::FILE* OpenNullOutput() { return std::fopen("/dev/null", "w"); }

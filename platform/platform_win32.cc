@@ -31,7 +31,46 @@ std::string NarrowUnits(const wchar_t* units, int count) {
   return out;
 }
 
+// The console handle behind a stream, or null when the stream goes to a
+// file, a pipe or nowhere.
+HANDLE ConsoleOf(std::FILE* stream) {
+  const int descriptor = _fileno(stream);
+  if (descriptor < 0) return nullptr;
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+  DWORD mode = 0;
+  if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) return nullptr;
+  return handle;
+}
+
+// All of wide to the console; false when the console takes nothing more.
+bool WriteConsoleUnits(HANDLE console, const std::wstring& wide) {
+  for (size_t done = 0; done < wide.size();) {
+    DWORD written = 0;
+    const DWORD count = static_cast<DWORD>(wide.size() - done);
+    if (!WriteConsoleW(console, wide.data() + done, count, &written, nullptr) || written == 0) {
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool WriteText(std::FILE* stream, std::string_view utf8) {
+  const HANDLE console = ConsoleOf(stream);
+  if (console == nullptr) {
+    const bool written = std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+    return std::fflush(stream) == 0 && written;
+  }
+  std::fflush(stream);  // what the stream holds comes first
+  for (size_t begin = 0; begin < utf8.size();) {
+    const size_t end = Utf8PieceEnd(utf8, begin, kTextPieceBytes);
+    if (!WriteConsoleUnits(console, WidePath(utf8.substr(begin, end - begin)))) return false;
+    begin = end;
+  }
+  return true;
+}
 
 std::string LocalTimeStamp() {
   SYSTEMTIME now;

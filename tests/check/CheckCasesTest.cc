@@ -12,6 +12,7 @@
 
 #include "check/Check.h"
 #include "check/Report.h"
+#include "check/ShownText.h"
 #include "tests/support/E2E.h"
 
 namespace {
@@ -95,6 +96,21 @@ TEST(CheckCases, LongTextsAreNotes) {
   for (const std::string& out : {text, doc.dump()}) {
     EXPECT_EQ(out.find("7777"), std::string::npos) << "a password's value in a report";
   }
+}
+
+// The report for people is UTF-8 whatever the file's encoding: without a
+// mark each byte is the character of its code, with one the texts are UTF-8
+// and a stray byte is the character of its code; a surrogate without its
+// pair is U+FFFD. Control characters, C1 ones too, are written visibly.
+TEST(CheckCases, TextsForPeopleAreUtf8) {
+  using file_encoding::Mark;
+  EXPECT_EQ("Caf\xC3\xA9 \xC3\x83\xC2\xA9", ShownText("Caf\xE9 \xC3\xA9", Mark::kNone));
+  for (Mark m : {Mark::kUtf8, Mark::kUtf16Le, Mark::kUtf16Be}) {
+    EXPECT_EQ("Caf\xC3\xA9 \xC3\xA9 \xEF\xBF\xBD", ShownText("Caf\xC3\xA9 \xE9 \xED\xA0\x80", m));
+  }
+  EXPECT_EQ("\\t\\r\\x1B\\x7F\\x9B", ShownText("\t\r\x1B\x7F\x9B", Mark::kNone));
+  EXPECT_EQ("\\x1B\\x9B", ShownText("\x1B\xC2\x9B", Mark::kUtf8));
+  EXPECT_EQ("\xF0\x9F\x98\x80\xEF\xBF\xBD\xE2\x82\xAC", ShownUnits(u"\U0001F600\xDC00\x20AC"));
 }
 
 }  // namespace

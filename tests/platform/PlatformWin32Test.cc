@@ -1,10 +1,12 @@
-// The Windows side of the platform layer: the stamp in the user's formats and
-// the configuration file's load and safe save with Windows' own calls. (Text's
+// The Windows side of the platform layer: the stamp in the user's formats,
+// the configuration file's load and safe save with Windows' own calls, and
+// console text in pieces. (Text's
 // tests cover the library strings, which come from oleaut32 here.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +17,7 @@
 #include "client/LibString.h"
 #include "platform/File.h"
 #include "platform/Platform.h"
+#include "platform/Utf16.h"
 #include "profile/Profile.h"
 #include "profile/Text.h"
 
@@ -231,6 +234,36 @@ TEST(ConfigurationFile, NamesOutsideTheAnsiCodePage) {
   ASSERT_TRUE(platform::LoadFile(path, false, &load, &error)) << error;
   EXPECT_EQ("\r\n[Application]\r\nVersion=2\r\n", load.bytes);
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((wide + L"\\site.ini").c_str()));
+}
+
+// Console text goes to the console in pieces, each converted on its own:
+// whatever the piece size, the pieces give the UTF-16 of the whole text,
+// characters of one to four bytes (a piece holds at least one) and stray
+// bytes alike. To a file the
+// bytes go as they are.
+TEST(ConsoleText, PiecesConvertAsTheWholeText) {
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";  // a é € U+1F600
+  text += "\xE9z\x80\x80\x80\x80\x80z";  // a Latin-1 byte, a run of continuation bytes
+  const std::wstring whole = platform::WidePath(text);
+  for (size_t piece = 4; piece <= 12; ++piece) {
+    std::wstring joined;
+    for (size_t begin = 0; begin < text.size();) {
+      const size_t end = platform::Utf8PieceEnd(text, begin, piece);
+      ASSERT_GT(end, begin);
+      ASSERT_LE(end - begin, piece);
+      joined += platform::WidePath(std::string_view(text).substr(begin, end - begin));
+      begin = end;
+    }
+    EXPECT_EQ(whole, joined) << piece;
+  }
+  Folder folder;
+  const std::string path = folder.Path("report.txt");
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(nullptr, file);
+  EXPECT_TRUE(platform::WriteText(file, text));
+  std::fclose(file);
+  EXPECT_EQ(text, Get(path));
 }
 
 }  // namespace
