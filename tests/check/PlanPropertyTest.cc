@@ -16,6 +16,7 @@
 #include "client/LogOn.h"
 #include "profile/Profile.h"
 #include "profile/Text.h"
+#include "tests/check/RandomStation.h"
 #include "tests/support/E2E.h"
 
 namespace {
@@ -131,6 +132,8 @@ TEST(PlanProperty, AwkwardFileAndARefusedRecord) {
                  "[Client001]\r\nNumber=1\r\nName=Frota\r\n[Client009]\r\nNumber=9\r\n");
   ImportThenPlan(emu, path, {"Port02"});
 }
+
+}  // namespace
 
 // A random station file: random gaps, references that hold or not, values
 // that do not read cleanly, shadowed and misspelt keys.
@@ -268,6 +271,8 @@ std::string RandomStation(std::mt19937& rng) {
   }
   return ini;
 }
+
+namespace {
 
 TEST(PlanProperty, RandomFiles) {
   e2e::Emulator emu(SampleStation());
