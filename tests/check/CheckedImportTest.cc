@@ -136,6 +136,7 @@ TEST(CheckedImport, AsksImportsVerifiesAndKeepsTheBackup) {
   const std::string plain = e2e::TempDir() + "/plain.ini";
   ASSERT_EQ(e2e::RunTarvo({"EXPORT", plain, emu.Server()}).exitCode, 0);
   for (const std::string& f : FilesBeginning(dir, "site.before-")) std::remove(f.c_str());
+  emu.ClearJournal();
   run = Launched() ? e2e::RunCheck({"IMPORT", path, emu.Server(), "/YES"})
                    : RunOnTerminal({"IMPORT", path, emu.Server()}, "y");
   EXPECT_EQ(run.exitCode, 0) << run.out;
@@ -155,6 +156,13 @@ TEST(CheckedImport, AsksImportsVerifiesAndKeepsTheBackup) {
   EXPECT_EQ(stamp[8], 'T');
   EXPECT_TRUE(stamp[15] == '+' || stamp[15] == '-') << stamp;
   EXPECT_DOUBLE_EQ(emu.State()["grades"][0]["prices"]["1"].get<double>(), 15.89);
+  // The controller is read once for the backup and the PLAN, once for the
+  // EXPORT after and the verification.
+  int reads = 0;
+  for (const json& entry : emu.Journal()) {
+    reads += entry == json{{"call", "GetPumpPropertiesEx"}, {"args", {1}}} ? 1 : 0;
+  }
+  EXPECT_EQ(reads, 2);
 
   // Again: nothing to change, nothing written, exit 0.
   emu.ClearJournal();
