@@ -10,8 +10,8 @@ struct CheckSettings {
   Command command = Command::kNone;
   bool help = false;  // no arguments, /?, -h or --help
   bool json = false;
-  bool yes = false;   // IMPORT: /YES, import without asking
-  bool full = false;  // IMPORT: /FULL, the whole PLAN
+  bool yes = false;                   // IMPORT: /YES, import without asking
+  bool full = false;                  // IMPORT: /FULL, the whole PLAN
   std::vector<std::string> operands;  // the other arguments, in order
 };
 

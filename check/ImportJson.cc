@@ -16,7 +16,9 @@ namespace {
 // when it is, else each byte the character of its code.
 json Str(const std::string& text) { return json::parse(JsonArgument(text), nullptr, false); }
 
-json FileOrNull(const std::string& path) { return path.empty() ? json() : json{{"file", Str(path)}}; }
+json FileOrNull(const std::string& path) {
+  return path.empty() ? json() : json{{"file", Str(path)}};
+}
 
 json ValueOrNull(bool has, const Value& v, bool secret) {
   if (!has || secret) return json();

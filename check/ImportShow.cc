@@ -30,8 +30,7 @@ std::string Factor(const Change& c) {
   const double factor = after > before ? after / before : before / after;
   if (!(factor >= 10.0)) return std::string();
   char text[64];
-  std::snprintf(text, sizeof text, "a factor of %.0f %s", factor,
-                after > before ? "up" : "down");
+  std::snprintf(text, sizeof text, "a factor of %.0f %s", factor, after > before ? "up" : "down");
   return text;
 }
 

@@ -33,8 +33,8 @@ std::string DifferenceText(const RecordChange& rc) {
     if (c.secret) {
       out += "the controller holds another value than the import wrote\n";
     } else {
-      out += "the controller holds " + c.before.Show() + ", the import wrote " + c.after.Show() +
-             "\n";
+      out +=
+          "the controller holds " + c.before.Show() + ", the import wrote " + c.after.Show() + "\n";
     }
   }
   return out;
@@ -106,9 +106,10 @@ std::string GoBackText(const GuardedRun& run) {
     for (const UnwrittenRecord& u : before.unwritten) unreached.push_back(u.section);
   }
   if (!unreached.empty()) {
-    out += "\nIt cannot restore its records that IMPORT never reaches (after a gap of seven "
-           "numbers,\nZigBee01 to ZigBee04, hoses above 8, identifiers of 0 or below): " +
-           Names(unreached) + ".";
+    out +=
+        "\nIt cannot restore its records that IMPORT never reaches (after a gap of seven "
+        "numbers,\nZigBee01 to ZigBee04, hoses above 8, identifiers of 0 or below): " +
+        Names(unreached) + ".";
   }
   return out + "\n";
 }

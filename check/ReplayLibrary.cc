@@ -15,8 +15,8 @@ using Out = ReplayLibrary::Out;
 template <typename T>
 constexpr bool kIsOut =
     std::is_pointer_v<T> &&
-    (std::is_arithmetic_v<std::remove_pointer_t<T>> || std::is_same_v<T, BSTR*>) &&
-    !std::is_same_v<std::remove_pointer_t<T>, OLECHAR>;
+    (std::is_arithmetic_v<std::remove_pointer_t<T>> ||
+     std::is_same_v<T, BSTR*>)&&!std::is_same_v<std::remove_pointer_t<T>, OLECHAR>;
 
 // An in-argument's bytes, into the key.
 template <typename T>
@@ -62,8 +62,8 @@ void Given(T* out, const Out& o) {
   if (!o.written) return;
   if constexpr (std::is_same_v<T, BSTR>) {
     // A new string, which the caller frees as it frees the library's.
-    *out = o.null ? nullptr
-                  : SysAllocStringLen(o.units.data(), static_cast<uint32_t>(o.units.size()));
+    *out =
+        o.null ? nullptr : SysAllocStringLen(o.units.data(), static_cast<uint32_t>(o.units.size()));
   } else if constexpr (std::is_floating_point_v<T>) {
     *out = o.amount;
   } else {
@@ -138,8 +138,8 @@ class Route {
 };
 
 #define TARVO_REPLAY_DEFINE(result, name, parameters, arguments) \
-  result ReplayLibrary::name parameters {                       \
-    return Route(*this, #name, &ClientLibrary::name) arguments; \
+  result ReplayLibrary::name parameters {                        \
+    return Route(*this, #name, &ClientLibrary::name) arguments;  \
   }
 TARVO_CLIENT_FUNCTIONS(TARVO_REPLAY_DEFINE)
 #undef TARVO_REPLAY_DEFINE

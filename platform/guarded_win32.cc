@@ -21,9 +21,9 @@ std::string LocalIsoStamp() {
   const long offset = -static_cast<long>(bias);
   const long minutes = offset < 0 ? -offset : offset;
   char stamp[64];
-  std::snprintf(stamp, sizeof stamp, "%04u%02u%02uT%02u%02u%02u%c%02ld%02ld", now.wYear,
-                now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
+  std::snprintf(stamp, sizeof stamp, "%04u%02u%02uT%02u%02u%02u%c%02ld%02ld", now.wYear, now.wMonth,
+                now.wDay, now.wHour, now.wMinute, now.wSecond, offset < 0 ? '-' : '+', minutes / 60,
+                minutes % 60);
   return stamp;
 }
 
