@@ -46,7 +46,8 @@ int CheckTheFile(GuardedRun& run, CProfile& profile) {
     return Fail(run, "check", "Cannot read " + run.path + " - " + error + ".");
   }
   Say(run, "CHECK " + run.path + ": " + Counts(run.check) + "\n");
-  if (run.check.errors > 0) {
+  // An import that would stop part-way is among CHECK's errors.
+  if (run.check.errors > 0 || run.check.prediction.result != 0) {
     Say(run, "\n" + ErrorsText(run.check, "IMPORT") +
                  "Nothing written: the file has errors (TarvoCheck CHECK tells them all).\n");
     run.Step("check", "refused", Counts(run.check));
