@@ -36,7 +36,7 @@ class ReplayLibrary : public ClientLibraryWrapper {
     bool null = false;  // a library string written as null
     int64_t number = 0;
     double amount = 0.0;
-    std::u16string units;  // a library string's units, whole
+    std::basic_string<OLECHAR> units;  // a library string's units, whole
   };
   struct Answer {
     int32_t result = 0;
