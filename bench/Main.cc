@@ -18,6 +18,7 @@
 // and prints the ratios after the runs.
 #include <benchmark/benchmark.h>
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -259,6 +260,59 @@ void PlanRun(benchmark::State& state, Station* s) {
   fastest.Report(state);
 }
 
+// The checked import (TarvoCheck IMPORT /YES) of the station's file into a
+// controller that holds the station with one client renamed, so that every
+// step runs: the backup EXPORT, the PLAN, the IMPORT, the EXPORT after and the
+// verification. Against the bare client replaying one EXPORT, one IMPORT and
+// one EXPORT; the fastest sum of the three is kept.
+void GuardedRun(benchmark::State& state, Station* s) {
+  json changed = s->fixture;
+  if (changed.contains("cardClients") && !changed["cardClients"].empty()) {
+    changed["cardClients"][0]["name"] = "Renamed";
+  }
+  const std::string file = s->dir + "/guarded.ini";
+  e2e::WriteFile(file, e2e::ReadFile(s->file));
+  // The before- and after-files of the previous run.
+  auto removeStamped = [&] {
+    DIR* d = opendir(s->dir.c_str());
+    if (d == nullptr) return;
+    while (dirent* e = readdir(d)) {
+      const std::string name = e->d_name;
+      if (name.rfind("guarded.before-", 0) == 0 || name.rfind("guarded.after-", 0) == 0) {
+        unlink((s->dir + "/" + name).c_str());
+      }
+    }
+    closedir(d);
+  };
+  Fastest fastest;
+  for (auto _ : state) {
+    removeStamped();
+    s->emu->Load(changed);
+    bench::ProcessRun run =
+        bench::RunProcess({e2e::CheckPath(), "IMPORT", file, s->emu->Server(), "/YES"});
+    if (run.exitCode != 0) return Fail(state, "TarvoCheck IMPORT", run);
+    state.SetIterationTime(run.seconds);
+    fastest.Program(run);
+
+    s->emu->Load(changed);
+    Fastest sum;
+    double seconds = 0, cpu = 0, calls = 0;
+    for (const std::string* journal : {&s->exportJournal, &s->importJournal, &s->exportJournal}) {
+      run = bench::RunProcess({TARVO_BARE_CLIENT, *journal});
+      if (!sum.Bare(run)) return Fail(state, "tarvo-bare-client", run);
+      seconds += sum.bare;
+      cpu += sum.bareCpu;
+      calls += sum.calls;
+      sum = Fastest();
+    }
+    if (fastest.bare == 0 || seconds < fastest.bare) fastest.bare = seconds;
+    if (fastest.bareCpu == 0 || cpu < fastest.bareCpu) fastest.bareCpu = cpu;
+    fastest.calls = calls;
+  }
+  removeStamped();
+  fastest.Report(state);
+}
+
 // --- the table ---
 
 struct Result {
@@ -322,7 +376,7 @@ void PrintTable(const Collector& c) {
               "tarvo", "bare", "x bare", "calls/s", "cpu", "bare cpu", "x bare", "peak MB",
               "x file");
   for (const auto& s : g_stations) {
-    for (const char* what : {"export", "import", "plan"}) {
+    for (const char* what : {"export", "import", "plan", "guarded"}) {
       const Result* r = c.Find("run/" + s->size.name + "/" + what);
       if (r == nullptr) continue;
       double tarvo = r->counters.at("tarvoMs"), bare = r->counters.at("bareMs");
@@ -465,6 +519,8 @@ int main(int argc, char** argv) {
           ->Unit(ms)->UseManualTime()->Iterations(runs);
     }
     benchmark::RegisterBenchmark(("run/" + s->size.name + "/plan").c_str(), PlanRun, s)
+        ->Unit(ms)->UseManualTime()->Iterations(runs);
+    benchmark::RegisterBenchmark(("run/" + s->size.name + "/guarded").c_str(), GuardedRun, s)
         ->Unit(ms)->UseManualTime()->Iterations(runs);
   }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "check/Check.h"
+#include "check/CheckedImport.h"
 #include "check/Compare.h"
 #include "check/Controller.h"
 #include "check/PlanNotes.h"
@@ -30,6 +31,12 @@ const char kCheckHelp[] =
     "                                                  controller (read only, default 127.0.0.1)\n"
     "  TarvoCheck DIFF <INI file a> <INI file b>       the records and fields that differ, and\n"
     "                                                  every other key and section\n"
+    "  TarvoCheck IMPORT <INI file> [<server>] [/YES] [/FULL]\n"
+    "                                                  the checked import: CHECK, a backup\n"
+    "                                                  EXPORT, the PLAN, a question, IMPORT,\n"
+    "                                                  an EXPORT after it and its verification\n"
+    "                                                  (exit 0 verified, 1 differences, 2\n"
+    "                                                  refused, 3 stopped part-way)\n"
     "\n"
     "  /JSON   one JSON document instead of the report\n"
     "\n"
@@ -70,6 +77,8 @@ const char* CommandName(CheckSettings::Command command) {
       return "PLAN";
     case CheckSettings::Command::kDiff:
       return "DIFF";
+    case CheckSettings::Command::kImport:
+      return "IMPORT";
     case CheckSettings::Command::kNone:
       break;
   }
@@ -161,6 +170,12 @@ CheckSettings ParseCheckArguments(int argc, const char* const* argv) {
       s.command = CheckSettings::Command::kPlan;
     } else if (IsWord(a, "DIFF")) {
       s.command = CheckSettings::Command::kDiff;
+    } else if (IsWord(a, "IMPORT")) {
+      s.command = CheckSettings::Command::kImport;
+    } else if (IsWord(a, "/YES")) {
+      s.yes = true;
+    } else if (IsWord(a, "/FULL")) {
+      s.full = true;
     } else if (IsWord(a, "/JSON")) {
       s.json = true;
     } else if (IsWord(a, "--VERSION")) {
@@ -180,7 +195,7 @@ int CheckMain(int argc, char** argv) {
   if (s.version) return Emit(std::string("TarvoCheck ") + kCheckVersion + "\n", 0, false);
   switch (s.command) {
     case CheckSettings::Command::kNone:
-      return Usage(s, "No command: CHECK, PLAN or DIFF.");
+      return Usage(s, "No command: CHECK, PLAN, DIFF or IMPORT.");
     case CheckSettings::Command::kCheck:
       if (s.operands.size() != 1) return Usage(s, "CHECK takes one file.");
       return Check(s);
@@ -192,6 +207,11 @@ int CheckMain(int argc, char** argv) {
     case CheckSettings::Command::kDiff:
       if (s.operands.size() != 2) return Usage(s, "DIFF takes two files.");
       return Diff(s);
+    case CheckSettings::Command::kImport:
+      if (s.operands.empty() || s.operands.size() > 2) {
+        return Usage(s, "IMPORT takes one file and, optionally, the server.");
+      }
+      return CheckedImport(s);
   }
   return -1;
 }

@@ -6,11 +6,13 @@
 #include <vector>
 
 struct CheckSettings {
-  enum class Command { kNone, kCheck, kPlan, kDiff };
+  enum class Command { kNone, kCheck, kPlan, kDiff, kImport };
   Command command = Command::kNone;
   bool help = false;  // no arguments, /?, -h or --help
   bool json = false;
   bool version = false;               // --version
+  bool yes = false;                   // IMPORT: /YES, import without asking
+  bool full = false;                  // IMPORT: /FULL, the whole PLAN
   std::vector<std::string> operands;  // the other arguments, in order
 };
 

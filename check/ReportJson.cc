@@ -221,27 +221,31 @@ std::string CheckJson(const std::string& path, const FileCheck& check, int exitC
   return DumpJson(doc);
 }
 
+json PlanResultJson(const Comparison& plan, const FileCheck& check) {
+  json records = json::array();
+  for (const RecordChange& rc : plan.records) records.push_back(RecordChangeJson(rc, true));
+  json refused = RefusalsJson(plan);
+  return json{{"counts",
+               {{"changed", plan.changed},
+                {"new", plan.added},
+                {"controllerOnly", plan.onlyBefore},
+                {"kept", plan.keeping},
+                {"notRestored", plan.notRestored.size()},
+                {"mayBeRefused", refused.size()}}},
+              {"records", std::move(records)},
+              {"hoseMoves", HoseMovesJson(plan)},
+              {"sharedHoseNumbers", SharedNumbersJson(plan)},
+              {"notRestored", NotRestoredJson(plan, check.utf8)},
+              {"zeroedMeasures", ZeroedJson(plan)},
+              {"mayBeRefused", std::move(refused)}};
+}
+
 std::string PlanJson(const std::string& path, const std::string& server, const Comparison& plan,
                      const FileCheck& check, int exitCode) {
   json doc = JsonDocument("PLAN", {path}, &server);
   doc["exitCode"] = exitCode;
   doc["check"] = CheckResultJson(check);
-  json records = json::array();
-  for (const RecordChange& rc : plan.records) records.push_back(RecordChangeJson(rc, true));
-  json refused = RefusalsJson(plan);
-  doc["plan"] = json{{"counts",
-                      {{"changed", plan.changed},
-                       {"new", plan.added},
-                       {"controllerOnly", plan.onlyBefore},
-                       {"kept", plan.keeping},
-                       {"notRestored", plan.notRestored.size()},
-                       {"mayBeRefused", refused.size()}}},
-                     {"records", std::move(records)},
-                     {"hoseMoves", HoseMovesJson(plan)},
-                     {"sharedHoseNumbers", SharedNumbersJson(plan)},
-                     {"notRestored", NotRestoredJson(plan, check.utf8)},
-                     {"zeroedMeasures", ZeroedJson(plan)},
-                     {"mayBeRefused", std::move(refused)}};
+  doc["plan"] = PlanResultJson(plan, check);
   return DumpJson(doc);
 }
 

@@ -45,6 +45,10 @@ nlohmann::ordered_json CheckResultJson(const FileCheck& check);
 // library or the file (utf8: the file's texts are UTF-8).
 nlohmann::ordered_json RecordChangeJson(const RecordChange& rc, bool plan);
 
+// Plan: counts, records, hose moves, shared hose numbers, the records not
+// restored, the new records' zeroed measures, the writes that may be refused.
+nlohmann::ordered_json PlanResultJson(const Comparison& plan, const FileCheck& check);
+
 // The whole documents.
 std::string CheckJson(const std::string& path, const FileCheck& check, int exitCode);
 std::string PlanJson(const std::string& path, const std::string& server, const Comparison& plan,

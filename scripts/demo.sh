@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the demo needs and builds the program, the stand-in client
-# library and the controller emulator (build/bin/), starts the emulator with
+# Installs what the demo needs and builds the programs (TarvoExtract and
+# TarvoCheck), the stand-in client library and the controller emulator
+# (build/bin/), starts the emulator with
 # the bundled sample station on a free port, exports that station with
 # TarvoExtract, prints where the file is, and stops the emulator.
 set -euo pipefail
@@ -12,7 +13,7 @@ bash scripts/deps.sh --demo
 if [ ! -f build/CMakeCache.txt ]; then
   cmake --preset default -DTARVO_BUILD_TESTS=OFF >/dev/null
 fi
-cmake --build build --target TarvoExtract tarvo-emulator
+cmake --build build --target TarvoExtract TarvoCheck tarvo-emulator
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/tarvo-demo-XXXXXX")"
 ini="$work/sample-station.ini"
@@ -38,4 +39,5 @@ echo
 echo "TarvoExtract ended with exit code $status."
 echo "Configuration file: $ini"
 echo "Emulator database:  $work/controller.db (journal: build/bin/tarvo-emulator --db $work/controller.db --dump-journal)"
-echo "Programs:           build/bin/TarvoExtract, build/bin/tarvo-emulator (README.md: \"The controller emulator\")"
+echo "Programs:           build/bin/TarvoExtract, build/bin/TarvoCheck (README.md: \"Before you import\"),"
+echo "                    build/bin/tarvo-emulator (README.md: \"The controller emulator\")"

@@ -97,6 +97,8 @@ Outcome Controller::Handle(const std::string& call, const json& args) {
     o.drop = true;
   } else if (fault->rule.contains("code")) {
     o = Failure(fault->rule["code"].get<int32_t>(), "injected fault in " + call);
+  } else if (fault->rule.contains("keep")) {
+    o = Execute(call, args, fault->rule["keep"].get<std::string>());
   } else {
     o = Execute(call, args);
   }
@@ -104,7 +106,7 @@ Outcome Controller::Handle(const std::string& call, const json& args) {
   return o;
 }
 
-Outcome Controller::Execute(const std::string& call, const json& args) {
+Outcome Controller::Execute(const std::string& call, const json& args, const std::string& keep) {
   if (!args.is_array()) return BadArguments(call);
   Outcome o;
   int64_t id = 0;
@@ -174,6 +176,9 @@ Outcome Controller::Execute(const std::string& call, const json& args) {
                          "tank " + values["tank"].dump() + " of hose " + std::to_string(id));
         }
       }
+      // A "keep" fault: the call succeeds, and the named field keeps the
+      // value it had (a field the call does not carry stays as it is).
+      if (!keep.empty()) values.erase(keep);
       store_.Put(t, static_cast<int32_t>(id), values, true);
       return o;
     }

@@ -38,7 +38,9 @@ class Controller {
 
   void LoadFaults();
   const Fault* Match(const std::string& call, const nlohmann::json& args);
-  Outcome Execute(const std::string& call, const nlohmann::json& args);
+  // keep: a field of a Set call left at its old value (a "keep" fault).
+  Outcome Execute(const std::string& call, const nlohmann::json& args,
+                  const std::string& keep = "");
 
   Store& store_;
   std::vector<Fault> faults_;

@@ -213,19 +213,20 @@ struct Loader {
       if (!f.is_object()) return Fail(where, "expected an object");
       for (auto& item : f.items()) {
         static const std::set<std::string> keys = {"call", "args", "code", "delayMs",
-                                                   "drop", "nth",  "times"};
+                                                   "drop", "nth",  "times", "keep"};
         if (!keys.count(item.key())) return Fail(where + "." + item.key(), "unknown key");
       }
       if (!f.contains("call") || !f["call"].is_string()) return Fail(where + ".call", "expected a call name");
       if (f.contains("args") && !f["args"].is_array()) return Fail(where + ".args", "expected an array");
       if (f.contains("code") && !f["code"].is_number_integer()) return Fail(where + ".code", "expected an integer");
       if (f.contains("drop") && !f["drop"].is_boolean()) return Fail(where + ".drop", "expected true or false");
+      if (f.contains("keep") && !f["keep"].is_string()) return Fail(where + ".keep", "expected a field name");
       for (const char* k : {"delayMs", "nth", "times"}) {
         if (f.contains(k) && (!f[k].is_number_integer() || f[k].get<int64_t>() < 0))
           return Fail(where + "." + k, "expected an integer of 0 or more");
       }
-      if (!f.contains("code") && !f.contains("delayMs") && !f.contains("drop"))
-        return Fail(where, "a fault needs a code, a delayMs or drop");
+      if (!f.contains("code") && !f.contains("delayMs") && !f.contains("drop") && !f.contains("keep"))
+        return Fail(where, "a fault needs a code, a delayMs, drop or keep");
     }
     return true;
   }

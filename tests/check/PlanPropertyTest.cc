@@ -17,6 +17,7 @@
 #include "client/LogOn.h"
 #include "profile/Profile.h"
 #include "profile/Text.h"
+#include "tests/check/RandomStation.h"
 #include "tests/support/E2E.h"
 
 namespace {
@@ -428,6 +429,15 @@ std::string RandomStation(std::mt19937& rng, Edits* edits) {
   ++edits->spreadsheetSaves;
   return SpreadsheetSave(ini);
 }
+
+}  // namespace
+
+std::string RandomStation(std::mt19937& rng) {
+  Edits edits;
+  return RandomStation(rng, &edits);
+}
+
+namespace {
 
 TEST(PlanProperty, RandomFiles) {
   e2e::Emulator emu(SampleStation());
