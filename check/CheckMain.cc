@@ -10,8 +10,8 @@
 #include "check/Prediction.h"
 #include "check/Report.h"
 #include "client/CheckResult.h"
+#include "client/ClientBinding.h"
 #include "client/LibString.h"
-#include "client/LinkedClientLibrary.h"
 #include "client/LogOn.h"
 #include "profile/Profile.h"
 #include "profile/ProfileLines.h"
@@ -82,7 +82,11 @@ int Plan(const CheckSettings& s) {
     return Emit(FailureReport("PLAN", "Cannot read " + path + " - " + error + ".", s.json), -1,
                 s.json);
   }
-  LinkedClientLibrary library;
+  const ClientBinding binding = BindClientLibrary();
+  if (binding.library == nullptr) {
+    return Emit(FailureReport("PLAN", binding.problem, s.json), -1, s.json);
+  }
+  ClientLibrary& library = *binding.library;
   const int32_t logon = LogOn(library, Text(server));
   if (logon != 0) {
     const std::string failure = "Logon failed - " + ResultText(library, logon).Narrow() + ".";

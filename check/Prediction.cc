@@ -1,12 +1,12 @@
 #include "check/Prediction.h"
 
 #include <cstdio>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 
 #include "client/ClientLibraryWrapper.h"
 #include "client/LibString.h"
-#include "client/LinkedClientLibrary.h"
 #include "import/ImportConfiguration.h"
 #include "platform/Platform.h"
 #include "profile/Profile.h"
@@ -20,6 +20,32 @@ Value Amt(double a) { return Value::Amount(a); }
 
 // What a Get call answers when there is no controller to ask.
 constexpr int32_t kNoController = -1;
+
+// The target when there is no controller: answers every call it is given
+// as a controller that cannot be reached would, and calls no library (CHECK
+// and DIFF run without one).
+class NoController final : public ClientLibrary {
+ public:
+#define TARVO_NO_CALL(result, name, parameters, arguments) \
+  result name parameters override {                        \
+    Ignore arguments;                                      \
+    return Unanswered<result>();                           \
+  }
+  TARVO_CLIENT_FUNCTIONS(TARVO_NO_CALL)
+#undef TARVO_NO_CALL
+
+ private:
+  template <typename... Arguments>
+  static void Ignore(const Arguments&...) {}
+  template <typename Result>
+  static Result Unanswered() {
+    if constexpr (std::is_pointer_v<Result>) {
+      return nullptr;  // ResultString: no text
+    } else {
+      return kNoController;
+    }
+  }
+};
 
 // Answers every Set call with success and keeps it; everything else goes to
 // the target: with a controller to read, the Get calls of a tank's and a
@@ -189,8 +215,8 @@ bool PredictImport(CProfile& profile, Prediction* prediction, std::string* error
     if (error != nullptr) *error = "Cannot open the null device";
     return false;
   }
-  LinkedClientLibrary linked;
-  RecordingLibrary recorder(controller != nullptr ? *controller : linked, prediction,
+  NoController none;
+  RecordingLibrary recorder(controller != nullptr ? *controller : none, prediction,
                             controller != nullptr);
   prediction->result = RunImport(profile, recorder, out);
   std::fclose(out);
