@@ -5,6 +5,7 @@
 #include "check/Check.h"
 #include "check/Compare.h"
 #include "check/Controller.h"
+#include "check/LibraryReport.h"
 #include "check/PlanNotes.h"
 #include "check/PlanRestore.h"
 #include "check/Prediction.h"
@@ -26,6 +27,8 @@ const char kCheckHelp[] =
     "                                                  controller (read only, default 127.0.0.1)\n"
     "  TarvoCheck DIFF <INI file a> <INI file b>       the records and fields that differ, and\n"
     "                                                  every other key and section\n"
+    "  TarvoCheck LIBRARY [<server>]                   the client library the programs use\n"
+    "                                                  (and the logon to the server)\n"
     "\n"
     "  /JSON   one JSON document instead of the report\n"
     "\n"
@@ -142,6 +145,8 @@ CheckSettings ParseCheckArguments(int argc, const char* const* argv) {
       s.command = CheckSettings::Command::kPlan;
     } else if (IsWord(a, "DIFF")) {
       s.command = CheckSettings::Command::kDiff;
+    } else if (IsWord(a, "LIBRARY")) {
+      s.command = CheckSettings::Command::kLibrary;
     } else if (IsWord(a, "/JSON")) {
       s.json = true;
     } else if (a == "/?" || IsWord(a, "-H") || IsWord(a, "--HELP") || IsWord(a, "/HELP")) {
@@ -158,7 +163,7 @@ int CheckMain(int argc, char** argv) {
   if (s.help) return Emit(kCheckHelp, 0, false);
   switch (s.command) {
     case CheckSettings::Command::kNone:
-      return Usage("No command: CHECK, PLAN or DIFF.");
+      return Usage("No command: CHECK, PLAN, DIFF or LIBRARY.");
     case CheckSettings::Command::kCheck:
       if (s.operands.size() != 1) return Usage("CHECK takes one file.");
       return Check(s);
@@ -170,6 +175,12 @@ int CheckMain(int argc, char** argv) {
     case CheckSettings::Command::kDiff:
       if (s.operands.size() != 2) return Usage("DIFF takes two files.");
       return Diff(s);
+    case CheckSettings::Command::kLibrary: {
+      if (s.operands.size() > 1) return Usage("LIBRARY takes, optionally, the server.");
+      std::string text;
+      const int code = LibraryReport(s.operands, &text);
+      return Emit(text, code, false);
+    }
   }
   return -1;
 }

@@ -3,15 +3,26 @@
 # the DLL taken away or replaced; the programs must print the banner, one line
 # that says what is wrong and what to do, and end with -1 (255), before any
 # connection. A library whose functions are exported as _Name@N works like
-# the zip's own (the export and import end-to-end golden tests pass with it).
+# the zip's own (the golden export and the round trip through an import pass
+# with it).
 
 # binding_checks <zip folder> <build bin folder> <DLL of the other bitness or "">
 binding_checks() {
   local zipFolder=$1 bin=$2 otherDll=$3
-  local passed=0 failed=0 skipped=0
+  local passed=0 failed=0 skipped=0 out status
   local work
   work=$(mktemp -d)
   local banner="TarvoExtract 22.02 Copyright (c) 2026 TarvoExtract developers"
+
+  # binding_run <folder> <program and arguments>: runs it there under wine;
+  # sets out (its standard output, LF line ends) and status (its exit code).
+  binding_run() {
+    local dir=$1
+    shift
+    status=0
+    (cd "$dir" && wine "$@" >"${work}/out") || status=$?
+    out=$(tr -d '\r' <"${work}/out")
+  }
 
   # binding_case <name> <DLL to put in place or ""> <expected line (a glob)>
   binding_case() {
@@ -20,9 +31,7 @@ binding_checks() {
     mkdir -p "$dir"
     cp "$zipFolder"/*.exe "$dir/"
     [ -z "$dll" ] || cp "$dll" "$dir/TarvoClient.dll"
-    local out status=0
-    out=$(cd "$dir" && wine ./TarvoExtract.exe VERSION versions.ini 127.0.0.1:1 | tr -d '\r') ||
-      status=$?
+    binding_run "$dir" ./TarvoExtract.exe VERSION versions.ini 127.0.0.1:1
     local want_lines=$'\n'
     # shellcheck disable=SC2053  # the expected line is a glob
     if [ "$status" = 255 ] && [ "$(sed -n 1p <<<"$out")" = "$banner" ] &&
@@ -36,7 +45,7 @@ binding_checks() {
     fi
     if [ -f "$dir/TarvoCheck.exe" ]; then
       printf '[Port01]\nNumber=1\n' >"$dir/site.ini"
-      out=$(cd "$dir" && wine ./TarvoCheck.exe PLAN site.ini 127.0.0.1:1 | tr -d '\r') || status=$?
+      binding_run "$dir" ./TarvoCheck.exe PLAN site.ini 127.0.0.1:1
       if [ "$status" = 255 ] && [[ "$out" == *$expected* ]] && [[ "$out" != *Logon* ]]; then
         echo "ok   ${name}, TarvoCheck PLAN"
         passed=$((passed + 1))
@@ -59,8 +68,7 @@ binding_checks() {
   fi
 
   # The programs need no library to say how they are used, nor to CHECK a file.
-  local out status=0
-  out=$(cd "${work}/missing" && wine ./TarvoExtract.exe | tr -d '\r') || status=$?
+  binding_run "${work}/missing" ./TarvoExtract.exe
   if [ "$status" = 255 ] && [[ "$out" != *TarvoClient.dll* ]] && [[ "$out" == *EXPORT* ]]; then
     echo "ok   usage without a library"
     passed=$((passed + 1))
@@ -69,8 +77,7 @@ binding_checks() {
     failed=$((failed + 1))
   fi
   if [ -f "${work}/missing/TarvoCheck.exe" ]; then
-    status=0
-    out=$(cd "${work}/missing" && wine ./TarvoCheck.exe CHECK site.ini | tr -d '\r') || status=$?
+    binding_run "${work}/missing" ./TarvoCheck.exe CHECK site.ini
     if [ "$status" != 255 ] && [[ "$out" != *TarvoClient.dll* ]]; then
       echo "ok   TarvoCheck CHECK without a library"
       passed=$((passed + 1))
@@ -80,19 +87,44 @@ binding_checks() {
     fi
   fi
 
-  # _Name@N: the golden export and import runs with such a library.
+  # TarvoCheck LIBRARY on a folder whose DLL lacks a function: it is marked,
+  # the line says what to do, and the exit code is -1.
+  if [ -f "${work}/incomplete/TarvoCheck.exe" ]; then
+    binding_run "${work}/incomplete" ./TarvoCheck.exe LIBRARY
+    if [ "$status" = 255 ] && [[ "$out" == *"Functions:      39 of 40 found"* ]] &&
+       [[ "$out" == *"  GetCardClientProperties   (missing)"* ]] &&
+       [[ "$out" == *"TarvoClient.dll has no function GetCardClientProperties: "* ]]; then
+      echo "ok   TarvoCheck LIBRARY with a function missing"
+      passed=$((passed + 1))
+    else
+      echo "FAIL TarvoCheck LIBRARY with a function missing: exit ${status}"$'\n'"${out}" >&2
+      failed=$((failed + 1))
+    fi
+  fi
+
+  # _Name@N: TarvoCheck LIBRARY names what it found, and the golden export and
+  # import runs pass with such a library.
   if [ -f "${bin}/decorated/TarvoClient.dll" ]; then
     mkdir -p "${work}/decorated"
     cp "$zipFolder"/* "${work}/decorated/"
     cp "${bin}/decorated/TarvoClient.dll" "${work}/decorated/TarvoClient.dll"
-    local suite
-    for suite in export_e2e import_e2e; do
+    binding_run "${work}/decorated" ./TarvoCheck.exe LIBRARY
+    if [ "$status" = 0 ] && [[ "$out" == *"Functions:      40 of 40 found"* ]] &&
+       [[ "$out" == *"  ClientLogonEx             _ClientLogonEx@36"* ]]; then
+      echo "ok   _Name@N exports: TarvoCheck LIBRARY"
+      passed=$((passed + 1))
+    else
+      echo "FAIL _Name@N exports: TarvoCheck LIBRARY: exit ${status}"$'\n'"${out}" >&2
+      failed=$((failed + 1))
+    fi
+    local run
+    for run in export_e2e:ExportGolden.* import_e2e:ImportRoundTrip.SampleStationComesBackWhole; do
       if TARVO_EXTRACT="${work}/decorated/TarvoExtract.exe" TARVO_LAUNCHER=wine \
-           "build/bin/tarvo_${suite}_tests" --gtest_brief=1 --gtest_filter='*Golden*'; then
-        echo "ok   _Name@N exports: tarvo_${suite}_tests *Golden*"
+           "build/bin/tarvo_${run%%:*}_tests" --gtest_brief=1 --gtest_filter="${run#*:}"; then
+        echo "ok   _Name@N exports: ${run#*:}"
         passed=$((passed + 1))
       else
-        echo "FAIL _Name@N exports: tarvo_${suite}_tests *Golden*" >&2
+        echo "FAIL _Name@N exports: ${run#*:}" >&2
         failed=$((failed + 1))
       fi
     done
