@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "client/CheckResult.h"
-#include "client/LinkedClientLibrary.h"
+#include "client/ClientBinding.h"
 #include "client/LogOn.h"
 #include "export/ExportConfiguration.h"
 #include "import/ImportConfiguration.h"
@@ -47,12 +47,18 @@ int TarvoMain(int argc, char** argv) {
   }
 
   std::printf("%s", kBanner);
+  // One library for the whole run: the logon and the procedure use it. A
+  // library that cannot be used is told on the line after the banner.
+  const ClientBinding binding = BindClientLibrary();
+  if (binding.library == nullptr) {
+    std::printf("%s\n", binding.problem.c_str());
+    return Finish(-1);
+  }
+  ClientLibrary& library = *binding.library;
   std::printf("Connecting to %s for %s.\n", settings.server.Narrow().c_str(),
               settings.importCommand ? "import" : "export");
   std::fflush(stdout);  // visible while the logon waits for the server
 
-  // One library for the whole run: the logon and the procedure use it.
-  LinkedClientLibrary library;
   if (!CheckResult(library, stdout, "Logon failed", LogOn(library, settings.server))) {
     return Finish(-1);
   }

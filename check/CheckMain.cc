@@ -6,6 +6,7 @@
 #include "check/CheckedImport.h"
 #include "check/Compare.h"
 #include "check/Controller.h"
+#include "check/LibraryReport.h"
 #include "check/PlanNotes.h"
 #include "check/PlanRefusals.h"
 #include "check/PlanRestore.h"
@@ -14,8 +15,8 @@
 #include "check/ReportJson.h"
 #include "check/ShownText.h"
 #include "client/CheckResult.h"
+#include "client/ClientBinding.h"
 #include "client/LibString.h"
-#include "client/LinkedClientLibrary.h"
 #include "client/LogOn.h"
 #include "platform/Platform.h"
 #include "profile/Profile.h"
@@ -37,6 +38,8 @@ const char kCheckHelp[] =
     "                                                  an EXPORT after it and its verification\n"
     "                                                  (exit 0 verified, 1 differences, 2\n"
     "                                                  refused, 3 stopped part-way)\n"
+    "  TarvoCheck LIBRARY [<server>]                   the client library the programs use\n"
+    "                                                  (and the logon to the server)\n"
     "\n"
     "  /JSON   one JSON document instead of the report\n"
     "\n"
@@ -79,6 +82,8 @@ const char* CommandName(CheckSettings::Command command) {
       return "DIFF";
     case CheckSettings::Command::kImport:
       return "IMPORT";
+    case CheckSettings::Command::kLibrary:
+      return "LIBRARY";
     case CheckSettings::Command::kNone:
       break;
   }
@@ -117,7 +122,9 @@ int Plan(const CheckSettings& s) {
   std::string error;
   CProfile profile(path.c_str(), false);
   if (!profile.Open(&error)) return Fail(s, "Cannot read " + path + " - " + error + ".", &server);
-  LinkedClientLibrary library;
+  const ClientBinding binding = BindClientLibrary();
+  if (binding.library == nullptr) return Fail(s, binding.problem, &server);
+  ClientLibrary& library = *binding.library;
   const int32_t logon = LogOn(library, Text(server));
   if (logon != 0) {
     const std::string failure =
@@ -176,6 +183,8 @@ CheckSettings ParseCheckArguments(int argc, const char* const* argv) {
       s.yes = true;
     } else if (IsWord(a, "/FULL")) {
       s.full = true;
+    } else if (IsWord(a, "LIBRARY")) {
+      s.command = CheckSettings::Command::kLibrary;
     } else if (IsWord(a, "/JSON")) {
       s.json = true;
     } else if (IsWord(a, "--VERSION")) {
@@ -195,7 +204,7 @@ int CheckMain(int argc, char** argv) {
   if (s.version) return Emit(std::string("TarvoCheck ") + kCheckVersion + "\n", 0, false);
   switch (s.command) {
     case CheckSettings::Command::kNone:
-      return Usage(s, "No command: CHECK, PLAN, DIFF or IMPORT.");
+      return Usage(s, "No command: CHECK, PLAN, DIFF, IMPORT or LIBRARY.");
     case CheckSettings::Command::kCheck:
       if (s.operands.size() != 1) return Usage(s, "CHECK takes one file.");
       return Check(s);
@@ -212,6 +221,12 @@ int CheckMain(int argc, char** argv) {
         return Usage(s, "IMPORT takes one file and, optionally, the server.");
       }
       return CheckedImport(s);
+    case CheckSettings::Command::kLibrary: {
+      if (s.operands.size() > 1) return Usage(s, "LIBRARY takes, optionally, the server.");
+      std::string text;
+      const int code = LibraryReport(s.operands, &text);
+      return Emit(text, code, false);
+    }
   }
   return -1;
 }

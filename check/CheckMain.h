@@ -1,4 +1,5 @@
-// TarvoCheck: CHECK a file, PLAN an import, DIFF two files. The command
+// TarvoCheck: CHECK a file, PLAN an import, DIFF two files, show the client
+// LIBRARY. The command
 // words and /JSON are recognised in any position and letter case.
 #pragma once
 
@@ -6,7 +7,7 @@
 #include <vector>
 
 struct CheckSettings {
-  enum class Command { kNone, kCheck, kPlan, kDiff, kImport };
+  enum class Command { kNone, kCheck, kPlan, kDiff, kImport, kLibrary };
   Command command = Command::kNone;
   bool help = false;  // no arguments, /?, -h or --help
   bool json = false;

@@ -14,8 +14,9 @@
 #include "check/ReplayLibrary.h"
 #include "check/Report.h"
 #include "check/ReportParts.h"
+#include "check/ShownText.h"
 #include "client/CheckResult.h"
-#include "client/LinkedClientLibrary.h"
+#include "client/ClientBinding.h"
 #include "client/LogOn.h"
 #include "import/ImportConfiguration.h"
 #include "platform/Guarded.h"
@@ -188,11 +189,14 @@ int RunSteps(GuardedRun& run) {
   CProfile profile(run.path.c_str(), false);
   int code = CheckTheFile(run, profile);
   if (code != kGoOn) return code;
-  LinkedClientLibrary linked;
+  const ClientBinding binding = BindClientLibrary();
+  if (binding.library == nullptr) return Fail(run, "backup", binding.problem);
+  ClientLibrary& linked = *binding.library;
   const int32_t logon = LogOn(linked, Text(run.server));
   if (logon != 0) {
-    return Fail(run, "backup",
-                "Logon failed - " + ResultText(linked, logon).Narrow() + ". Nothing written.");
+    return Fail(
+        run, "backup",
+        "Logon failed - " + LibraryTextUtf8(ResultText(linked, logon)) + ". Nothing written.");
   }
   ReplayLibrary library(linked);
   code = BackUp(run, library);

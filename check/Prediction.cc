@@ -1,12 +1,12 @@
 #include "check/Prediction.h"
 
 #include <cstdio>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 
 #include "client/ClientLibraryWrapper.h"
 #include "client/LibString.h"
-#include "client/LinkedClientLibrary.h"
 #include "import/ImportConfiguration.h"
 #include "platform/Platform.h"
 #include "profile/Profile.h"
@@ -23,6 +23,32 @@ constexpr int32_t kNoController = -1;
 // What a refused Set call answers: the code of a value the controller does
 // not accept.
 constexpr int32_t kRefused = 7;
+
+// The target when there is no controller: answers every call it is given
+// as a controller that cannot be reached would, and calls no library (CHECK
+// and DIFF run without one).
+class NoController final : public ClientLibrary {
+ public:
+#define TARVO_NO_CALL(result, name, parameters, arguments) \
+  result name parameters override {                        \
+    Ignore arguments;                                      \
+    return Unanswered<result>();                           \
+  }
+  TARVO_CLIENT_FUNCTIONS(TARVO_NO_CALL)
+#undef TARVO_NO_CALL
+
+ private:
+  template <typename... Arguments>
+  static void Ignore(const Arguments&...) {}
+  template <typename Result>
+  static Result Unanswered() {
+    if constexpr (std::is_pointer_v<Result>) {
+      return nullptr;  // ResultString: no text
+    } else {
+      return kNoController;
+    }
+  }
+};
 
 // Answers every Set call with success, or those of the one record it is
 // told to refuse with a refusal, and keeps it; everything else goes to the
@@ -242,8 +268,8 @@ bool Run(CProfile& profile, RecordingLibrary& recorder, Prediction* prediction,
 bool PredictImport(CProfile& profile, Prediction* prediction, std::string* error,
                    ClientLibrary* controller) {
   *prediction = Prediction();
-  LinkedClientLibrary linked;
-  RecordingLibrary recorder(controller != nullptr ? *controller : linked, prediction,
+  NoController none;
+  RecordingLibrary recorder(controller != nullptr ? *controller : none, prediction,
                             controller != nullptr);
   return Run(profile, recorder, prediction, error);
 }
@@ -251,8 +277,8 @@ bool PredictImport(CProfile& profile, Prediction* prediction, std::string* error
 bool PredictRefusing(CProfile& profile, Table table, int32_t id, Prediction* prediction,
                      std::string* error, ClientLibrary* controller) {
   *prediction = Prediction();
-  LinkedClientLibrary linked;
-  RecordingLibrary recorder(controller != nullptr ? *controller : linked, prediction,
+  NoController none;
+  RecordingLibrary recorder(controller != nullptr ? *controller : none, prediction,
                             controller != nullptr);
   recorder.Refuse(table, id);
   return Run(profile, recorder, prediction, error);

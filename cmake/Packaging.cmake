@@ -27,7 +27,8 @@ install(TARGETS ${programs} TarvoClient
         LIBRARY DESTINATION .
         ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
 
-# Texts for Windows: CR LF line ends, the version filled in.
+# Texts for Windows: CR LF line ends, the version and the bitness filled in.
+math(EXPR TARVO_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
 configure_file(${PROJECT_SOURCE_DIR}/packaging/README.txt.in
                ${CMAKE_BINARY_DIR}/package-texts/README.txt @ONLY NEWLINE_STYLE CRLF)
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE
@@ -39,7 +40,13 @@ install(FILES ${CMAKE_BINARY_DIR}/package-texts/README.txt
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME TarvoExtract)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_SYSTEM_NAME win64)
+# TarvoExtract-VERSION-win64.zip, and -win32.zip from the 32-bit build: each
+# loads only a TarvoClient.dll of its own bitness.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(CPACK_SYSTEM_NAME win32)
+else()
+  set(CPACK_SYSTEM_NAME win64)
+endif()
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -2,15 +2,20 @@
 # wine:
 #   cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 #   cmake --build build-win && ctest --test-dir build-win
+# cmake/mingw-w64-i686.cmake sets TARVO_MINGW_TARGET first and includes this
+# file for the 32-bit build.
+if(NOT DEFINED TARVO_MINGW_TARGET)
+  set(TARVO_MINGW_TARGET x86_64-w64-mingw32)
+  set(CMAKE_SYSTEM_PROCESSOR x86_64)
+endif()
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
 # The compilers with the POSIX thread model: GoogleTest needs std::mutex,
 # which the win32 model of GCC 12 lacks. Its winpthread is linked statically
 # below, so the programs need no DLL of it.
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${TARVO_MINGW_TARGET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TARVO_MINGW_TARGET}-g++-posix)
+set(CMAKE_RC_COMPILER ${TARVO_MINGW_TARGET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TARVO_MINGW_TARGET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

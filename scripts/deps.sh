@@ -10,6 +10,8 @@ TEST_PACKAGES=(clang clang-tidy clang-format pkg-config locales
                libgtest-dev libgmock-dev libbenchmark-dev
                libclang-rt-14-dev
                g++-mingw-w64-x86-64 googletest wine wine64
+               # The 32-bit Windows build and its tests under 32-bit wine.
+               g++-mingw-w64-i686 wine32:i386
                time   # /usr/bin/time: the benchmark's peak memory of a run
                python3-jsonschema   # TarvoCheck's JSON against its published schema
                # The fleet playbooks (fleet/) and their test: ansible brings
@@ -26,6 +28,11 @@ for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
+  # The :i386 packages come from the i386 architecture, added once.
+  if [[ " ${missing[*]} " == *":i386 "* ]] &&
+     ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
   $SUDO apt-get update -qq
   # The demo takes no recommended packages (libasio-dev alone would bring
   # Boost and OpenSSL); the full set keeps apt's defaults.

@@ -1,0 +1,41 @@
+// The client library the programs call, bound once a run knows it needs it.
+//
+// On Windows the programs load TarvoClient.dll from their own folder and find
+// each function by name (client/BoundClientLibrary.h); a library that is
+// missing, of the other bitness or without one of the functions gives no
+// ClientLibrary but one line saying which and what to do. Elsewhere the
+// programs are linked with libTarvoClient.so and the binding always succeeds.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "client/BoundClientLibrary.h"
+#include "client/ClientLibrary.h"
+
+struct ClientBinding {
+  std::unique_ptr<ClientLibrary> library;  // null when the library cannot be used
+  std::string problem;                     // then: the line that says why
+  std::string path;                        // the library file's full path; empty if unknown
+  std::string fileVersion;                 // from its version resource (Windows); empty if none
+  int bits = 0;                            // 32 or 64 when known
+  // Windows: each function and the name it was found under; elsewhere empty
+  // (the linked functions are all there, or the program would not start).
+  std::vector<FoundFunction> functions;
+};
+
+// Binds the client library (platform/client_binding_*.cc).
+ClientBinding BindClientLibrary();
+
+// 32 or 64 for a Windows executable or DLL whose first bytes are `head` (the
+// machine of its PE header: i386, or x64 or ARM64), 0 for anything else.
+int ExecutableBits(const std::string& head);
+
+// The lines for a library that cannot be used. `folder` ends with its
+// separator.
+std::string MissingLibraryLine(const std::string& folder);
+std::string OtherBitnessLine(int libraryBits);
+std::string NotALibraryLine(const std::string& path);
+std::string UnloadableLine(const std::string& path, unsigned long systemError);
+std::string MissingFunctionLine(const std::string& name);

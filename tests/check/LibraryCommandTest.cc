@@ -1,0 +1,43 @@
+// TarvoCheck LIBRARY as a site runs it: the library the programs use (the
+// linked one here; the DLL next to the program under wine), its DllVersion
+// and, with a server, the logon and ServerVersion.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/E2E.h"
+
+namespace {
+
+TEST(LibraryCommand, ShowsTheLibraryAndLogsOnWhenGivenAServer) {
+  e2e::Run run = e2e::RunCheck({"library"});
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  const size_t path = run.out.find("Client library: ");
+  ASSERT_EQ(path, 0u) << run.out;
+  const std::string file = run.out.substr(16, run.out.find('\n') - 16);
+  EXPECT_TRUE(file.find("TarvoClient.dll") == file.size() - 15 ||
+              file.find("libTarvoClient.so") == file.size() - 17)
+      << file;
+  // The stand-in gives its version only once logged on; that is no fault.
+  EXPECT_NE(run.out.find("\nDllVersion:     "), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("(missing)"), std::string::npos) << run.out;
+
+  e2e::Emulator emu;
+  run = e2e::RunCheck({"LIBRARY", emu.Server()});
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(run.out.find("\nLogon:          " + emu.Server() + " done\nDllVersion:     "),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\nServerVersion:  "), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("failed"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\nLogon:          " + emu.Server() + " done\n"), std::string::npos)
+      << run.out;
+
+  const std::string noServer = e2e::NoServer();
+  run = e2e::RunCheck({"LIBRARY", noServer});
+  EXPECT_EQ(run.exitCode, 255) << run.out;
+  EXPECT_NE(run.out.find("\nLogon to " + noServer + " failed - "), std::string::npos) << run.out;
+  EXPECT_EQ(e2e::RunCheck({"LIBRARY", "a", "b"}).exitCode, 255);
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+// TarvoCheck LIBRARY's report through a scripted library: what it shows of
+// the file and the functions, and which failure ends it with -1.
+#include "check/LibraryReport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "client/ClientLibraryWrapper.h"
+#include "client/LibString.h"
+#include "client/LinkedClientLibrary.h"
+
+namespace {
+
+LinkedClientLibrary gLinked;
+
+// Answers the three calls LIBRARY makes; the logon fails for "bad".
+class Scripted : public ClientLibraryWrapper {
+ public:
+  Scripted() : ClientLibraryWrapper(gLinked) {}
+  int32_t ClientLogonEx(int32_t, int32_t, BSTR server, int32_t, int32_t, int32_t, int32_t, int32_t,
+                        int32_t) override {
+    return TextFromLibraryString(server).Narrow() == "bad" ? 5 : 0;
+  }
+  int32_t DllVersion(BSTR* version) override {
+    *version = ToLibraryString(Text("4.1.7"));
+    return 0;
+  }
+  int32_t ServerVersion(BSTR* version) override {
+    *version = ToLibraryString(Text("9.0"));
+    return 0;
+  }
+  BSTR ResultString(int32_t code) override {
+    return ToLibraryString(Text("code " + std::to_string(code)));
+  }
+};
+
+ClientBinding Usable() {
+  ClientBinding binding;
+  binding.library = std::make_unique<Scripted>();
+  binding.path = "C:\\Station\\TarvoClient.dll";
+  binding.fileVersion = "22.2.0.0";
+  binding.bits = 32;
+  binding.functions = {{"ClientLogonEx", "_ClientLogonEx@36"}, {"DllVersion", "DllVersion"}};
+  return binding;
+}
+
+TEST(LibraryReport, ShowsTheFileTheFunctionsAndTheVersions) {
+  std::string text;
+  EXPECT_EQ(DescribeLibrary(Usable(), nullptr, &text), 0);
+  EXPECT_EQ(text,
+            "Client library: C:\\Station\\TarvoClient.dll\n"
+            "File version:   22.2.0.0\n"
+            "Bitness:        32-bit\n"
+            "Functions:      2 of 2 found\n"
+            "  ClientLogonEx             _ClientLogonEx@36\n"
+            "  DllVersion                DllVersion\n"
+            "DllVersion:     4.1.7\n");
+
+  const std::string server = "127.0.0.1:5123";
+  text.clear();
+  EXPECT_EQ(DescribeLibrary(Usable(), &server, &text), 0);
+  EXPECT_NE(text.find("Bitness:        32-bit\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  DllVersion                DllVersion\n"
+                      "Logon:          127.0.0.1:5123 done\n"
+                      "DllVersion:     4.1.7\n"
+                      "ServerVersion:  9.0\n"),
+            std::string::npos)
+      << text;
+}
+
+TEST(LibraryReport, AnUnusableLibraryOrAFailedLogonEndsWithMinusOne) {
+  ClientBinding incomplete = Usable();
+  incomplete.library.reset();
+  incomplete.functions[1].foundAs.clear();
+  incomplete.problem = "TarvoClient.dll has no function DllVersion: use the maker's.";
+  std::string text;
+  EXPECT_EQ(DescribeLibrary(incomplete, nullptr, &text), -1);
+  EXPECT_NE(text.find("Functions:      1 of 2 found\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  DllVersion                (missing)\n"
+                      "TarvoClient.dll has no function DllVersion: use the maker's.\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("\nDllVersion:"), std::string::npos) << text;
+
+  const std::string bad = "bad";
+  text.clear();
+  EXPECT_EQ(DescribeLibrary(Usable(), &bad, &text), -1);
+  EXPECT_NE(text.find("Logon to bad failed - code 5.\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("ServerVersion"), std::string::npos) << text;
+}
+
+}  // namespace
