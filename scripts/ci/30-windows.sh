@@ -20,7 +20,7 @@ fi
 
 export WINEDEBUG=-all
 # Sets up the wine prefix on a first run (about 10 s); quick afterwards.
-wineboot -i
+wine_prefix_ready
 
 windows_stage mingw build-win 64 x86_64-w64-mingw32
 # The 32-bit stand-in of stage 35, when it ran before.

@@ -20,7 +20,7 @@ fi
 
 export WINEDEBUG=-all WINEARCH=win32 WINEPREFIX="${TARVO_WINEPREFIX32:-${HOME}/.wine-tarvo32}"
 # Sets up the 32-bit wine prefix on a first run (about 30 s); quick afterwards.
-wineboot -i
+wine_prefix_ready
 
 windows_stage mingw32 build-win32 32 i686-w64-mingw32
 # Stage 30's 64-bit stand-in, when it ran before.

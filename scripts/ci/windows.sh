@@ -2,6 +2,20 @@
 # 32-bit): the cross build, its unit tests under wine, the release zip made and
 # checked, and the native end-to-end suites run against the zip's programs.
 
+# wine_prefix_ready: sets up the wine prefix (WINEPREFIX, or ~/.wine) on a
+# first run; a prefix that no longer starts a program (one left half made by
+# runs that shared it while wine's packages changed says "could not load
+# kernel32.dll") is moved aside and made anew.
+wine_prefix_ready() {
+  local prefix=${WINEPREFIX:-${HOME}/.wine}
+  wineboot -i
+  if ! wine cmd /c exit 0 >/dev/null 2>&1; then
+    echo "--- the wine prefix ${prefix} starts no program: made anew (the old one kept beside it)"
+    mv "${prefix}" "${prefix}.unusable.$(date +%s)"
+    wineboot -i
+  fi
+}
+
 # windows_stage <preset> <build folder> <bits> <MinGW target triple>: the cross
 # build with MinGW-w64 (warnings as errors), its unit tests run under wine by
 # ctest, the release zip made and checked (its files, CR LF texts, the DLLs
