@@ -35,6 +35,49 @@ std::string NoteFor(const Record& r, const Change& c) {
 
 }  // namespace
 
+namespace {
+
+// The changes from record b to record r (the same record on both sides), and
+// the price levels b holds that r does not write.
+RecordChange ChangesOf(const Record& b, const Record& r, bool allFields) {
+  RecordChange rc;
+  rc.kind = RecordChange::Kind::kChanged;
+  for (const Field& f : r.fields) {
+    const Field* bf = b.Find(f.name);
+    if (bf == nullptr && !allFields) continue;
+    if (bf != nullptr && bf->value.Same(f.value)) continue;
+    Change c;
+    c.field = f.name;
+    c.hasBefore = bf != nullptr;
+    if (bf != nullptr) c.before = bf->value;
+    c.after = f.value;
+    c.secret = IsSecret(r, f.name);
+    if (!allFields && bf != nullptr) c.note = NoteFor(r, c);
+    rc.changes.push_back(std::move(c));
+  }
+  if (allFields) {
+    for (const Field& f : b.fields) {
+      if (r.Find(f.name) != nullptr) continue;
+      Change c;
+      c.field = f.name;
+      c.hasAfter = false;
+      c.before = f.value;
+      c.secret = IsSecret(b, f.name);
+      rc.changes.push_back(std::move(c));
+    }
+  }
+  if (!allFields && r.table == Table::kGrade) {
+    for (const Field& f : b.fields) {
+      if (std::strncmp(f.name, "Price", 5) != 0 || r.Find(f.name) != nullptr) continue;
+      if (f.value.Same(Value::Amount(0.0))) continue;
+      rc.kept.push_back(f);
+    }
+  }
+  return rc;
+}
+
+}  // namespace
+
 Comparison Compare(const std::vector<Record>& before, const std::vector<Record>& after,
                    bool hosesByNumber, bool allFields) {
   Comparison result;
@@ -48,56 +91,19 @@ Comparison Compare(const std::vector<Record>& before, const std::vector<Record>&
     Key key = KeyOf(r, hosesByNumber);
     if (!seen.insert(key).second) continue;
     auto it = old.find(key);
-    RecordChange rc;
     if (it == old.end()) {
+      RecordChange rc;
       rc.kind = RecordChange::Kind::kNew;
       rc.record = r;
       ++result.added;
       result.records.push_back(std::move(rc));
       continue;
     }
-    const Record& b = *it->second;
-    rc.kind = RecordChange::Kind::kChanged;
-    for (const Field& f : r.fields) {
-      const Field* bf = b.Find(f.name);
-      if (bf == nullptr && !allFields) continue;
-      if (bf != nullptr && bf->value.Same(f.value)) continue;
-      Change c;
-      c.field = f.name;
-      c.hasBefore = bf != nullptr;
-      if (bf != nullptr) c.before = bf->value;
-      c.after = f.value;
-      c.secret = IsSecret(r, f.name);
-      if (!allFields && bf != nullptr) c.note = NoteFor(r, c);
-      rc.changes.push_back(std::move(c));
-    }
-    if (allFields) {
-      for (const Field& f : b.fields) {
-        if (r.Find(f.name) != nullptr) continue;
-        Change c;
-        c.field = f.name;
-        c.hasAfter = false;
-        c.before = f.value;
-        c.secret = IsSecret(b, f.name);
-        rc.changes.push_back(std::move(c));
-      }
-    }
-    if (!allFields && r.table == Table::kGrade) {
-      for (const Field& f : b.fields) {
-        if (std::strncmp(f.name, "Price", 5) != 0 || r.Find(f.name) != nullptr) continue;
-        if (f.value.Same(Value::Amount(0.0))) continue;
-        rc.kept.push_back(f);
-      }
-    }
-    if (!rc.changes.empty() || !rc.kept.empty()) {
-      rc.record = r;
-      if (rc.changes.empty()) {
-        ++result.keeping;
-      } else {
-        ++result.changed;
-      }
-      result.records.push_back(std::move(rc));
-    }
+    RecordChange rc = ChangesOf(*it->second, r, allFields);
+    if (rc.changes.empty() && rc.kept.empty()) continue;
+    rc.record = r;
+    ++(rc.changes.empty() ? result.keeping : result.changed);
+    result.records.push_back(std::move(rc));
   }
 
   for (const Record& r : before) {
