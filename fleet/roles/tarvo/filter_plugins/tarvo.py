@@ -357,14 +357,16 @@ def summary(counts_line, failed, listed, report):
     return "\n".join(lines) + "\n"
 
 
-def backup_summary(outcomes, broken, statuses, report):
+def backup_summary(outcomes, broken, statuses, report, run_stamp):
     counts = backup_counts(outcomes, broken)
     failed = [(s, "%s: %s" % (_nights(int(statuses.get(s, {}).get("failedNights") or 1)),
                               (statuses.get(s, {}).get("lastFailure") or {}).get("line", "")))
               for s in sorted([o["station"] for o in outcomes if o["status"] == "failed"]
                               + list(broken))]
     listed = [(o["station"], o["status"]) for o in outcomes if o["status"] in ("changed", "new")]
-    return summary(counts_text(counts), failed, listed, report)
+    return summary("Backup %s of %d stations: %s" % (run_stamp, counts["stations"],
+                                                     counts_text(counts)),
+                   failed, listed, report)
 
 
 def backup_counts(outcomes, broken):
@@ -389,7 +391,7 @@ def drift_counts(outcomes, broken):
     return counts
 
 
-def drift_summary(outcomes, broken, report):
+def drift_summary(outcomes, broken, report, run_stamp):
     counts = drift_counts(outcomes, broken)
     failed = [(o["station"], "not checked: " + o["line"]) for o in outcomes
               if o["status"] == "failed"]
@@ -401,14 +403,16 @@ def drift_summary(outcomes, broken, report):
             listed.append((o["station"], "drifted: %d changed, %d new, %d not restored" % (
                 int(c.get("changed") or 0), int(c.get("new") or 0),
                 int(c.get("notRestored") or 0))))
-    line = "%(drifted)d drifted, %(same)d as approved, %(failed)d not checked" % counts
+    line = ("Drift %s of %d stations: %d drifted, %d as approved, %d not checked"
+            % (run_stamp, counts["stations"], counts["drifted"], counts["same"],
+               counts["failed"]))
     return summary(line, failed, listed, report)
 
 
 def notify_due(counts, settings):
-    """Whether the run is one to tell about: settings.on lists failure,
-    change and drift."""
-    on = settings.get("on") or []
+    """Whether the run is one to tell about: settings.send_on lists
+    failure, change and drift."""
+    on = settings.get("send_on") or []
     return bool(("failure" in on and counts.get("failed"))
                 or ("change" in on and (counts.get("changed") or counts.get("new")))
                 or ("drift" in on and counts.get("drifted")))
