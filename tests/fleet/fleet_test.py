@@ -353,7 +353,8 @@ def keep_every_change(fleet, emulators, servers):
         table = f.read().splitlines()
     expect(table[1].startswith(STOPPED) and "Logon failed" in table[1], "status.txt:\n%s" % table)
     expect(len(mails) == 1, "one mail: %d" % len(mails))
-    body = mails[0].get_payload(decode=True).decode("utf-8")
+    text = next(p for p in mails[0].walk() if p.get_content_type() == "text/plain")
+    body = text.get_payload(decode=True).decode(text.get_content_charset() or "utf-8")
     expect("3 changed" in mails[0]["Subject"] and "fuel-it@localhost" in mails[0]["To"],
            "mail headers: %s" % dict(mails[0]))
     first = [l for l in body.splitlines() if l.startswith("  ")][0]
