@@ -126,18 +126,25 @@ def _value(v):
     return json.dumps(v)
 
 
+def _key(change):
+    """The file key of a change, or the library's name where no key has it."""
+    return change.get("key") or change.get("field")
+
+
 def _change_line(change):
     if change.get("secret"):
-        return "    %s  changed" % change.get("key")
-    return "    %s  %s -> %s" % (change.get("key"), _value(change.get("before")),
+        return "    %s  changed" % _key(change)
+    return "    %s  %s -> %s" % (_key(change), _value(change.get("before")),
                                   _value(change.get("after")))
 
 
 def _never_reached(doc):
-    """Sections of the approved file that IMPORT never reaches, once each."""
+    """Sections of the approved file that IMPORT never reaches as a whole
+    (findings of a key name a section that it does reach), once each."""
     sections = []
     for f in ((doc.get("check") or {}).get("findings") or []):
-        if f.get("code") == "unreachable" and f.get("section") and f["section"] not in sections:
+        if (f.get("code") == "unreachable" and not f.get("key") and f.get("section")
+                and f["section"] not in sections):
             sections.append(f["section"])
     return sections
 
@@ -207,13 +214,13 @@ def plan_diff(plan, server, source):
         b, a = [], []
         for c in r.get("changes") or []:
             if c.get("secret"):
-                b.append((c.get("key"), "(secret)"))
-                a.append((c.get("key"), "(secret, changed)"))
+                b.append((_key(c), "(secret)"))
+                a.append((_key(c), "(secret, changed)"))
                 continue
             if c.get("before") is not None:
-                b.append((c.get("key"), c.get("before")))
+                b.append((_key(c), c.get("before")))
             if c.get("after") is not None:
-                a.append((c.get("key"), c.get("after")))
+                a.append((_key(c), c.get("after")))
         if b:
             before.append(_ini_block(r.get("section"), b))
         a_block = _ini_block(r.get("section"), a)
