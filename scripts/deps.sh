@@ -15,8 +15,9 @@ TEST_PACKAGES=(clang clang-tidy clang-format pkg-config locales
                time   # /usr/bin/time: the benchmark's peak memory of a run
                python3-jsonschema   # TarvoCheck's JSON against its published schema
                # The fleet playbooks (fleet/) and their test: ansible brings
-               # the Windows modules of the Windows runner's tasks.
-               ansible-core ansible ansible-lint git python3)
+               # the Windows modules of the Windows runner's tasks and the
+               # mail module; aiosmtpd is the test's SMTP sink on loopback.
+               ansible-core ansible ansible-lint git python3 python3-aiosmtpd)
 PACKAGES=("${DEMO_PACKAGES[@]}")
 install_options=(--no-install-recommends)
 if [ "${1:-}" != --demo ]; then

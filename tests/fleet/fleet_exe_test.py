@@ -133,10 +133,10 @@ def test(fleet, bins, emulators):
     r = fleet.play("drift.yml")
     expect(r.returncode != 0, "a station not checked fails the drift play")
     _, drift = one_report(os.path.join(fleet.history, "drift"))
-    expect(re.search(r"^1 differ, 3 as approved, 1 not checked$", drift, re.M), "drift:\n" + drift)
+    expect(re.search(r"^1 drifted, 3 as approved, 1 not checked$", drift, re.M), "drift:\n" + drift)
     expect(re.findall(r"^== (\S+):", drift, re.M) == [CHANGED] and "Grade02" in drift,
            "drift names the station and the grade:\n" + drift)
-    expect(re.search(r"^  %s: Logon failed.*%s" % (STOPPED, re.escape(servers[STOPPED])), drift, re.M),
+    expect(re.search(r"^  %s: TarvoCheck PLAN: Logon failed.*%s" % (STOPPED, re.escape(servers[STOPPED])), drift, re.M),
            "the failure line:\n" + drift)
 
     # 4. A path translation that fails: every station of the run not
@@ -144,7 +144,7 @@ def test(fleet, bins, emulators):
     r = fleet.play("drift.yml", "--limit", CHANGED, "-e",
                    '{"tarvo_exe_path_command": ["sh", "-c", "echo no such drive >&2; exit 3", "x"]}')
     _, drift = one_report(os.path.join(fleet.history, "drift"))
-    expect(r.returncode != 0 and re.search(r"^  %s: sh -c .* failed: no such drive$" % CHANGED,
+    expect(r.returncode != 0 and re.search(r"^  %s: TarvoCheck PLAN: sh -c .* failed: no such drive$" % CHANGED,
                                            drift, re.M), "drift:\n" + drift)
 
 

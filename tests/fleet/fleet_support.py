@@ -6,19 +6,31 @@ import os
 import re
 import select
 import signal
+import socket
+import struct
 import subprocess
 import time
 
 
+def channel_mask(channels):
+    """A ZigBee gateway's channels as the controller holds them."""
+    return sum(1 << c for c in channels)
+
+
 def station_fixture(index, pumps=4, hoses=2, attendants=3, clients=5):
     """A station of its own: its number is in its names, its grade count and
-    prices follow it, every attendant has a password."""
+    prices follow it, every attendant has a password, tanks and hoses have
+    measures (which no file carries), port 1 is a ZigBee gateway, and one
+    client comes after a gap in the numbering that IMPORT's walk never
+    crosses."""
     grades = 2 + index % 3
     tag = "S%03d" % index
     f = {"versions": {"dll": "4.2.1", "server": "4.2.%d" % (index % 10)}}
     f["ports"] = [{"id": p, "number": p, "name": "COM%d %s" % (p, tag), "protocolId": 1,
                    "deviceType": 1, "serialNo": "PC-%s-%d" % (tag, p),
-                   "details": ["Pump interface", "Rev. C", "PIF 3.1.%d" % p]} for p in (1, 2)]
+                   "details": ["Pump interface", "Rev. C", "PIF 3.1.0"]} for p in (1, 2)]
+    f["ports"][0]["zb2g"] = {"panId": 0x1A00 + index, "channels": channel_mask([11, 15, 20]),
+                             "keyA": 0x1234 + index, "keyB": 0x5678}
     f["grades"] = [{"id": g, "number": g, "name": "Grade %d %s" % (g, tag), "shortName": "G%d" % g,
                     "code": str(90 + g),
                     "prices": {"1": round(1.5 + index * 0.001 + g * 0.01, 3),
@@ -26,7 +38,8 @@ def station_fixture(index, pumps=4, hoses=2, attendants=3, clients=5):
                    for g in range(1, grades + 1)]
     f["tanks"] = [{"id": g, "number": g, "name": "Tank %d %s" % (g, tag), "grade": g, "type": 1,
                    "capacity": 20000.0 + 1000 * index, "diameter": 2.5,
-                   "measures": [0, 0, 0, 0, 0, 0, 0, 0], "tankGauge": 1, "probe": g}
+                   "measures": [1200.0 * g + index, 35.5, 18.25, 0.5, 1450.0 + g, 0.0, 21.5, 3.0],
+                   "tankGauge": 1, "probe": g}
                   for g in range(1, grades + 1)]
     f["pumps"] = []
     for p in range(1, pumps + 1):
@@ -38,7 +51,8 @@ def station_fixture(index, pumps=4, hoses=2, attendants=3, clients=5):
             "prepayAllowed": 1, "preauthAllowed": 0, "slot": -1, "muxSlotZigBeeId": -1,
             "priceControl": 0, "hasPreset": 1,
             "hoses": [{"id": p * 10 + h, "number": h, "tank": (h - 1) % grades + 1,
-                       "physicalNumber": h, "measures": [0, 0, 0, 0], "reader": 0,
+                       "physicalNumber": h,
+                       "measures": [104233.5 + p * 10 + h, 2.5, 88123.25, 3.0], "reader": 0,
                        "price1": 1.589, "price2": 1.569, "enabled": 1}
                       for h in range(1, hoses + 1)]})
     f["attendants"] = [{"id": a, "number": a, "name": "Attendant %d %s" % (a, tag),
@@ -48,7 +62,7 @@ def station_fixture(index, pumps=4, hoses=2, attendants=3, clients=5):
                        for a in range(1, attendants + 1)]
     f["cardClients"] = [{"id": c, "number": c, "name": "Client %d %s" % (c, tag),
                          "tag": "C-%s-%d" % (tag, c), "enabled": 1}
-                        for c in range(1, clients + 1)]
+                        for c in list(range(1, clients + 1)) + [clients + 10]]
     return f
 
 
@@ -113,6 +127,33 @@ class Emulators:
 
     def __exit__(self, *exc):
         self.close()
+
+
+def emulator_call(server, call, args=()):
+    """One call on an emulator's wire (a length, then the JSON of the
+    request; the reply alike); returns the reply's "out"."""
+    host, port = server.rsplit(":", 1)
+    with socket.create_connection((host, int(port)), timeout=30) as s:
+        body = json.dumps({"call": call, "args": list(args)}).encode()
+        s.sendall(struct.pack(">I", len(body)) + body)
+        data = b""
+        while len(data) < 4 or len(data) < 4 + struct.unpack(">I", data[:4])[0]:
+            chunk = s.recv(65536)
+            if not chunk:
+                raise RuntimeError("%s closed the connection" % server)
+            data += chunk
+    reply = json.loads(data[4:].decode())
+    if reply.get("code"):
+        raise RuntimeError("%s %s: %s" % (server, call, reply.get("message")))
+    return reply.get("out") or {}
+
+
+def change_station(server, change):
+    """Changes an emulated station as a technician at the station would:
+    change(state) edits its whole state (a fixture), which then replaces it."""
+    state = emulator_call(server, "$state")["state"]
+    change(state)
+    emulator_call(server, "$load", [state])
 
 
 def write_inventory(path, servers, variables):

@@ -1,14 +1,21 @@
 #!/usr/bin/env python3
 """The fleet playbooks against 20 emulated stations: backups with history,
 a changed price found, a failed station that keeps its backup, drift from
-the approved files, private files whatever the umask, no password shown.
+the approved files, private files whatever the umask, no password shown;
+changes IMPORT does not read kept, drift clean after approval, status and
+reports, the recap, notices by command and mail, restore, an unreachable
+runner, the time limit and refused station names.
 
     fleet_test.py SOURCE_DIR BIN_DIR
 """
 
+import email
+import email.policy
+import json
 import os
 import re
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -21,7 +28,9 @@ import fleet_support  # noqa: E402
 SKIP = 77  # ctest's SKIP_RETURN_CODE
 STATIONS = ["station-%02d" % i for i in range(1, 21)]
 CHANGED, STOPPED = "station-07", "station-03"
+FIRMWARE, CHANNELS, GAP_CLIENT, SLOW = "station-01", "station-02", "station-05", "station-04"
 NEW_PASSWORD = "864213"
+STAMP = r"\d{8}T\d{6}[+-]\d{4}"
 
 
 def fail(message):
@@ -47,13 +56,16 @@ class Fleet:
         self.approved = os.path.join(work, "approved")
         self.inventory = os.path.join(work, "inventory.yml")
         self.env = fleet_support.ansible_env(self.fleet)
+        self.check = os.environ.get("TARVO_CHECK", os.path.join(bins, "TarvoCheck"))
 
-    def play(self, playbook):
+    def play(self, playbook, *args, inventory=None):
         start = time.monotonic()
         # umask 000: the history must come out private all the same.
-        r = run(["ansible-playbook", "-i", self.inventory, "-f", "10", playbook],
-                cwd=self.fleet, env=self.env, preexec_fn=lambda: os.umask(0), timeout=400)
-        print("--- %s: exit %d, %.1f s" % (playbook, r.returncode, time.monotonic() - start))
+        r = run(["ansible-playbook", "-i", inventory or self.inventory, "-f", "10", playbook,
+                 *args], cwd=self.fleet, env=self.env, preexec_fn=lambda: os.umask(0),
+                timeout=400)
+        print("--- %s %s: exit %d, %.1f s" % (playbook, " ".join(args), r.returncode,
+                                            time.monotonic() - start))
         return r
 
     def git(self, *args):
@@ -68,10 +80,30 @@ class Fleet:
         return message, paths
 
     def report(self, paths):
-        names = [p for p in paths if p.startswith("reports/")]
+        names = [p for p in paths if p.startswith("reports/") and p.endswith(".txt")]
         expect(len(names) == 1, "one report per run, got %s" % names)
+        expect(re.fullmatch(r"reports/%s\.txt" % STAMP, names[0]), "report's name " + names[0])
+        expect(names[0][:-4] + ".json" in paths, "the report's JSON beside it: %s" % paths)
         with open(os.path.join(self.history, names[0]), encoding="utf-8", errors="replace") as f:
             return f.read()
+
+    def report_json(self, paths):
+        name = [p for p in paths if p.startswith("reports/") and p.endswith(".json")][0]
+        with open(os.path.join(self.history, name), encoding="utf-8") as f:
+            return json.load(f)
+
+    def status(self, station):
+        with open(os.path.join(self.history, "status", station + ".json"), encoding="utf-8") as f:
+            return json.load(f)
+
+    def newest_drift(self):
+        """(text, JSON) of the latest drift report."""
+        drift_dir = os.path.join(self.history, "drift")
+        name = sorted(n for n in os.listdir(drift_dir) if n.endswith(".txt"))[-1]
+        with open(os.path.join(drift_dir, name), encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        with open(os.path.join(drift_dir, name[:-4] + ".json"), encoding="utf-8") as f:
+            return text, json.load(f)
 
     def backup(self, station):
         with open(os.path.join(self.history, "backups", station + ".ini"), "rb") as f:
@@ -80,6 +112,60 @@ class Fleet:
 
 def changed_blocks(report):
     return re.findall(r"^== (\S+):", report, re.M)
+
+
+def recap(output):
+    """{station: failed count} of the PLAY RECAP."""
+    return {m.group(1): int(m.group(2))
+            for m in re.finditer(r"^(\S+)\s+: ok=\d+.*?failed=(\d+)", output, re.M)}
+
+
+def journal_sets(server):
+    calls = fleet_support.emulator_call(server, "$journal")["journal"]
+    return [c["call"] for c in calls if c["call"].startswith("Set")]
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class MailSink:
+    """An SMTP server on loopback (aiosmtpd) that keeps every message in a
+    maildir; run with the first Python that has aiosmtpd."""
+
+    def __init__(self, work):
+        self.maildir = os.path.join(work, "maildir")
+        self.port = free_port()
+        python = next((p for p in (sys.executable, "/usr/bin/python3") if p and run(
+            [p, "-c", "import aiosmtpd"]).returncode == 0), None)
+        expect(python, "aiosmtpd for the mail sink (Debian: python3-aiosmtpd)")
+        self.proc = subprocess.Popen(
+            [python, "-m", "aiosmtpd", "-n", "-l", "127.0.0.1:%d" % self.port,
+             "-c", "aiosmtpd.handlers.Mailbox", self.maildir],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 20
+        while True:
+            try:
+                socket.create_connection(("127.0.0.1", self.port), timeout=1).close()
+                break
+            except OSError:
+                expect(time.monotonic() < deadline and self.proc.poll() is None,
+                       "the mail sink did not start")
+                time.sleep(0.2)
+
+    def messages(self):
+        folder = os.path.join(self.maildir, "new")
+        out = []
+        for name in sorted(os.listdir(folder)) if os.path.isdir(folder) else []:
+            with open(os.path.join(folder, name), "rb") as f:
+                out.append(email.message_from_bytes(f.read(), policy=email.policy.default))
+        return out
+
+    def close(self):
+        self.proc.terminate()
+        self.proc.wait(timeout=10)
 
 
 def change_price_and_password(fleet, server):
@@ -108,7 +194,7 @@ def test(fleet, emulators):
     fleet_support.write_inventory(fleet.inventory, servers, {
         "tarvo_history": fleet.history, "tarvo_approved": fleet.approved,
         "tarvo_extract": os.path.join(fleet.bins, "TarvoExtract"),
-        "tarvo_check": os.environ.get("TARVO_CHECK", os.path.join(fleet.bins, "TarvoCheck"))})
+        "tarvo_check": fleet.check})
 
     # 1. Every station backed up, one commit, private files.
     r = fleet.play("backup.yml")
@@ -129,9 +215,27 @@ def test(fleet, emulators):
             expect(mode == 0o600 or not root.endswith(("backups", "reports")),
                    "%s has mode %o" % (path, mode))
     expect(os.stat(fleet.history).st_mode & 0o777 == 0o700, "history is 0700")
+    expect(message.startswith("Backup ") and "0 changed, 20 new" in message.splitlines()[0],
+           "new and changed counted apart: " + message)
+    report = fleet.report(paths)
+    expect(fleet.report_json(paths)["counts"]["new"] == 20, "the report's JSON counts 20 new")
+    expect(fleet.status(STATIONS[0])["lastChange"] and fleet.status(STATIONS[0])["failedNights"]
+           == 0, "status: %s" % fleet.status(STATIONS[0]))
+    expect("status.txt" in paths and "status/%s.json" % STATIONS[0] in paths,
+           "the status in the commit: %s" % paths)
     os.makedirs(fleet.approved, mode=0o700)
     for s in STATIONS:
         shutil.copy(os.path.join(fleet.history, "backups", s + ".ini"), fleet.approved)
+
+    # 1b. Drift right after approval: clean, though every station has tank
+    # and hose measures and a client that IMPORT never reaches.
+    r = fleet.play("drift.yml")
+    expect(r.returncode == 0, "drift after approval failed:\n" + r.stdout[-3000:])
+    drift, drift_json = fleet.newest_drift()
+    expect(drift_json["counts"]["drifted"] == 0 and drift_json["counts"]["same"] == 20,
+           "drift right after approval:\n" + drift)
+    expect(re.search(r"^\s+Drift %s of 20 stations: 0 drifted, 20 as approved, 0 not checked$" % STAMP, r.stdout, re.M),
+           "the summary ends the play's output:\n" + r.stdout[-2000:])
 
     # 2. One price and one password changed at one station: that station
     # alone in the commit and the report, the grade and level named, the
@@ -155,16 +259,21 @@ def test(fleet, emulators):
     r = fleet.play("drift.yml")
     expect(r.returncode == 0, "drift failed:\n" + r.stdout[-3000:])
     drift_dir = os.path.join(fleet.history, "drift")
-    drifts = os.listdir(drift_dir)
-    expect(len(drifts) == 1, "one drift report: %s" % drifts)
-    with open(os.path.join(drift_dir, drifts[0]), encoding="utf-8", errors="replace") as f:
-        drift = f.read()
+    drifts = sorted(n for n in os.listdir(drift_dir) if n.endswith(".txt"))
+    expect(len(drifts) == 2, "one drift report per run: %s" % drifts)
+    drift, drift_json = fleet.newest_drift()
     expect(changed_blocks(drift) == [CHANGED], "drift report:\n" + drift)
     expect("Grade02" in drift and re.search(r"Price0?1\b", drift), "drift names the grade:\n" + drift)
     expect(NEW_PASSWORD not in drift and NEW_PASSWORD not in r.stdout,
            "no password value in the drift report")
-    expect(os.stat(os.path.join(drift_dir, drifts[0])).st_mode & 0o777 == 0o600,
+    expect(os.stat(os.path.join(drift_dir, drifts[-1])).st_mode & 0o777 == 0o600,
            "drift report is 0600")
+    block = drift.split("== " + CHANGED, 1)[1]
+    expect(re.search(r"never reaches.*Client015", block) and "controller only" not in block,
+           "a client after the gap is said never reached:\n" + drift)
+    expect([s["station"] for s in drift_json["stations"] if s["status"] == "drifted"] == [CHANGED],
+           "drift's JSON: %s" % drift_json)
+    restore_check(fleet, servers)
 
     # 4. One controller gone: that station failed, its backup untouched, the
     # play non-zero, the 19 others done.
@@ -183,6 +292,175 @@ def test(fleet, emulators):
     expect(re.search(r"^  %s: Logon failed.*%s" % (STOPPED, re.escape(servers[STOPPED])),
                      report, re.M), "the failure line:\n" + report)
     expect(not os.path.exists(os.path.join(fleet.history, ".incoming")), "no export left over")
+    failed = recap(r.stdout)
+    expect(failed.get(STOPPED) == 1 and sum(failed.values()) == 1 and len(failed) == 20,
+           "the recap marks %s failed, and it alone: %s" % (STOPPED, failed))
+    expect(fleet.status(STOPPED)["failedNights"] == 1, "status: %s" % fleet.status(STOPPED))
+
+    keep_every_change(fleet, emulators, servers)
+    restore(fleet, servers)
+    unreachable_runner(fleet)
+    time_limit(fleet, servers)
+    refused_names(fleet)
+
+
+def keep_every_change(fleet, emulators, servers):
+    """A firmware upgrade, a gateway's channel and a client after the gap,
+    none of which IMPORT reads, each kept and shown on the night it happens;
+    the station stopped before fails a second night in a row, which the
+    mail and the notice command say at the top."""
+    def firmware(state):
+        state["ports"][0]["details"][2] = "PIF 3.2.0"
+
+    def channels(state):
+        state["ports"][0]["zb2g"]["channels"] = fleet_support.channel_mask([11, 15, 25])
+
+    def gap_client(state):
+        client = [c for c in state["cardClients"] if c["number"] == 15][0]
+        client.update(name="Frota Norte", enabled=0)
+
+    for station, change in ((FIRMWARE, firmware), (CHANNELS, channels), (GAP_CLIENT, gap_client)):
+        fleet_support.change_station(servers[station], change)
+    sink = MailSink(fleet.work)
+    notice = os.path.join(fleet.work, "notice.txt")
+    hook = os.path.join(fleet.work, "notice.sh")
+    with open(hook, "w") as f:
+        f.write('#!/bin/sh\n{ echo "report: $1"; cat; } > "%s"\n' % notice)
+    os.chmod(hook, 0o700)
+    notify = {"tarvo_notify": {"mail_to": ["fuel-it@localhost"], "mail_host": "127.0.0.1",
+                               "mail_port": sink.port, "mail_secure": "never",
+                               "command": [hook]}}
+    try:
+        r = fleet.play("backup.yml", "-e", json.dumps(notify))
+        mails = sink.messages()
+    finally:
+        sink.close()
+    expect(r.returncode == 2, "the stopped station fails the play:\n" + r.stdout[-3000:])
+    message, paths = fleet.last_commit()
+    kept = {FIRMWARE, CHANNELS, GAP_CLIENT}
+    expect({p for p in paths if p.startswith("backups/")} == {"backups/%s.ini" % s for s in kept},
+           "the three changes committed: %s" % paths)
+    expect("3 changed, 0 new, 16 unchanged, 1 failed" in message.splitlines()[0], message)
+    report = fleet.report(paths)
+    expect(sorted(changed_blocks(report)) == sorted(kept), "report:\n" + report)
+    for station, shown in ((FIRMWARE, r'FirmwareVersion\s+"PIF 3.1.0" -> "PIF 3.2.0"'),
+                           (CHANNELS, r'Channels\s+"11,15,20" -> "11,15,25"'),
+                           (GAP_CLIENT, r'Client015\s+Name\s+.* -> "Frota Norte"')):
+        block = report.split("== " + station, 1)[1].split("\n== ", 1)[0]
+        expect(re.search(shown, block) and "IMPORT" in block, "%s shown:\n%s" % (station, block))
+    expect(fleet.status(STOPPED)["failedNights"] == 2 and fleet.status(FIRMWARE)["lastChange"]
+           == fleet.report_json(paths)["stamp"], "status after a second night")
+    with open(os.path.join(fleet.history, "status.txt"), encoding="utf-8") as f:
+        table = f.read().splitlines()
+    expect(table[1].startswith(STOPPED) and "Logon failed" in table[1], "status.txt:\n%s" % table)
+    expect(len(mails) == 1, "one mail: %d" % len(mails))
+    body = mails[0].get_body(preferencelist=("plain",)).get_content()
+    expect("3 changed" in mails[0]["Subject"] and "fuel-it@localhost" in mails[0]["To"],
+           "mail headers: %s" % dict(mails[0]))
+    first = [l for l in body.splitlines() if l.startswith("  ")][0]
+    expect(STOPPED in first and "failed 2 nights in a row" in first, "mail:\n" + body)
+    with open(notice) as f:
+        told = f.read()
+    expect(told.startswith("report: " + fleet.history + "/reports/") and first in told,
+           "the notice command's input:\n" + told)
+    summary = r.stdout[r.stdout.rindex("Summary of the run"):]
+    expect(all(s in summary for s in kept | {STOPPED}), "the summary:\n" + summary)
+
+
+def restore_check(fleet, servers):
+    """restore.yml --check --diff: PLAN's changes in Ansible's diff, no Set
+    call; without --limit it is refused."""
+    r = fleet.play("restore.yml", "--check")
+    expect(r.returncode != 0 and "--limit" in r.stdout, "restore without --limit:\n" + r.stdout)
+    fleet_support.emulator_call(servers[CHANGED], "$clearJournal")
+    r = fleet.play("restore.yml", "--check", "--diff", "--limit", CHANGED)
+    expect(r.returncode == 0, "restore --check failed:\n" + r.stdout[-3000:])
+    expect(re.search(r"^-Price0?1=2\.345$", r.stdout, re.M)
+           and re.search(r"^\+Price0?1=1\.\d+$", r.stdout, re.M),
+           "the price in the diff:\n" + r.stdout[-3000:])
+    expect(NEW_PASSWORD not in r.stdout, "no password in the diff")
+    expect(journal_sets(servers[CHANGED]) == [], "no Set call in check mode")
+
+
+def restore(fleet, servers):
+    """restore.yml puts the approved price back, verified, and commits what
+    it did; skipped where TarvoCheck has no IMPORT yet."""
+    probe = run([fleet.check, "IMPORT", os.path.join(fleet.work, "none.ini"), "127.0.0.1:1",
+                 "/YES"], env=fleet.env)
+    if probe.returncode == 255 and "TarvoCheck CHECK <" in probe.stdout:
+        print("SKIPPED the restore: this TarvoCheck has no IMPORT (a usage error)")
+        return
+    r = fleet.play("restore.yml", "--limit", CHANGED)
+    expect(r.returncode == 0, "restore failed:\n" + r.stdout[-3000:])
+    grade = [g for g in fleet_support.emulator_call(servers[CHANGED], "$state")["state"]["grades"]
+             if g["id"] == 2][0]
+    expect(grade["prices"]["1"] != 2.345, "the price restored: %s" % grade)
+    message, paths = fleet.last_commit()
+    folder = [p for p in paths if p.startswith("restores/%s/" % CHANGED)]
+    expect({os.path.basename(p) for p in folder} == {"before.ini", "after.ini", "verification.txt"}
+           and "1 restored and verified" in message, "the restore's commit: %s\n%s"
+           % (paths, message))
+
+
+def unreachable_runner(fleet):
+    """A Windows runner on a loopback port where nothing listens: every
+    station failed with the reason, a report and a commit all the same."""
+    with open(fleet.inventory, encoding="utf-8") as f:
+        inventory = json.load(f)
+    inventory["stations"]["vars"].update(tarvo_runner="windows", tarvo_windows_host="runner")
+    inventory["windows"] = {"hosts": {"runner": {
+        "ansible_host": "127.0.0.1", "ansible_port": free_port(), "ansible_connection": "ssh",
+        "ansible_shell_type": "powershell"}}}
+    path = os.path.join(fleet.work, "inventory-windows.yml")
+    with open(path, "w", encoding="utf-8") as f:
+        json.dump(inventory, f)
+    commits = int(fleet.git("rev-list", "--count", "HEAD"))
+    r = fleet.play("backup.yml", "--limit", "station-1*", inventory=path)
+    expect(r.returncode == 2, "an unreachable runner fails the play:\n" + r.stdout[-3000:])
+    expect(int(fleet.git("rev-list", "--count", "HEAD")) == commits + 1, "a commit")
+    message, paths = fleet.last_commit()
+    report = fleet.report(paths)
+    expect("0 changed, 0 new, 0 unchanged, 10 failed" in report
+           and len(re.findall(r"^  station-1\d: Runner unreachable: runner: .*", report, re.M))
+           == 10, "report:\n" + report)
+    expect(recap(r.stdout) == {"station-%02d" % i: 1 for i in range(10, 20)},
+           "the recap: %s" % recap(r.stdout))
+
+
+def time_limit(fleet, servers):
+    """A controller that never lets the export end: the station fails at
+    tarvo_timeout and no TarvoExtract of it is left running."""
+    def slow(state):
+        state["faults"] = [{"call": "GetGradeByOrdinal", "delayMs": 8000}]
+    fleet_support.change_station(servers[SLOW], slow)
+    r = fleet.play("backup.yml", "--limit", SLOW, "-e", "tarvo_timeout=2")
+    expect(r.returncode == 2 and "stopped after 2 s" in r.stdout,
+           "the time limit:\n" + r.stdout[-3000:])
+    left = [pid for pid in os.listdir("/proc") if pid.isdigit() and
+            servers[SLOW].encode() in _cmdline(pid)]
+    expect(not left, "processes left for %s: %s" % (SLOW, left))
+
+
+def _cmdline(pid):
+    try:
+        with open("/proc/%s/cmdline" % pid, "rb") as f:
+            return f.read()
+    except OSError:
+        return b""
+
+
+def refused_names(fleet):
+    """A name with a trailing newline and names Windows reserves are refused
+    before anything runs."""
+    path = os.path.join(fleet.work, "inventory-names.yml")
+    with open(path, "w", encoding="utf-8") as f:
+        json.dump({"stations": {"hosts": {"ok\n": {}, "con": {}, "Com1.x": {}, "good-1": {}}}}, f)
+    history = os.path.join(fleet.work, "names-history")
+    r = fleet.play("backup.yml", "-e", "tarvo_history=" + history, inventory=path)
+    said = " ".join(r.stdout.split())
+    expect(r.returncode != 0 and '"ok\\n", "con", "Com1.x"' in said
+           and '"good-1"' not in said and not os.path.exists(history),
+           "names refused:\n" + r.stdout[-2000:])
 
 
 def check_syntax(source, fleet_dir, env):
@@ -190,7 +468,7 @@ def check_syntax(source, fleet_dir, env):
     Windows host: ansible-playbook --syntax-check and ansible-lint."""
     windows = os.path.join(source, "tests", "fleet", "windows-syntax.yml")
     env = dict(env, ANSIBLE_ROLES_PATH=os.path.join(fleet_dir, "roles"))
-    for playbook in ("backup.yml", "drift.yml", windows):
+    for playbook in ("backup.yml", "drift.yml", "restore.yml", windows):
         r = run(["ansible-playbook", "--syntax-check", "-i", "localhost,", playbook],
                 cwd=fleet_dir, env=env)
         expect(r.returncode == 0, "syntax of %s:\n%s%s" % (playbook, r.stdout, r.stderr))
@@ -199,8 +477,16 @@ def check_syntax(source, fleet_dir, env):
     if shutil.which("ansible-lint"):
         r = run(["ansible-lint", "--offline", "--nocolor", ".", windows], cwd=fleet_dir, env=env)
         expect(r.returncode == 0, "ansible-lint:\n%s%s" % (r.stdout, r.stderr))
+        # With no paths it lints every file of the fleet (the role's tasks too).
+        r = run(["ansible-lint", "--offline", "--nocolor"], cwd=fleet_dir, env=env)
+        expect(r.returncode == 0, "ansible-lint:\n%s%s" % (r.stdout, r.stderr))
     else:
         print("ansible-lint not installed: not linted")
+    units = [os.path.join(fleet_dir, "systemd", n) for n in sorted(os.listdir(
+        os.path.join(fleet_dir, "systemd")))]
+    if shutil.which("systemd-analyze"):
+        r = run(["systemd-analyze", "verify", *units])
+        expect(r.returncode == 0 and not r.stderr.strip(), "systemd units:\n" + r.stderr)
 
 
 def main():
