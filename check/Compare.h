@@ -30,6 +30,9 @@ struct RecordChange {
   // price levels above the ones IMPORT writes). A kChanged record may have
   // these alone.
   std::vector<Field> kept;
+  // PLAN, a kOnlyBefore record: why IMPORT does not write the file's section
+  // of it (the file holds it after a gap, say); empty when the file has none.
+  std::string unwrittenBecause;
 };
 
 // A hose that the "after" records put on another pump than the "before"

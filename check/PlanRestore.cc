@@ -1,5 +1,6 @@
 #include "check/PlanRestore.h"
 
+#include <map>
 #include <set>
 #include <utility>
 
@@ -11,10 +12,22 @@ void FindNotRestored(const std::vector<Record>& controller, const FileCheck& che
                      Comparison* plan) {
   std::set<std::pair<Table, int32_t>> held;
   for (const Record& r : controller) held.emplace(r.table, r.id);
+  std::map<std::pair<Table, int32_t>, const UnwrittenRecord*> inController;
   for (const UnwrittenRecord& u : check.unwritten) {
     // Inserting marks the record as told, so a second section naming it is
     // not told again.
-    if (held.emplace(u.table, u.id).second) plan->notRestored.push_back(u);
+    if (held.emplace(u.table, u.id).second) {
+      plan->notRestored.push_back(u);
+    } else {
+      inController.emplace(std::make_pair(u.table, u.id), &u);
+    }
+  }
+  // A record the controller holds and the file too, where IMPORT does not
+  // write it, is not the controller's alone: say why the file's is unwritten.
+  for (RecordChange& rc : plan->records) {
+    if (rc.kind != RecordChange::Kind::kOnlyBefore) continue;
+    auto it = inController.find(std::make_pair(rc.record.table, rc.record.id));
+    if (it != inController.end()) rc.unwrittenBecause = it->second->reason;
   }
 }
 

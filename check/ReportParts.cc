@@ -92,6 +92,10 @@ std::string RecordBlock(const RecordChange& rc, const std::string& onlyBefore,
   size_t width = 0;
   switch (rc.kind) {
     case RecordChange::Kind::kOnlyBefore:
+      if (!rc.unwrittenBecause.empty()) {
+        return r.Name() + "  in the controller, and in the file where IMPORT does not write it (" +
+               rc.unwrittenBecause + "): IMPORT leaves it as it is\n";
+      }
       return r.Name() + "  " + onlyBefore + "\n";
     case RecordChange::Kind::kNew:
       // Values the file has no key for are 0 on a new record: said once
