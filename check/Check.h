@@ -99,3 +99,8 @@ bool CheckFile(const std::string& path, FileCheck* check, std::string* error);
 // (a logged-on library) or, with none, fail.
 bool CheckProfile(CProfile& profile, ClientLibrary* controller, FileCheck* check,
                   std::string* error);
+// The records of a file that IMPORT does not write (FileCheck::unwritten),
+// found as CheckFile finds them but without checking the keys of the records
+// it writes. False, with a reason, when the file cannot be read.
+bool FindUnwritten(const std::string& path, std::vector<UnwrittenRecord>* unwritten,
+                   std::string* error);

@@ -2,6 +2,7 @@
 // CheckRules.h over the same bytes.
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "check/CheckRules.h"
 #include "profile/Profile.h"
@@ -205,4 +206,18 @@ bool CheckFile(const std::string& path, FileCheck* check, std::string* error) {
   *check = FileCheck();
   CProfile profile(path.c_str(), false);
   return profile.Open(error) && CheckProfile(profile, nullptr, check, error);
+}
+
+bool FindUnwritten(const std::string& path, std::vector<UnwrittenRecord>* unwritten,
+                   std::string* error) {
+  FileCheck check;
+  CProfile profile(path.c_str(), false);
+  if (!profile.Open(error) || !PredictImport(profile, &check.prediction, error)) return false;
+  check.content = profile.Content();
+  FileScan file(check.content);
+  CheckContext ctx(file, profile.Encoding(), &check);
+  ctx.unwrittenOnly = true;
+  CheckSections(ctx);
+  *unwritten = std::move(check.unwritten);
+  return true;
 }

@@ -274,6 +274,7 @@ void CheckSections(CheckContext& ctx) {
       ReportUnreached(ctx, *rule, s, n);
       continue;
     }
+    if (ctx.unwrittenOnly) continue;
     ctx.used.clear();
     const int hoses = CheckRecordKeys(ctx, *rule, s, n);
     CheckReferences(ctx, rule->table, s, n);

@@ -57,6 +57,9 @@ struct CheckContext {
   std::vector<int> used;              // the lines of the current section that IMPORT reads
   int32_t walkEnd[kTableCount] = {};  // 0 until WalkEnd has walked the table
   std::string savedEnd;  // the separators a spreadsheet's save put after most lines, or empty
+  // True when only the records IMPORT does not write are wanted: the keys of
+  // the sections it writes are not checked.
+  bool unwrittenOnly = false;
 };
 
 // The length of the beginning of a key name that resembles a secret key (a

@@ -89,13 +89,14 @@ int BackUp(GuardedRun& run, ReplayLibrary& library) {
   return kGoOn;
 }
 
-// The PLAN, from the answers the backup received.
-int Show(GuardedRun& run, ReplayLibrary& library, CProfile& profile) {
+// The PLAN, from the answers the backup received. The CHECK's prediction
+// becomes the import's with the controller's measures of tanks and hoses.
+int Show(GuardedRun& run, ReplayLibrary& library) {
   std::string error;
   std::vector<Record> controller;
   library.SetMode(Mode::kReplay);
-  const bool read = PredictImport(profile, &run.check.prediction, &error, &library) &&
-                    ReadController(library, &controller, &error);
+  AnswerMeasures(&run.check.prediction, library);
+  const bool read = ReadController(library, &controller, &error);
   library.SetMode(Mode::kForward);
   library.Forget();
   if (!read) return Fail(run, "show", error + " Nothing written.");
@@ -200,7 +201,7 @@ int RunSteps(GuardedRun& run) {
   }
   ReplayLibrary library(linked);
   code = BackUp(run, library);
-  if (code == kGoOn) code = Show(run, library, profile);
+  if (code == kGoOn) code = Show(run, library);
   if (code == kGoOn) code = Ask(run);
   if (code == kGoOn) code = Import(run, linked, profile);
   if (code == kGoOn) code = VerifyTheImport(run, library);

@@ -99,11 +99,11 @@ std::string GoBackText(const GuardedRun& run) {
     out += " It cannot remove the records the import added (the library has no\ndelete call): " +
            Names(added) + ".";
   }
-  FileCheck before;
+  std::vector<UnwrittenRecord> unwritten;
   std::string error;
   std::vector<std::string> unreached;
-  if (CheckFile(run.backupPath, &before, &error)) {
-    for (const UnwrittenRecord& u : before.unwritten) unreached.push_back(u.section);
+  if (FindUnwritten(run.backupPath, &unwritten, &error)) {
+    for (const UnwrittenRecord& u : unwritten) unreached.push_back(u.section);
   }
   if (!unreached.empty()) {
     out +=

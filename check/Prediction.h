@@ -53,3 +53,10 @@ bool PredictImport(CProfile& profile, Prediction* prediction, std::string* error
 // (skipping the record, or stopping there).
 bool PredictRefusing(CProfile& profile, Table table, int32_t id, Prediction* prediction,
                      std::string* error, ClientLibrary* controller = nullptr);
+
+// Gives a prediction made without a controller the measures of the tanks and
+// hoses it writes as controller holds them: the same Get calls, in the same
+// order, as PredictImport with that controller makes (one before each tank's
+// and hose's Set call), so that the prediction becomes the one PredictImport
+// makes with it. The import's other calls do not depend on these answers.
+void AnswerMeasures(Prediction* prediction, ClientLibrary& controller);

@@ -46,6 +46,19 @@ json CallsOf(const Prediction& p) {
   return calls;
 }
 
+// The records of a prediction, in their order, each field as a Set call's
+// argument.
+json RecordsOf(const Prediction& p) {
+  json records = json::array();
+  for (const Record& r : p.records) {
+    json fields = json::object();
+    for (const Field& f : r.fields) fields[f.name] = Arg(f.value);
+    records.push_back(json{{"table", static_cast<int>(r.table)}, {"id", r.id},
+                           {"pumpId", r.pumpId}, {"hose", r.hose}, {"fields", fields}});
+  }
+  return records;
+}
+
 // PLAN's prediction, reading the measures of tanks and hoses from the
 // controller at server as PLAN does.
 json Predicted(const std::string& path, const std::string& server, int32_t* result) {
@@ -57,6 +70,13 @@ json Predicted(const std::string& path, const std::string& server, int32_t* resu
   EXPECT_TRUE(profile.Open(&error)) << error;
   EXPECT_TRUE(PredictImport(profile, &p, &error, &library)) << error;
   *result = p.result;
+  // The checked import predicts without a controller (its CHECK), then
+  // answers the measures from the controller: the same prediction.
+  Prediction q;
+  EXPECT_TRUE(PredictImport(profile, &q, &error)) << error;
+  AnswerMeasures(&q, library);
+  EXPECT_EQ(CallsOf(q), CallsOf(p)) << path;
+  EXPECT_EQ(RecordsOf(q), RecordsOf(p)) << path;
   return CallsOf(p);
 }
 
