@@ -27,10 +27,9 @@ void HeldMeasures(ClientLibrary& controller, bool tank, int32_t id, double (&hel
   int32_t result = 0;
   if (tank) {
     LibString name;
-    result = controller.GetTankProperties(id, &number, name.Out(), &grade, &type, &capacity,
-                                          &diameter, &held[0], &held[1], &held[2], &held[3],
-                                          &held[4], &held[5], &held[6], &held[7], &tankGauge,
-                                          &probe);
+    result = controller.GetTankProperties(
+        id, &number, name.Out(), &grade, &type, &capacity, &diameter, &held[0], &held[1], &held[2],
+        &held[3], &held[4], &held[5], &held[6], &held[7], &tankGauge, &probe);
   } else {
     result = controller.GetHosePropertiesEx2(id, &number, &pumpId, &tankId, &physicalNumber,
                                              &held[0], &held[1], &held[2], &held[3], &reader,
