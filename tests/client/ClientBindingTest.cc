@@ -21,8 +21,15 @@ int32_t TARVO_CALL FakeGetPortsCount(int32_t* count) {
   return 0;
 }
 
+// GetPortsCount under its plain name: the one a library's plain and decorated
+// names both offer, and the binding must take.
+int32_t TARVO_CALL PlainGetPortsCount(int32_t* count) {
+  *count = 1;
+  return -99;
+}
+
 // Stands for every function the test does not call.
-int32_t TARVO_CALL Unused(int32_t) { return -99; }
+int32_t TARVO_CALL Unused(int32_t) { return -1; }
 
 LibraryFunction AsLibraryFunction(int32_t(TARVO_CALL* f)(int32_t, int16_t, double*)) {
   return reinterpret_cast<LibraryFunction>(f);
@@ -54,7 +61,8 @@ TEST(ClientBinding, FindsEachSpellingOfA32BitLibraryAndCallsTheFunctionFound) {
   ClientFunctionTable table;
   const auto found = FindClientFunctions(
       Exports({{gradePrice, AsLibraryFunction(&FakeGetGradePrice)},
-               {portsCount, reinterpret_cast<LibraryFunction>(&FakeGetPortsCount)}},
+               {portsCount, reinterpret_cast<LibraryFunction>(&FakeGetPortsCount)},
+               {"GetPortsCount", reinterpret_cast<LibraryFunction>(&PlainGetPortsCount)}},
               "GetGradePrice"),
       true, &table);
   ASSERT_EQ(found.size(), 40u);
@@ -71,6 +79,7 @@ TEST(ClientBinding, FindsEachSpellingOfA32BitLibraryAndCallsTheFunctionFound) {
   EXPECT_EQ(price, 42.0);
   int32_t count = 0;
   EXPECT_EQ(library.GetPortsCount(&count), -99);  // the plain name's function
+  EXPECT_EQ(count, 1);
 }
 
 TEST(ClientBinding, AMissingFunctionIsNamedAndDecoratedNamesCountOnlyOn32Bit) {
