@@ -16,7 +16,6 @@ change made at a station); EXE_FOLDER: the unpacked Windows release.
 import os
 import re
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
@@ -24,24 +23,11 @@ import time
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import fleet_support  # noqa: E402
+from fleet_support import expect, fail, run  # noqa: E402
 
 SKIP = 77
 STATIONS = ["shop-%d" % i for i in range(1, 6)]
 CHANGED, STOPPED = "shop-3", "shop-4"
-
-
-def fail(message):
-    print("FAILED: " + message)
-    sys.exit(1)
-
-
-def expect(condition, message):
-    if not condition:
-        fail(message)
-
-
-def run(argv, **kw):
-    return subprocess.run(argv, capture_output=True, text=True, **kw)
 
 
 class Fleet:

@@ -9,7 +9,23 @@ import signal
 import socket
 import struct
 import subprocess
+import sys
 import time
+
+
+# The tests' own three: a failure ends the test with its message.
+def fail(message):
+    print("FAILED: " + message)
+    sys.exit(1)
+
+
+def expect(condition, message):
+    if not condition:
+        fail(message)
+
+
+def run(argv, **kw):
+    return subprocess.run(argv, capture_output=True, text=True, **kw)
 
 
 def channel_mask(channels):

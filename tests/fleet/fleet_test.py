@@ -24,6 +24,7 @@ import time
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import fleet_support  # noqa: E402
+from fleet_support import expect, fail, run  # noqa: E402
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE
 STATIONS = ["station-%02d" % i for i in range(1, 21)]
@@ -31,20 +32,6 @@ CHANGED, STOPPED = "station-07", "station-03"
 FIRMWARE, CHANNELS, GAP_CLIENT, SLOW = "station-01", "station-02", "station-05", "station-04"
 NEW_PASSWORD = "864213"
 STAMP = r"\d{8}T\d{6}[+-]\d{4}"
-
-
-def fail(message):
-    print("FAILED: " + message)
-    sys.exit(1)
-
-
-def expect(condition, message):
-    if not condition:
-        fail(message)
-
-
-def run(argv, **kw):
-    return subprocess.run(argv, capture_output=True, text=True, **kw)
 
 
 class Fleet:
