@@ -16,6 +16,9 @@ wine_prefix_ready() {
     mv "${prefix}" "${prefix}.unusable.$(date +%s)"
     wineboot -i
   fi
+  # A server already running (wineboot's) cannot be made persistent: it is
+  # ended first.
+  wineserver -k >/dev/null 2>&1 || true
   wineserver -p
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 }
