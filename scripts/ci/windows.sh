@@ -5,9 +5,7 @@
 # wine_prefix_ready: sets up the wine prefix (WINEPREFIX, or ~/.wine) on a
 # first run; a prefix that no longer starts a program (one left half made by
 # runs that shared it while wine's packages changed says "could not load
-# kernel32.dll") is moved aside and made anew. Its wineserver then stays up
-# until the stage ends: a program started just as an idle server shuts down
-# can die before its first line.
+# kernel32.dll") is moved aside and made anew.
 wine_prefix_ready() {
   local prefix=${WINEPREFIX:-${HOME}/.wine}
   wineboot -i
@@ -16,11 +14,6 @@ wine_prefix_ready() {
     mv "${prefix}" "${prefix}.unusable.$(date +%s)"
     wineboot -i
   fi
-  # A server already running (wineboot's) cannot be made persistent: it is
-  # ended first.
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -p
-  trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 }
 
 # windows_stage <preset> <build folder> <bits> <MinGW target triple>: the cross
