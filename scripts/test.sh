@@ -8,10 +8,26 @@
 # given per stage and, on the last line, over all stages:
 #   tests: N passed, N failed, N skipped
 # A stage that fails without a failed test (a build error) counts as one
-# failure.
+# failure. The package installs and every stage end with their wall and CPU
+# time (scripts/ci/timing.sh); the last line is followed by the total:
+#   time: wall N s, CPU N s
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
+source scripts/ci/timing.sh
+total_wall=0 total_cpu=0
+times=()
+# timed_end <name>: the stage's time line, kept for the end and added to the
+# total.
+timed_end() {
+  timing_end "$1"
+  times+=("${timing_text}")
+  echo "${timing_text}"
+  total_wall=$((total_wall + timing_wall))
+  total_cpu=$((total_cpu + timing_cpu))
+}
+timing_start deps
+(timing_join; bash scripts/deps.sh)
+timed_end deps
 logs="$(mktemp -d)"
 trap 'rm -rf "$logs"' EXIT
 
@@ -29,9 +45,11 @@ for stage in scripts/ci/[0-9]*.sh; do
   echo "=== ${stage}"
   log="${logs}/$(basename "${stage}").log"
   set +e
-  bash "${stage}" 2>&1 | tee "${log}"
+  timing_start "$(basename "${stage}" .sh)"
+  (timing_join; bash "${stage}") 2>&1 | tee "${log}"
   stage_status=${PIPESTATUS[0]}
   set -e
+  timed_end "$(basename "${stage}" .sh)"
   passed=$(sum "${log}" passed)
   failed=$(sum "${log}" failed)
   skipped=$(sum "${log}" skipped)
@@ -51,5 +69,7 @@ for stage in scripts/ci/[0-9]*.sh; do
 done
 echo
 for line in "${summary[@]}"; do echo "  ${line}"; done
+for line in "${times[@]}"; do echo "  ${line}"; done
 echo "tests: ${all_passed} passed, ${all_failed} failed, ${all_skipped} skipped"
+echo "time: wall ${total_wall} s, CPU ${total_cpu} s"
 exit "${status}"
