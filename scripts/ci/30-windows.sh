@@ -22,10 +22,9 @@ export WINEDEBUG=-all
 # Sets up the wine prefix on a first run (about 10 s); quick afterwards.
 wine_prefix_ready
 
-windows_stage mingw build-win 64 x86_64-w64-mingw32
-# The 32-bit stand-in of stage 35, when it ran before.
-other=""
-[ -f build-win32/bin/TarvoClient.dll ] && other=build-win32/bin/TarvoClient.dll
+windows_stage mingw build-win 64 x86_64-w64-mingw32 ON
+# The 32-bit stand-in, for a program that meets a library of the other bitness.
+other=$(windows_stand_in mingw32 build-win32 OFF)
 MINGW_OBJDUMP=x86_64-w64-mingw32-objdump binding_checks "$folder" build-win/bin "$other"
 # The fleet playbooks with the exe runner: the zip's programs under wine
 # against 5 emulators (skipped, 77, where ansible-playbook is missing).

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# The 32-bit Windows build, as stage 30 makes the 64-bit one: cross-compiled
-# with MinGW-w64 for i686, its unit tests and the native end-to-end suites run
-# under 32-bit wine (a prefix of its own, WINEARCH=win32) against
-# TarvoExtract-VERSION-win32.zip, whose stand-in TarvoClient.dll exports the
-# plain names. Then the programs' words for a library they cannot use (none,
-# the 64-bit one of stage 30, one without a function), and a run with a
-# library exporting _Name@N (scripts/ci/binding.sh).
+# The 32-bit Windows build, as stage 30 makes the 64-bit one but without the
+# unit tests (stage 30 runs them under wine): cross-compiled with MinGW-w64
+# for i686, the native end-to-end suites run under 32-bit wine (a prefix of
+# its own, WINEARCH=win32) against TarvoExtract-VERSION-win32.zip, whose
+# stand-in TarvoClient.dll exports the plain names. Then the programs' words
+# for a library they cannot use (none, the 64-bit stand-in, built here, one
+# without a function), and a run with a library exporting _Name@N
+# (scripts/ci/binding.sh).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/ci/tally.sh
@@ -22,9 +23,8 @@ export WINEDEBUG=-all WINEARCH=win32 WINEPREFIX="${TARVO_WINEPREFIX32:-${HOME}/.
 # Sets up the 32-bit wine prefix on a first run (about 30 s); quick afterwards.
 wine_prefix_ready
 
-windows_stage mingw32 build-win32 32 i686-w64-mingw32
-# Stage 30's 64-bit stand-in, when it ran before.
-other=""
-[ -f build-win/bin/TarvoClient.dll ] && other=build-win/bin/TarvoClient.dll
+windows_stage mingw32 build-win32 32 i686-w64-mingw32 OFF
+# The 64-bit stand-in, for a program that meets a library of the other bitness.
+other=$(windows_stand_in mingw build-win ON)
 MINGW_OBJDUMP=i686-w64-mingw32-objdump binding_checks "$folder" build-win32/bin "$other"
 echo "Windows package: ${zip}"

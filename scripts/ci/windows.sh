@@ -16,20 +16,23 @@ wine_prefix_ready() {
   fi
 }
 
-# windows_stage <preset> <build folder> <bits> <MinGW target triple>: the cross
-# build with MinGW-w64 (warnings as errors), its unit tests run under wine by
-# ctest, the release zip made and checked (its files, CR LF texts, the DLLs
-# the programs import, their version resources), and the native end-to-end
-# suites run against the zip's TarvoExtract.exe under wine, which talks to the
-# Linux emulator over loopback. Sets zip and folder (the unpacked programs).
+# windows_stage <preset> <build folder> <bits> <MinGW target triple> <unit
+# tests: ON or OFF>: the cross build with MinGW-w64 (warnings as errors), with
+# ON its unit tests run under wine by ctest, the release zip made and checked
+# (its files, CR LF texts, the DLLs the programs import, their version
+# resources), and the native end-to-end suites run against the zip's
+# TarvoExtract.exe under wine, which talks to the Linux emulator over
+# loopback. Sets zip and folder (the unpacked programs).
 windows_stage() {
-  local preset=$1 build=$2 bits=$3 triple=$4
-  cmake --preset "${preset}"
+  local preset=$1 build=$2 bits=$3 triple=$4 unit=$5
+  cmake --preset "${preset}" -DTARVO_BUILD_TESTS="${unit}"
   cmake --build --preset "${preset}"
-  # A test that fails is run once more: under wine a program now and then
-  # ends before its first line (0.01 s, no output) for reasons of wine's own.
-  # A fault of ours fails both runs.
-  tally_ctest "${build}" --repeat until-pass:2
+  if [ "${unit}" = ON ]; then
+    # A test that fails is run once more: under wine a program now and then
+    # ends before its first line (0.01 s, no output) for reasons of wine's
+    # own. A fault of ours fails both runs.
+    tally_ctest "${build}" --repeat until-pass:2
+  fi
 
   rm -rf "${build}/package"
   cmake --build "${build}" --target package
@@ -45,6 +48,18 @@ windows_stage() {
   version=$(basename "$zip" | sed -n "s/^TarvoExtract-\(.*\)-win${bits}\.zip\$/\1/p")
   windows_zip_checks "${build}" "${triple}" "${version}" "${bits}"
   windows_e2e_suites "${zip}" "${exe}"
+}
+
+# windows_stand_in <preset> <build folder> <unit tests: ON or OFF>: the
+# stand-in TarvoClient.dll of a Windows tree (of the other bitness, for the
+# binding checks), built alone; the tree is configured as its own stage
+# configures it, so that neither stage rebuilds what the other built.
+# Prints the DLL's path.
+windows_stand_in() {
+  local preset=$1 build=$2 unit=$3
+  cmake --preset "${preset}" -DTARVO_BUILD_TESTS="${unit}" >/dev/null
+  cmake --build "${build}" --target TarvoClient >/dev/null
+  echo "${build}/bin/TarvoClient.dll"
 }
 
 # What the zip holds and what its programs need: the programs (TarvoCheck
