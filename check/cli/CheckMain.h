@@ -3,19 +3,7 @@
 // words and /JSON are recognised in any position and letter case.
 #pragma once
 
-#include <string>
-#include <vector>
-
-struct CheckSettings {
-  enum class Command { kNone, kCheck, kPlan, kDiff, kImport, kLibrary };
-  Command command = Command::kNone;
-  bool help = false;  // no arguments, /?, -h or --help
-  bool json = false;
-  bool version = false;               // --version
-  bool yes = false;                   // IMPORT: /YES, import without asking
-  bool full = false;                  // IMPORT: /FULL, the whole PLAN
-  std::vector<std::string> operands;  // the other arguments, in order
-};
+#include "check/text/CheckSettings.h"
 
 CheckSettings ParseCheckArguments(int argc, const char* const* argv);
 

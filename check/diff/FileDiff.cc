@@ -6,9 +6,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "check/report/ReportJson.h"
-#include "check/rules/CheckRules.h"
+#include "check/rules/KeyNames.h"
 #include "check/text/FileScan.h"
+#include "check/text/FindingText.h"
+#include "check/text/JsonText.h"
 #include "profile/ProfileLines.h"
 
 namespace pl = profile_lines;

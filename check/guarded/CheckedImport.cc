@@ -6,7 +6,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "check/cli/CheckMain.h"
 #include "check/guarded/ReplayLibrary.h"
 #include "check/plan/PlanNotes.h"
 #include "check/plan/PlanRestore.h"
@@ -14,6 +13,7 @@
 #include "check/records/Prediction.h"
 #include "check/report/Report.h"
 #include "check/report/ReportParts.h"
+#include "check/text/CheckSettings.h"
 #include "check/text/ShownText.h"
 #include "client/CheckResult.h"
 #include "client/ClientBinding.h"

@@ -7,6 +7,7 @@
 
 #include "check/guarded/CheckedImport.h"
 #include "check/report/ReportJson.h"
+#include "check/text/JsonText.h"
 
 using json = nlohmann::ordered_json;
 

@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "check/report/ReportJson.h"
+#include "check/text/JsonText.h"
 #include "profile/ProfileLines.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "check/report/ReportJson.h"
+#include "check/text/JsonText.h"
 
 namespace {
 

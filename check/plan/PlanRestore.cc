@@ -6,7 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "check/report/ReportJson.h"
+#include "check/text/FindingText.h"
+#include "check/text/JsonText.h"
 
 void FindNotRestored(const std::vector<Record>& controller, const FileCheck& check,
                      Comparison* plan) {

@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "check/report/ReportJson.h"
+#include "check/text/JsonText.h"
 #include "check/text/ShownText.h"
 #include "profile/FileEncoding.h"
 #include "profile/RecordNames.h"
@@ -78,6 +78,19 @@ std::string Value::Show() const {
       return "\"" + ShownUnits(text) + "\"";
   }
   return std::string();
+}
+
+nlohmann::ordered_json ValueJson(const Value& value) {
+  switch (value.kind) {
+    case Value::Kind::kInt:
+      return value.number;
+    case Value::Kind::kAmount:
+      return std::isfinite(value.amount) ? nlohmann::ordered_json(value.amount)
+                                         : nlohmann::ordered_json();
+    case Value::Kind::kText:
+      return Utf8OfUnits(value.text);
+  }
+  return nlohmann::ordered_json();
 }
 
 std::string Value::Json() const {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "profile/RecordSchema.h"
 
 // "Port", "Grade", ... as in the section names; the hose's is "Hose".
@@ -40,6 +42,10 @@ struct Value {
   // 255): IMPORT writes it as "?".
   bool OutsideFileCharacters() const;
 };
+
+// A value of a Set or Get call as JSON: a number, a text (UTF-8), or null
+// for an amount that is not finite.
+nlohmann::ordered_json ValueJson(const Value& value);
 
 struct Field {
   const char* name;  // the library's parameter name, e.g. "PhysicalNumber"

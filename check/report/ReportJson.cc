@@ -1,6 +1,5 @@
 #include "check/report/ReportJson.h"
 
-#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -10,8 +9,8 @@
 #include "check/plan/PlanRefusals.h"
 #include "check/plan/PlanRestore.h"
 #include "check/report/ReportParts.h"
-#include "profile/FileEncoding.h"
-#include "profile/ProfileLines.h"
+#include "check/text/FindingText.h"
+#include "check/text/JsonText.h"
 #include "profile/RecordNames.h"
 
 using json = nlohmann::ordered_json;
@@ -95,51 +94,6 @@ const char* StatusOf(const RecordChange& rc, bool plan) {
 
 }  // namespace
 
-std::string Utf8Of(const std::string& bytes, bool utf8) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    const size_t length = c < 0x80 || !utf8 ? 0 : file_encoding::Utf8SequenceLength(bytes, i);
-    if (length > 0) {
-      out.append(bytes, i, length);
-      i += length - 1;
-    } else {
-      file_encoding::AppendCode(&out, c);
-    }
-  }
-  return out;
-}
-
-std::string Utf8OfUnits(const std::u16string& units) {
-  std::string out;
-  for (size_t i = 0; i < units.size(); ++i) {
-    uint32_t c = units[i];
-    const bool high = c >= 0xD800 && c <= 0xDBFF;
-    if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00u);
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    file_encoding::AppendCode(&out, c);
-  }
-  return out;
-}
-
-std::string TableName(Table table) { return profile_lines::Lower(TableWord(table)); }
-
-json ValueJson(const Value& value) {
-  switch (value.kind) {
-    case Value::Kind::kInt:
-      return value.number;
-    case Value::Kind::kAmount:
-      return std::isfinite(value.amount) ? json(value.amount) : json();
-    case Value::Kind::kText:
-      return Utf8OfUnits(value.text);
-  }
-  return json();
-}
-
 json JsonDocument(const char* command, const std::vector<std::string>& files,
                   const std::string* server) {
   json names = json::array();
@@ -157,22 +111,6 @@ json JsonDocument(const char* command, const std::vector<std::string>& files,
               {"checks", nullptr},
               {"plan", nullptr},
               {"diff", nullptr}};
-}
-
-std::string DumpJson(const json& doc) {
-  // Every string is UTF-8 by now; a fault left would be replaced, never thrown.
-  const std::string text = doc.dump(2, ' ', false, json::error_handler_t::replace);
-  std::string out;
-  out.reserve(text.size() + 1);
-  // Outside strings JSON holds no DEL: each one is inside a string.
-  for (char c : text) {
-    if (c == 0x7F) {
-      out += "\\u007f";
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out + "\n";
 }
 
 json CheckResultJson(const FileCheck& check) {

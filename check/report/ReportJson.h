@@ -17,27 +17,10 @@
 // The program's version, as --version prints it.
 extern const char kCheckVersion[];
 
-// Bytes as UTF-8: where utf8 is set, each well-formed UTF-8 sequence stays
-// as it is; every other byte is the character of its code (as IMPORT reads a
-// file without a mark: 0xE9 is "é").
-std::string Utf8Of(const std::string& bytes, bool utf8);
-// The library's code units as UTF-8; a lone surrogate becomes U+FFFD.
-std::string Utf8OfUnits(const std::u16string& units);
-
-// The table as JSON names it: "pump", "client".
-std::string TableName(Table table);
-// A value of a Set or Get call: a number, a text, or null for an amount
-// that is not finite.
-nlohmann::ordered_json ValueJson(const Value& value);
-
 // The document's head: command (null when none was given), the files and
 // the server (null when none); exitCode 0, every other key null.
 nlohmann::ordered_json JsonDocument(const char* command, const std::vector<std::string>& files,
                                     const std::string* server);
-// The document as text, followed by a line end: DEL escaped as the control
-// characters are, so that no byte of it needs a terminal's good will.
-std::string DumpJson(const nlohmann::ordered_json& doc);
-
 // CheckResult: counts, stops, writes per table and the findings.
 nlohmann::ordered_json CheckResultJson(const FileCheck& check);
 // RecordChange; `plan` names the statuses of PLAN (new, controllerOnly),

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <map>
 
+#include "check/text/FindingText.h"
+
 namespace {
 
 const char* LevelWord(Finding::Level level) {

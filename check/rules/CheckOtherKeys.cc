@@ -107,21 +107,6 @@ void WarnHoseNotRead(CheckContext& ctx, const FileScan::Section& s, const FileSc
 
 }  // namespace
 
-size_t EditDistance(std::string_view a, std::string_view b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
 void CheckOtherKeys(CheckContext& ctx, Table table, const FileScan::Section& s, int hoses) {
   const std::vector<std::string> known = KnownKeys(table);
   std::vector<int> hosesTold;

@@ -20,7 +20,9 @@
 #include <vector>
 
 #include "check/rules/Check.h"
+#include "check/rules/KeyNames.h"
 #include "check/text/FileScan.h"
+#include "check/text/FindingText.h"
 #include "import/ImportSteps.h"
 #include "profile/FileEncoding.h"
 #include "profile/RecordSchema.h"
@@ -61,22 +63,6 @@ struct CheckContext {
   // the sections it writes are not checked.
   bool unwrittenOnly = false;
 };
-
-// The length of the beginning of a key name that resembles a secret key (a
-// password's), or 0; such a line's value is never shown.
-size_t SecretPrefix(std::string_view name);
-// A name as shown on a line that may hold a password: up to where it stops
-// resembling the secret key.
-std::string Masked(std::string_view name);
-
-// The library's parameter that key carries in the named section ("Tank"
-// for Hose2Tank of a pump), or empty.
-std::string FieldOfKey(std::string_view section, std::string_view key);
-
-// The number of single-character edits that turn a into b.
-size_t EditDistance(std::string_view a, std::string_view b);
-// A hose key of hose h from its pattern ("Hose%dTank").
-std::string HoseKey(const char* pattern, int h);
 
 // Warns of NUL bytes, lines ended by CR alone, UTF-8 in a file without a mark
 // and a file from which IMPORT writes nothing.

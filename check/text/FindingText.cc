@@ -1,9 +1,10 @@
 // The file's own bytes inside a finding's message: marked where the rules
 // put them, shown cut to the text report and whole to JSON.
+#include "check/text/FindingText.h"
+
 #include <string>
 #include <string_view>
 
-#include "check/rules/Check.h"
 #include "check/text/ShownText.h"
 
 namespace {
