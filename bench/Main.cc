@@ -31,9 +31,9 @@
 #include "bench/Process.h"
 #include "bench/ProfileWork.h"
 #include "bench/Stations.h"
-#include "check/Check.h"
-#include "check/Compare.h"
-#include "check/Report.h"
+#include "check/records/Compare.h"
+#include "check/report/Report.h"
+#include "check/rules/Check.h"
 #include "tests/support/E2E.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "check/Check.h"
-#include "check/Report.h"
-#include "check/ShownText.h"
+#include "check/report/Report.h"
+#include "check/rules/Check.h"
+#include "check/text/ShownText.h"
 #include "tests/support/E2E.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "check/Records.h"
+#include "check/records/Records.h"
 #include "tests/support/E2E.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // TarvoCheck LIBRARY's report through a scripted library: what it shows of
 // the file and the functions, and which failure ends it with -1.
-#include "check/LibraryReport.h"
+#include "check/cli/LibraryReport.h"
 
 #include <gtest/gtest.h>
 

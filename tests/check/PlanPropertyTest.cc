@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "check/Prediction.h"
+#include "check/records/Prediction.h"
 #include "client/LinkedClientLibrary.h"
 #include "client/LogOn.h"
 #include "profile/Profile.h"

@@ -1,0 +1,102 @@
+// TarvoCheck IMPORT: the checked import. It CHECKs the file (errors end it
+// before the logon), backs the controller up with EXPORT into a new file
+// beside it, shows the PLAN, asks on the console (or takes /YES), imports
+// with the import's own code, EXPORTs again and verifies the controller
+// against the PLAN's prediction, and says how to go back.
+//
+// Exit codes: 0 imported and verified, or nothing to do; 1 imported, but the
+// verification found differences or could not be made; 2 refused before any
+// write (CHECK errors, the answer no, no console and no /YES); 3 the import
+// stopped part-way; -1 could not run, nothing written (usage, unreadable
+// file, logon, backup).
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "check/records/Compare.h"
+#include "check/rules/Check.h"
+
+struct CheckSettings;
+
+constexpr int kImportRefused = 2;
+constexpr int kImportStopped = 3;
+
+// One step of the run and how it ended: "done", "failed", "refused",
+// "skipped" (not needed), "notReached".
+struct StepOutcome {
+  std::string step;  // "check", "backup", "show", "ask", "import", "verify"
+  std::string outcome;
+  std::string message;  // what the step said of its end, for JSON
+};
+
+// What the verification found: the records IMPORT wrote whose fields the
+// controller holds otherwise (kChanged, the predicted values as "after") or
+// lacks (kNew), and the file's records that the controller does not hold.
+struct Verification {
+  bool made = false;
+  std::string failure;  // why it could not be made
+  Comparison differences;
+  std::vector<UnwrittenRecord> missing;
+  bool Clean() const { return made && differences.records.empty() && missing.empty(); }
+};
+
+struct GuardedRun {
+  std::string path;
+  std::string server;
+  bool yes = false;
+  bool full = false;
+  bool json = false;
+  std::FILE* out = stdout;  // what people read: standard error with /JSON
+  FileCheck check;
+  Comparison plan;
+  std::string stamp;
+  std::string backupPath;  // empty until the backup file exists
+  std::string afterPath;
+  bool importStopped = false;
+  Verification verification;
+  std::vector<StepOutcome> steps;
+  std::string error;  // why the run could not be made (-1)
+  int exitCode = 0;
+
+  void Step(const char* step, const char* outcome, const std::string& message = "");
+};
+
+// The whole command; returns its exit code.
+int CheckedImport(const CheckSettings& settings);
+
+// ImportBackup.cc: "dir/site.before-STAMP.ini" for "dir/site.ini" (the file's
+// own extension kept, ".ini" when it has none); `which` is "before" or
+// "after".
+std::string StampedName(const std::string& path, const char* which, const std::string& stamp);
+class ClientLibrary;
+// EXPORT into a new file of that name (never one that exists), saved as
+// EXPORT saves; its lines go to out. False, with the reason, when the file
+// cannot be made or the export fails; a failed export's file is removed.
+bool ExportIntoNewFile(const std::string& path, ClientLibrary& library, std::FILE* out,
+                       std::string* error);
+
+// ImportShow.cc: the short PLAN (counts per table, then only what deserves
+// a look), or with full PLAN's whole report.
+std::string ShortPlan(const GuardedRun& run);
+// True when the plan has something for IMPORT to change or leaves records
+// unrestored.
+bool PlanHasWork(const Comparison& plan);
+
+// ImportVerify.cc: the controller's records after the import against the
+// prediction, and the file's records the controller does not hold.
+Verification Verify(const std::vector<Record>& controller, const FileCheck& check);
+std::string VerificationText(const Verification& v);
+// How to go back with the before-file, and what it cannot restore.
+std::string GoBackText(const GuardedRun& run);
+
+// ImportJson.cc: the parts of the JSON document that are the checked
+// import's own: "steps", "backup", "after", "verification".
+nlohmann::ordered_json ImportParts(const GuardedRun& run);
+// The whole document: the shared top level (schema, program, command,
+// exitCode, error, files, server), the file's CHECK and the PLAN where the
+// run reached them (else null), and the import's own parts.
+std::string ImportDocument(const GuardedRun& run);

@@ -1,4 +1,0 @@
-#include "check/CheckMain.h"
-#include "platform/ProgramMain.h"
-
-int main(int argc, char** argv) { return platform::RunProgram(argc, argv, CheckMain); }

@@ -1,0 +1,153 @@
+#include "check/report/ReportParts.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "check/text/FindingText.h"
+
+namespace {
+
+const char* LevelWord(Finding::Level level) {
+  return level == Finding::Level::kError  ? "error"
+         : level == Finding::Level::kNote ? "note"
+                                          : "warning";
+}
+
+std::string ShowValue(const Record& r, const char* field, const Value& v) {
+  return IsSecret(r, field) ? "(not shown)" : v.Show();
+}
+
+}  // namespace
+
+size_t Columns(const std::string& s) {
+  size_t n = 0;
+  for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return n;
+}
+
+std::string Pad(const std::string& s, size_t width) {
+  const size_t columns = Columns(s);
+  return columns >= width ? s : s + std::string(width - columns, ' ');
+}
+
+std::string Plural(int n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// Records per table in the order the import first writes each table.
+std::vector<std::pair<Table, int>> Writes(const Prediction& p, int* prices) {
+  std::vector<std::pair<Table, int>> counts;
+  *prices = 0;
+  for (const Record& r : p.records) {
+    auto it = std::find_if(counts.begin(), counts.end(),
+                           [&](const std::pair<Table, int>& c) { return c.first == r.table; });
+    if (it == counts.end()) {
+      counts.emplace_back(r.table, 1);
+    } else {
+      ++it->second;
+    }
+  }
+  for (const SetCall& c : p.calls) {
+    if (c.call == "SetGradePrice") ++*prices;
+  }
+  return counts;
+}
+
+std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum,
+                         file_encoding::Mark encoding) {
+  // One block per section, in the order of their first finding; the file's
+  // own findings first.
+  std::vector<std::string> order;
+  std::map<std::string, std::vector<const Finding*>> groups;
+  for (const Finding& f : findings) {
+    if (minimum == Finding::Level::kError && f.level != Finding::Level::kError) continue;
+    if (groups.find(f.section) == groups.end()) order.push_back(f.section);
+    groups[f.section].push_back(&f);
+  }
+  std::stable_partition(order.begin(), order.end(), [](const std::string& s) { return s.empty(); });
+  std::string out;
+  for (const std::string& section : order) {
+    out += section.empty() ? "The file\n" : "[" + ShownName(section, encoding) + "]\n";
+    // Keys are cut, so the columns stay narrow whatever the file's names.
+    size_t lineWidth = 0, keyWidth = 0;
+    for (const Finding* f : groups[section]) {
+      lineWidth =
+          std::max(lineWidth, (f->line > 0 ? "line " + std::to_string(f->line) : "").size());
+      keyWidth = std::max(keyWidth, Columns(ShownName(f->key, encoding)));
+    }
+    for (const Finding* f : groups[section]) {
+      std::string line = f->line > 0 ? "line " + std::to_string(f->line) : "";
+      out += "  " + Pad(line, lineWidth) + "  " +
+             (keyWidth > 0 ? Pad(ShownName(f->key, encoding), keyWidth) + "  " : "") +
+             Pad(LevelWord(f->level), 7) + "  " + MessageForPeople(f->message, encoding) + "\n";
+    }
+    out += "\n";
+  }
+  return out;
+}
+
+std::string RecordBlock(const RecordChange& rc, const std::string& onlyBefore,
+                        const std::string& newWord) {
+  const Record& r = rc.record;
+  std::string out;
+  size_t width = 0;
+  switch (rc.kind) {
+    case RecordChange::Kind::kOnlyBefore:
+      if (!rc.unwrittenBecause.empty()) {
+        return r.Name() + "  in the controller, and in the file where IMPORT does not write it (" +
+               rc.unwrittenBecause + "): IMPORT leaves it as it is\n";
+      }
+      return r.Name() + "  " + onlyBefore + "\n";
+    case RecordChange::Kind::kNew:
+      // Values the file has no key for are 0 on a new record: said once
+      // for all (PLAN), not field by field.
+      out = r.Name() + "  " + newWord + "\n";
+      for (const Field& f : r.fields) {
+        if (!HasNoKey(r, f.name)) width = std::max(width, std::string(f.name).size());
+      }
+      for (const Field& f : r.fields) {
+        if (HasNoKey(r, f.name)) continue;
+        out += "    " + Pad(f.name, width) + "  " + ShowValue(r, f.name, f.value) + "\n";
+      }
+      return out;
+    case RecordChange::Kind::kChanged:
+      out = r.Name() + (rc.changes.empty() ? "  keeps\n" : "  changes\n");
+      for (const Change& c : rc.changes) width = std::max(width, std::string(c.field).size());
+      for (const Field& f : rc.kept) width = std::max(width, std::string(f.name).size());
+      for (const Change& c : rc.changes) {
+        out += "    " + Pad(c.field, width) + "  ";
+        if (c.secret) {
+          out += "changed";
+        } else {
+          out += (c.hasBefore ? c.before.Show() : std::string("-")) + " -> " +
+                 (c.hasAfter ? c.after.Show() : std::string("-"));
+        }
+        if (!c.note.empty()) out += "  (" + c.note + ")";
+        out += "\n";
+      }
+      for (const Field& f : rc.kept) {
+        out += "    " + Pad(f.name, width) + "  " + f.value.Show() +
+               " stays (IMPORT writes no such price level)\n";
+      }
+      return out;
+  }
+  return out;
+}
+
+// The errors of a check under what they mean for the import (`whose`:
+// "IMPORT", "IMPORT of a.ini"); empty when there are none.
+std::string ErrorsText(const FileCheck& check, const std::string& whose) {
+  if (check.errors == 0 && check.prediction.result == 0) return std::string();
+  return whose +
+         (check.prediction.result != 0 ? " would stop part-way:\n\n"
+                                       : " would not do what the file says:\n\n") +
+         FindingsText(check.findings, Finding::Level::kError, check.encoding);
+}
+
+// CHECK's counts: "0 errors, 2 warnings, 1 note" (notes only when there are).
+std::string Counts(const FileCheck& check) {
+  return Plural(check.errors, "error", "errors") + ", " +
+         Plural(check.warnings, "warning", "warnings") +
+         (check.notes > 0 ? ", " + Plural(check.notes, "note", "notes") : "");
+}

@@ -1,0 +1,146 @@
+// CHECK of a file read once: the import predicted over it, and the rules of
+// CheckRules.h over the same bytes.
+#include <algorithm>
+#include <utility>
+
+#include "check/rules/CheckRules.h"
+#include "profile/Profile.h"
+#include "profile/ProfileLines.h"
+#include "profile/Text.h"
+
+namespace pl = profile_lines;
+
+CheckContext::CheckContext(const FileScan& scan, file_encoding::Mark encoding, FileCheck* result)
+    : file(scan), mark(encoding), check(result) {
+  for (const Record& r : check->prediction.records) {
+    if (r.table == Table::kHose) {
+      writtenHoses.insert({r.pumpId, r.hose});
+    } else {
+      written[static_cast<size_t>(r.table)].insert(r.id);
+    }
+  }
+}
+
+namespace {
+
+std::string Hidden(std::string_view bytes, bool quoted) {
+  return quoted ? std::string("(not shown)") : Masked(bytes);
+}
+
+}  // namespace
+
+void CheckContext::Add(Finding::Level level, const char* code, int line, const std::string& section,
+                       const std::string& key, std::string message) {
+  Finding f;
+  f.level = level;
+  f.code = code;
+  f.line = line;
+  f.section = section;
+  f.field = FieldOfKey(section, key);
+  // Whatever the finding, no part of a line that may hold a password is
+  // kept: not its value, not the name beyond the secret key.
+  if (SecretPrefix(file.NameOnLine(line)) != 0) {
+    f.key = Masked(key);
+    f.message = MessageReplacing(message, Hidden);
+  } else {
+    f.key = key;
+    f.message = std::move(message);
+    std::string_view value;
+    f.hasValue = !key.empty() && file.ValueOnLine(line, &value);
+    f.value = std::string(value);
+  }
+  check->findings.push_back(std::move(f));
+}
+
+void CheckContext::Warn(const char* code, int line, const std::string& section,
+                        const std::string& key, std::string message) {
+  Add(Finding::Level::kWarning, code, line, section, key, std::move(message));
+}
+
+void CheckContext::Note(const char* code, int line, const std::string& section,
+                        const std::string& key, std::string message) {
+  Add(Finding::Level::kNote, code, line, section, key, std::move(message));
+}
+
+void CheckContext::Reads(std::string text) {
+  Finding& f = check->findings.back();
+  if (SecretPrefix(file.NameOnLine(f.line)) == 0) f.reads = std::move(text);
+}
+
+void CheckContext::Unwritten(const std::string& section, Table table, int32_t n,
+                             std::string reason) {
+  if (Written(table, n)) return;
+  check->unwritten.push_back(UnwrittenRecord{section, table, n, std::move(reason)});
+}
+
+bool CheckContext::Written(Table table, int32_t id) const {
+  return written[static_cast<size_t>(table)].count(id) != 0;
+}
+
+int32_t CheckContext::IntOf(const FileScan::Section& s, std::string_view key) const {
+  FileScan::Found f = file.FindKey(s, key);
+  return f.found ? Text(std::string(pl::Unquote(f.value))).ToInt() : 0;
+}
+
+int32_t CheckContext::NumberOf(const std::string& name) const {
+  const FileScan::Section* s = file.Find(name);
+  return s == nullptr ? 0 : IntOf(*s, "Number");
+}
+
+namespace {
+
+// Findings in line order, file-wide ones first; then the counts.
+void SortAndCount(FileCheck* check) {
+  std::stable_sort(check->findings.begin(), check->findings.end(),
+                   [](const Finding& a, const Finding& b) { return a.line < b.line; });
+  for (const Finding& f : check->findings) {
+    if (f.level == Finding::Level::kError) {
+      ++check->errors;
+    } else if (f.level == Finding::Level::kNote) {
+      ++check->notes;
+    } else {
+      ++check->warnings;
+    }
+  }
+}
+
+}  // namespace
+
+bool CheckProfile(CProfile& profile, ClientLibrary* controller, FileCheck* check,
+                  std::string* error) {
+  *check = FileCheck();
+  // The prediction runs the import over this profile, and the rules look at
+  // the same content, lines as the profile reads them (a byte-order mark is
+  // not part of the first line; UTF-16 is read as UTF-8).
+  if (!PredictImport(profile, &check->prediction, error, controller)) return false;
+  check->content = profile.Content();
+  check->encoding = profile.Encoding();
+  FileScan file(check->content);
+  CheckContext ctx(file, profile.Encoding(), check);
+  check->utf8 = profile.Encoding() != file_encoding::Mark::kNone;
+  CheckWholeFile(ctx);
+  CheckSpreadsheetSave(ctx);
+  CheckSections(ctx);
+  SortAndCount(check);
+  return true;
+}
+
+bool CheckFile(const std::string& path, FileCheck* check, std::string* error) {
+  *check = FileCheck();
+  CProfile profile(path.c_str(), false);
+  return profile.Open(error) && CheckProfile(profile, nullptr, check, error);
+}
+
+bool FindUnwritten(const std::string& path, std::vector<UnwrittenRecord>* unwritten,
+                   std::string* error) {
+  FileCheck check;
+  CProfile profile(path.c_str(), false);
+  if (!profile.Open(error) || !PredictImport(profile, &check.prediction, error)) return false;
+  check.content = profile.Content();
+  FileScan file(check.content);
+  CheckContext ctx(file, profile.Encoding(), &check);
+  ctx.unwrittenOnly = true;
+  CheckSections(ctx);
+  *unwritten = std::move(check.unwritten);
+  return true;
+}
