@@ -5,6 +5,7 @@
 
 #include "export/ExportSteps.h"
 #include "profile/RecordNames.h"
+#include "profile/RecordSchema.h"
 
 namespace {
 
@@ -41,15 +42,15 @@ bool ExportAttendant(ExportContext& ctx, int32_t ordinal) {
   }
   const std::string section = NumberedName(kAttendantSection, a.id);
   ctx.profile.SetSection(section.c_str());
-  WriteInt(ctx, "Number", a.number);
-  WriteLibraryText(ctx, "Name", a.name);
-  WriteLibraryText(ctx, "ShortName", a.shortName);
-  WriteLibraryText(ctx, "Password", a.password);
-  WriteLibraryText(ctx, "Tag", a.tag);
-  WriteInt(ctx, "ShiftAStart", a.shiftAStart);
-  WriteInt(ctx, "ShiftAEnd", a.shiftAEnd);
-  WriteInt(ctx, "ShiftBStart", a.shiftBStart);
-  WriteInt(ctx, "ShiftBEnd", a.shiftBEnd);
-  WriteInt(ctx, "Enabled", a.enabled);
+  WriteInt(ctx, file_key::kNumber, a.number);
+  WriteLibraryText(ctx, file_key::kName, a.name);
+  WriteLibraryText(ctx, file_key::kShortName, a.shortName);
+  WriteLibraryText(ctx, file_key::kPassword, a.password);
+  WriteLibraryText(ctx, file_key::kTag, a.tag);
+  WriteInt(ctx, file_key::kShiftAStart, a.shiftAStart);
+  WriteInt(ctx, file_key::kShiftAEnd, a.shiftAEnd);
+  WriteInt(ctx, file_key::kShiftBStart, a.shiftBStart);
+  WriteInt(ctx, file_key::kShiftBEnd, a.shiftBEnd);
+  WriteInt(ctx, file_key::kEnabled, a.enabled);
   return true;
 }

@@ -5,6 +5,7 @@
 
 #include "export/ExportSteps.h"
 #include "profile/RecordNames.h"
+#include "profile/RecordSchema.h"
 
 namespace {
 
@@ -31,9 +32,9 @@ bool ExportCardClient(ExportContext& ctx, int32_t ordinal) {
   }
   const std::string section = NumberedName(kClientSection, c.id);
   ctx.profile.SetSection(section.c_str());
-  WriteInt(ctx, "Number", c.number);
-  WriteLibraryText(ctx, "Name", c.name);
-  WriteLibraryText(ctx, "Tag", c.tag);
-  WriteInt(ctx, "Enabled", c.enabled);
+  WriteInt(ctx, file_key::kNumber, c.number);
+  WriteLibraryText(ctx, file_key::kName, c.name);
+  WriteLibraryText(ctx, file_key::kTag, c.tag);
+  WriteInt(ctx, file_key::kEnabled, c.enabled);
   return true;
 }

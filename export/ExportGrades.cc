@@ -33,10 +33,10 @@ bool ExportGrade(ExportContext& ctx, int32_t ordinal) {
   }
   const std::string section = NumberedName(kGradeSection, grade.id);
   ctx.profile.SetSection(section.c_str());
-  WriteInt(ctx, "Number", grade.number);
-  WriteLibraryText(ctx, "Name", grade.name);
-  WriteLibraryText(ctx, "ShortName", grade.shortName);
-  WriteLibraryText(ctx, "Code", grade.code);
+  WriteInt(ctx, file_key::kNumber, grade.number);
+  WriteLibraryText(ctx, file_key::kName, grade.name);
+  WriteLibraryText(ctx, file_key::kShortName, grade.shortName);
+  WriteLibraryText(ctx, file_key::kCode, grade.code);
 
   // All eight levels are asked for; a price of exactly 0.0 writes no key
   // (and leaves a key from an earlier file as it was). Negative prices are

@@ -7,6 +7,7 @@
 
 #include "export/ExportSteps.h"
 #include "profile/RecordNames.h"
+#include "profile/RecordSchema.h"
 
 namespace {
 
@@ -54,22 +55,25 @@ bool ExportPort(ExportContext& ctx, int32_t ordinal) {
 
   const std::string section = NumberedName(kPortSection, port.id);
   ctx.profile.SetSection(section.c_str());
-  WriteInt(ctx, "Number", port.number);
-  WriteLibraryText(ctx, "Name", port.name);
-  WriteLibraryText(ctx, "SerialNo", port.serialNo);
-  WriteInt(ctx, "ProtocolID", port.protocolId);
+  WriteInt(ctx, file_key::kNumber, port.number);
+  WriteLibraryText(ctx, file_key::kName, port.name);
+  WriteLibraryText(ctx, file_key::kSerialNo, port.serialNo);
+  WriteInt(ctx, file_key::kProtocolId, port.protocolId);
   // Written so that the device type survives an export followed by an import.
-  WriteInt(ctx, "DeviceType", port.deviceType);
+  WriteInt(ctx, file_key::kDeviceType, port.deviceType);
   // Only the low 32 bits of the PAN identifier, at least four digits.
   ctx.value.Format("0x%04X", static_cast<unsigned>(static_cast<uint32_t>(port.panId)));
-  ctx.profile.WriteString("PanID", ctx.value);
-  ctx.profile.WriteString("Channels", ChannelList(port.channels));
-  WriteKey64(ctx, "KeyA", port.keyA);
-  WriteKey64(ctx, "KeyB", port.keyB);
+  ctx.profile.WriteString(file_key::kPanId, ctx.value);
+  ctx.profile.WriteString(file_key::kChannels, ChannelList(port.channels));
+  WriteKey64(ctx, file_key::kKeyA, port.keyA);
+  WriteKey64(ctx, file_key::kKeyB, port.keyB);
 
   if (port.id > 4 && ctx.pam) {
     const std::string gauge = NumberedName(kTankGaugeSection, port.id);
     ctx.profile.SetSection(gauge.c_str());
+    // The integration service reads these two; the section holds no record
+    // (kExportOnlySections), so its keys have no table in the schema and are
+    // spelled here, like those of the header sections.
     WriteLibraryText(ctx, "Port", port.name);
     WriteInt(ctx, "Protocol", port.protocolId);
   }
@@ -81,7 +85,7 @@ bool ExportPort(ExportContext& ctx, int32_t ordinal) {
                 ctx.library.GetDeviceDetails(port.id, -1, port.details1.Out(), port.details2.Out(),
                                              port.firmwareVersion.Out()))) {
     ctx.profile.SetSection(section.c_str());
-    WriteLibraryText(ctx, "FirmwareVersion", port.firmwareVersion);
+    WriteLibraryText(ctx, file_key::kFirmwareVersion, port.firmwareVersion);
   }
   return true;
 }

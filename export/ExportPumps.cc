@@ -7,6 +7,7 @@
 
 #include "export/ExportSteps.h"
 #include "profile/RecordNames.h"
+#include "profile/RecordSchema.h"
 
 namespace {
 
@@ -81,13 +82,13 @@ bool ExportHose(ExportContext& ctx, int32_t pumpId, int32_t position) {
   }
   // Keys are named after the Number the hose reports, not its position.
   const int32_t n = hose.number;
-  WriteHoseKey(ctx, "Hose%dID", n, hose.id);
-  WriteHoseKey(ctx, "Hose%dTank", n, hose.tank);
-  WriteHoseKey(ctx, "Hose%dPhysicalNumber", n, hose.physicalNumber);
-  WriteHoseKey(ctx, "Hose%dReader", n, hose.reader);
-  WriteHosePrice(ctx, "Hose%dPrice1", n, hose.price1);
-  WriteHosePrice(ctx, "Hose%dPrice2", n, hose.price2);
-  WriteHoseKey(ctx, "Hose%dEnabled", n, hose.enabled);
+  WriteHoseKey(ctx, file_key::kHoseId, n, hose.id);
+  WriteHoseKey(ctx, file_key::kHoseTank, n, hose.tank);
+  WriteHoseKey(ctx, file_key::kHosePhysicalNumber, n, hose.physicalNumber);
+  WriteHoseKey(ctx, file_key::kHoseReader, n, hose.reader);
+  WriteHosePrice(ctx, file_key::kHosePrice1, n, hose.price1);
+  WriteHosePrice(ctx, file_key::kHosePrice2, n, hose.price2);
+  WriteHoseKey(ctx, file_key::kHoseEnabled, n, hose.enabled);
   return true;
 }
 
@@ -110,27 +111,27 @@ bool ExportPump(ExportContext& ctx, int32_t ordinal) {
   }
   const std::string section = NumberedName(kPumpSection, p.id);
   ctx.profile.SetSection(section.c_str());
-  WriteInt(ctx, "Number", p.number);
-  WriteLibraryText(ctx, "Name", p.name);
-  WriteInt(ctx, "PhysicalNumber", p.physicalNumber);
-  WriteInt(ctx, "Side", p.side);
-  WriteInt(ctx, "Address", p.address);
-  WriteInt(ctx, "Slot", p.slot);  // after Address, though the library gives it later
-  WriteInt(ctx, "PriceLevel1", p.priceLevel1);
-  WriteInt(ctx, "PriceLevel2", p.priceLevel2);
-  WriteInt(ctx, "PriceDspFormat", p.priceDspFormat);
-  WriteInt(ctx, "VolumeDspFormat", p.volumeDspFormat);
-  WriteInt(ctx, "ValueDspFormat", p.valueDspFormat);
-  WriteInt(ctx, "PumpType", p.pumpType);
-  WriteInt(ctx, "PortID", p.portId);
-  WriteInt(ctx, "AttendantID", p.attendantId);
-  WriteInt(ctx, "AuthMode", p.authMode);
-  WriteInt(ctx, "StackMode", p.stackMode);
-  WriteInt(ctx, "PrepayAllowed", p.prepayAllowed);
-  WriteInt(ctx, "PreauthAllowed", p.preauthAllowed);
-  WriteInt(ctx, "MuxSlotZigBeeID", p.muxSlotZigBeeId);
-  WriteInt(ctx, "PriceControl", p.priceControl);
-  WriteInt(ctx, "HasPreset", p.hasPreset);
+  WriteInt(ctx, file_key::kNumber, p.number);
+  WriteLibraryText(ctx, file_key::kName, p.name);
+  WriteInt(ctx, file_key::kPhysicalNumber, p.physicalNumber);
+  WriteInt(ctx, file_key::kSide, p.side);
+  WriteInt(ctx, file_key::kAddress, p.address);
+  WriteInt(ctx, file_key::kSlot, p.slot);  // after Address, though the library gives it later
+  WriteInt(ctx, file_key::kPriceLevel1, p.priceLevel1);
+  WriteInt(ctx, file_key::kPriceLevel2, p.priceLevel2);
+  WriteInt(ctx, file_key::kPriceDspFormat, p.priceDspFormat);
+  WriteInt(ctx, file_key::kVolumeDspFormat, p.volumeDspFormat);
+  WriteInt(ctx, file_key::kValueDspFormat, p.valueDspFormat);
+  WriteInt(ctx, file_key::kPumpType, p.pumpType);
+  WriteInt(ctx, file_key::kPortId, p.portId);
+  WriteInt(ctx, file_key::kAttendantId, p.attendantId);
+  WriteInt(ctx, file_key::kAuthMode, p.authMode);
+  WriteInt(ctx, file_key::kStackMode, p.stackMode);
+  WriteInt(ctx, file_key::kPrepayAllowed, p.prepayAllowed);
+  WriteInt(ctx, file_key::kPreauthAllowed, p.preauthAllowed);
+  WriteInt(ctx, file_key::kMuxSlotZigBeeId, p.muxSlotZigBeeId);
+  WriteInt(ctx, file_key::kPriceControl, p.priceControl);
+  WriteInt(ctx, file_key::kHasPreset, p.hasPreset);
   p.name.Reset();
 
   int32_t hoses = 0;

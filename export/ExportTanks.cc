@@ -6,6 +6,7 @@
 
 #include "export/ExportSteps.h"
 #include "profile/RecordNames.h"
+#include "profile/RecordSchema.h"
 
 namespace {
 
@@ -41,14 +42,14 @@ bool ExportTank(ExportContext& ctx, int32_t ordinal) {
   }
   const std::string section = NumberedName(kTankSection, tank.id);
   ctx.profile.SetSection(section.c_str());
-  WriteInt(ctx, "Number", tank.number);
-  WriteLibraryText(ctx, "Name", tank.name);
+  WriteInt(ctx, file_key::kNumber, tank.number);
+  WriteLibraryText(ctx, file_key::kName, tank.name);
   // The record identifier of the tank's grade: the number of its section.
-  WriteInt(ctx, "Grade", tank.grade);
-  WriteInt(ctx, "Type", tank.type);
-  WriteDouble(ctx, "Capacity", tank.capacity);
-  WriteDouble(ctx, "Diameter", tank.diameter);
-  WriteInt(ctx, "TankGauge", tank.tankGauge);
-  WriteInt(ctx, "Probe", tank.probe);
+  WriteInt(ctx, file_key::kGrade, tank.grade);
+  WriteInt(ctx, file_key::kType, tank.type);
+  WriteDouble(ctx, file_key::kCapacity, tank.capacity);
+  WriteDouble(ctx, file_key::kDiameter, tank.diameter);
+  WriteInt(ctx, file_key::kTankGauge, tank.tankGauge);
+  WriteInt(ctx, file_key::kProbe, tank.probe);
   return true;
 }

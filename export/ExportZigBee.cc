@@ -6,6 +6,7 @@
 
 #include "export/ExportSteps.h"
 #include "profile/RecordNames.h"
+#include "profile/RecordSchema.h"
 
 namespace {
 
@@ -39,12 +40,12 @@ bool ExportZigBeeDevice(ExportContext& ctx, int32_t ordinal) {
   }
   const std::string section = NumberedName(kZigBeeSection, device.id);
   ctx.profile.SetSection(section.c_str());
-  WriteInt(ctx, "Number", device.number);
-  WriteLibraryText(ctx, "Name", device.name);
-  WriteInt(ctx, "DeviceType", device.deviceType);
-  WriteLibraryText(ctx, "SerialNumber", device.serialNumber);
-  WriteLibraryText(ctx, "NodeIdentifier", device.nodeIdentifier);
-  WriteInt(ctx, "PortID", device.portId);
+  WriteInt(ctx, file_key::kNumber, device.number);
+  WriteLibraryText(ctx, file_key::kName, device.name);
+  WriteInt(ctx, file_key::kDeviceType, device.deviceType);
+  WriteLibraryText(ctx, file_key::kSerialNumber, device.serialNumber);
+  WriteLibraryText(ctx, file_key::kNodeIdentifier, device.nodeIdentifier);
+  WriteInt(ctx, file_key::kPortId, device.portId);
   device.name.Reset();
   device.serialNumber.Reset();
   device.nodeIdentifier.Reset();
@@ -54,7 +55,7 @@ bool ExportZigBeeDevice(ExportContext& ctx, int32_t ordinal) {
           "GetDeviceDetails failed.",
           ctx.library.GetDeviceDetails(device.portId, device.id, device.details1.Out(),
                                        device.details2.Out(), device.firmwareVersion.Out()))) {
-    WriteLibraryText(ctx, "FirmwareVersion", device.firmwareVersion);
+    WriteLibraryText(ctx, file_key::kFirmwareVersion, device.firmwareVersion);
   }
   return true;
 }

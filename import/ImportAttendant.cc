@@ -1,6 +1,7 @@
 // Step 6: one attendant per Attendant%02d section.
 #include "client/LibString.h"
 #include "import/ImportRun.h"
+#include "profile/RecordSchema.h"
 
 RecordOutcome ImportAttendant(ImportRun& run, int32_t n) {
   CProfile& profile = run.profile;
@@ -11,15 +12,15 @@ RecordOutcome ImportAttendant(ImportRun& run, int32_t n) {
   Text shortName;
   Text password;
   Text tag;
-  profile.ReadString("Name", name);
-  profile.ReadString("ShortName", shortName);
-  profile.ReadString("Password", password);
-  profile.ReadString("Tag", tag);
-  int16_t shiftAStart = Low16(profile.ReadInt("ShiftAStart"));
-  int16_t shiftAEnd = Low16(profile.ReadInt("ShiftAEnd"));
-  int16_t shiftBStart = Low16(profile.ReadInt("ShiftBStart"));
-  int16_t shiftBEnd = Low16(profile.ReadInt("ShiftBEnd"));
-  int16_t enabled = Low16(profile.ReadInt("Enabled"));
+  profile.ReadString(file_key::kName, name);
+  profile.ReadString(file_key::kShortName, shortName);
+  profile.ReadString(file_key::kPassword, password);
+  profile.ReadString(file_key::kTag, tag);
+  int16_t shiftAStart = Low16(profile.ReadInt(file_key::kShiftAStart));
+  int16_t shiftAEnd = Low16(profile.ReadInt(file_key::kShiftAEnd));
+  int16_t shiftBStart = Low16(profile.ReadInt(file_key::kShiftBStart));
+  int16_t shiftBEnd = Low16(profile.ReadInt(file_key::kShiftBEnd));
+  int16_t enabled = Low16(profile.ReadInt(file_key::kEnabled));
 
   LibStringArg nameArg(name);
   LibStringArg shortArg(shortName);

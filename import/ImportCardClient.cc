@@ -1,6 +1,7 @@
 // Step 7: one card client per Client%03d section.
 #include "client/LibString.h"
 #include "import/ImportRun.h"
+#include "profile/RecordSchema.h"
 
 RecordOutcome ImportCardClient(ImportRun& run, int32_t n) {
   CProfile& profile = run.profile;
@@ -9,9 +10,9 @@ RecordOutcome ImportCardClient(ImportRun& run, int32_t n) {
 
   Text name;
   Text tag;
-  profile.ReadString("Name", name);
-  profile.ReadString("Tag", tag);
-  int16_t enabled = Low16(profile.ReadInt("Enabled"));
+  profile.ReadString(file_key::kName, name);
+  profile.ReadString(file_key::kTag, tag);
+  int16_t enabled = Low16(profile.ReadInt(file_key::kEnabled));
 
   LibStringArg nameArg(name);
   LibStringArg tagArg(tag);

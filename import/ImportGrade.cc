@@ -17,9 +17,9 @@ RecordOutcome ImportGrade(ImportRun& run, int32_t n) {
   Text name;
   Text shortName;
   Text code;
-  profile.ReadString("Name", name);
-  profile.ReadString("ShortName", shortName);
-  profile.ReadString("Code", code);
+  profile.ReadString(file_key::kName, name);
+  profile.ReadString(file_key::kShortName, shortName);
+  profile.ReadString(file_key::kCode, code);
   {
     LibStringArg nameArg(name);
     LibStringArg shortArg(shortName);

@@ -1,6 +1,7 @@
 // Step 1: one communication port per Port%02d section.
 #include "client/LibString.h"
 #include "import/ImportRun.h"
+#include "profile/RecordSchema.h"
 
 RecordOutcome ImportPort(ImportRun& run, int32_t n) {
   CProfile& profile = run.profile;
@@ -8,12 +9,12 @@ RecordOutcome ImportPort(ImportRun& run, int32_t n) {
   if (number < 1) return RecordOutcome::kMissing;
 
   Text name;
-  profile.ReadString("Name", name);
+  profile.ReadString(file_key::kName, name);
   // The protocol is a 16-bit code; the library takes it sign-extended.
-  int32_t protocolId = Low16(profile.ReadInt("ProtocolID"));
-  int16_t deviceType = Low16(profile.ReadInt("DeviceType"));
+  int32_t protocolId = Low16(profile.ReadInt(file_key::kProtocolId));
+  int16_t deviceType = Low16(profile.ReadInt(file_key::kDeviceType));
   Text serialNo;
-  profile.ReadString("SerialNo", serialNo);
+  profile.ReadString(file_key::kSerialNo, serialNo);
 
   LibStringArg nameArg(name);
   LibStringArg serialArg(serialNo);

@@ -13,26 +13,26 @@ namespace {
 bool WritePump(ImportRun& run, int32_t n, int32_t number) {
   CProfile& profile = run.profile;
   Text name;
-  profile.ReadString("Name", name);
-  int16_t physicalNumber = Low16(profile.ReadInt("PhysicalNumber"));
-  int16_t side = Low16(profile.ReadInt("Side"));
-  int16_t address = Low16(profile.ReadInt("Address"));
-  int16_t priceLevel1 = Low16(profile.ReadInt("PriceLevel1"));
-  int16_t priceLevel2 = Low16(profile.ReadInt("PriceLevel2"));
-  int16_t priceDspFormat = Low16(profile.ReadInt("PriceDspFormat"));
-  int16_t volumeDspFormat = Low16(profile.ReadInt("VolumeDspFormat"));
-  int16_t valueDspFormat = Low16(profile.ReadInt("ValueDspFormat"));
-  int16_t pumpType = Low16(profile.ReadInt("PumpType"));
-  int32_t portId = profile.ReadInt("PortID");
-  int32_t attendantId = profile.ReadInt("AttendantID");
-  int16_t authMode = Low16(profile.ReadInt("AuthMode"));
-  int16_t stackMode = Low16(profile.ReadInt("StackMode"));
-  int16_t prepayAllowed = Low16(profile.ReadInt("PrepayAllowed"));
-  int16_t preauthAllowed = Low16(profile.ReadInt("PreauthAllowed"));
-  int32_t slot = profile.ReadInt("Slot");
-  int32_t muxSlotZigBeeId = profile.ReadInt("MuxSlotZigBeeID");
-  int16_t priceControl = Low16(profile.ReadInt("PriceControl"));
-  int16_t hasPreset = Low16(profile.ReadInt("HasPreset"));
+  profile.ReadString(file_key::kName, name);
+  int16_t physicalNumber = Low16(profile.ReadInt(file_key::kPhysicalNumber));
+  int16_t side = Low16(profile.ReadInt(file_key::kSide));
+  int16_t address = Low16(profile.ReadInt(file_key::kAddress));
+  int16_t priceLevel1 = Low16(profile.ReadInt(file_key::kPriceLevel1));
+  int16_t priceLevel2 = Low16(profile.ReadInt(file_key::kPriceLevel2));
+  int16_t priceDspFormat = Low16(profile.ReadInt(file_key::kPriceDspFormat));
+  int16_t volumeDspFormat = Low16(profile.ReadInt(file_key::kVolumeDspFormat));
+  int16_t valueDspFormat = Low16(profile.ReadInt(file_key::kValueDspFormat));
+  int16_t pumpType = Low16(profile.ReadInt(file_key::kPumpType));
+  int32_t portId = profile.ReadInt(file_key::kPortId);
+  int32_t attendantId = profile.ReadInt(file_key::kAttendantId);
+  int16_t authMode = Low16(profile.ReadInt(file_key::kAuthMode));
+  int16_t stackMode = Low16(profile.ReadInt(file_key::kStackMode));
+  int16_t prepayAllowed = Low16(profile.ReadInt(file_key::kPrepayAllowed));
+  int16_t preauthAllowed = Low16(profile.ReadInt(file_key::kPreauthAllowed));
+  int32_t slot = profile.ReadInt(file_key::kSlot);
+  int32_t muxSlotZigBeeId = profile.ReadInt(file_key::kMuxSlotZigBeeId);
+  int16_t priceControl = Low16(profile.ReadInt(file_key::kPriceControl));
+  int16_t hasPreset = Low16(profile.ReadInt(file_key::kHasPreset));
 
   LibStringArg nameArg(name);
   int32_t result = run.library.SetPumpPropertiesEx(
@@ -54,7 +54,7 @@ void ReportMissingTank(ImportRun& run, int32_t n, int32_t h, int32_t tank) {
                  pump.c_str(), h, tank);
     return;
   }
-  const int32_t grade = profile.ReadInt("Grade");
+  const int32_t grade = profile.ReadInt(file_key::kGrade);
   std::fprintf(run.out,
                "%s: Hose%d refers to tank %d, whose grade %d the file does not hold; "
                "import stopped.\n",
@@ -85,9 +85,9 @@ void HeldHoseMeasures(ClientLibrary& library, int32_t id, double (&measures)[kHo
 // Hose h of pump n, whose section is current when this is called.
 RecordOutcome ImportHose(ImportRun& run, int32_t n, int32_t h) {
   CProfile& profile = run.profile;
-  int32_t hoseId = profile.ReadInt(NumberedName("Hose%dID", h).c_str());
+  int32_t hoseId = profile.ReadInt(NumberedName(file_key::kHoseId, h).c_str());
   if (hoseId < 1) return RecordOutcome::kMissing;
-  int32_t tank = profile.ReadInt(NumberedName("Hose%dTank", h).c_str());
+  int32_t tank = profile.ReadInt(NumberedName(file_key::kHoseTank, h).c_str());
 
   // A hose never refers to a tank that is not in the controller: the import
   // stops. A refused Set call of the tank or its grade has printed its line;
@@ -99,11 +99,11 @@ RecordOutcome ImportHose(ImportRun& run, int32_t n, int32_t h) {
   // ImportTank may have left a tank or grade section current.
   profile.SetSection(NumberedName(kPumpSection, n).c_str());
 
-  int32_t physicalNumber = profile.ReadInt(NumberedName("Hose%dPhysicalNumber", h).c_str());
-  int16_t reader = Low16(profile.ReadInt(NumberedName("Hose%dReader", h).c_str()));
-  double price1 = profile.ReadCurrency(NumberedName("Hose%dPrice1", h).c_str()).ToDouble();
-  double price2 = profile.ReadCurrency(NumberedName("Hose%dPrice2", h).c_str()).ToDouble();
-  int16_t enabled = Low16(profile.ReadInt(NumberedName("Hose%dEnabled", h).c_str()));
+  int32_t physicalNumber = profile.ReadInt(NumberedName(file_key::kHosePhysicalNumber, h).c_str());
+  int16_t reader = Low16(profile.ReadInt(NumberedName(file_key::kHoseReader, h).c_str()));
+  double price1 = profile.ReadCurrency(NumberedName(file_key::kHosePrice1, h).c_str()).ToDouble();
+  double price2 = profile.ReadCurrency(NumberedName(file_key::kHosePrice2, h).c_str()).ToDouble();
+  int16_t enabled = Low16(profile.ReadInt(NumberedName(file_key::kHoseEnabled, h).c_str()));
 
   double m[kHoseMeasures];
   HeldHoseMeasures(run.library, hoseId, m);

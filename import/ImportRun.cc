@@ -1,5 +1,7 @@
 #include "import/ImportRun.h"
 
+#include "profile/RecordSchema.h"
+
 bool RecordList::Contains(int32_t id) const {
   for (int32_t i = 0; i < count_; ++i) {
     if (ids_[i] == id) return true;
@@ -13,7 +15,7 @@ void RecordList::Add(int32_t id) {
 
 int32_t SelectRecord(CProfile& profile, const char* pattern, int32_t n) {
   profile.SetSection(NumberedName(pattern, n).c_str());
-  int32_t number = profile.ReadInt("Number");
+  int32_t number = profile.ReadInt(file_key::kNumber);
   return number < 1 ? 0 : number;
 }
 

@@ -3,6 +3,7 @@
 // imported-tank list has room.
 #include "client/LibString.h"
 #include "import/ImportRun.h"
+#include "profile/RecordSchema.h"
 
 namespace {
 
@@ -39,13 +40,13 @@ RecordOutcome ImportTank(ImportRun& run, int32_t n) {
   // Every key is read before the grade is imported, which selects the
   // grade's section.
   Text name;
-  profile.ReadString("Name", name);
-  int32_t grade = profile.ReadInt("Grade");
-  int16_t type = Low16(profile.ReadInt("Type"));
-  double capacity = profile.ReadCurrency("Capacity").ToDouble();
-  double diameter = profile.ReadCurrency("Diameter").ToDouble();
-  int32_t tankGauge = profile.ReadInt("TankGauge");
-  int16_t probe = Low16(profile.ReadInt("Probe"));
+  profile.ReadString(file_key::kName, name);
+  int32_t grade = profile.ReadInt(file_key::kGrade);
+  int16_t type = Low16(profile.ReadInt(file_key::kType));
+  double capacity = profile.ReadCurrency(file_key::kCapacity).ToDouble();
+  double diameter = profile.ReadCurrency(file_key::kDiameter).ToDouble();
+  int32_t tankGauge = profile.ReadInt(file_key::kTankGauge);
+  int16_t probe = Low16(profile.ReadInt(file_key::kProbe));
 
   // A tank whose grade is absent is not written, silently.
   const RecordOutcome gradeOutcome = ImportGrade(run, grade);

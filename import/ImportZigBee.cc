@@ -2,6 +2,7 @@
 // export adds is not read back.
 #include "client/LibString.h"
 #include "import/ImportRun.h"
+#include "profile/RecordSchema.h"
 
 RecordOutcome ImportZigBee(ImportRun& run, int32_t n) {
   CProfile& profile = run.profile;
@@ -11,11 +12,11 @@ RecordOutcome ImportZigBee(ImportRun& run, int32_t n) {
   Text name;
   Text serialNumber;
   Text nodeIdentifier;
-  profile.ReadString("Name", name);
-  int16_t deviceType = Low16(profile.ReadInt("DeviceType"));
-  profile.ReadString("SerialNumber", serialNumber);
-  profile.ReadString("NodeIdentifier", nodeIdentifier);
-  int32_t portId = profile.ReadInt("PortID");
+  profile.ReadString(file_key::kName, name);
+  int16_t deviceType = Low16(profile.ReadInt(file_key::kDeviceType));
+  profile.ReadString(file_key::kSerialNumber, serialNumber);
+  profile.ReadString(file_key::kNodeIdentifier, nodeIdentifier);
+  int32_t portId = profile.ReadInt(file_key::kPortId);
 
   LibStringArg nameArg(name);
   LibStringArg serialArg(serialNumber);

@@ -86,6 +86,7 @@ bool CProfile::Open(std::string* error) { return Load(error); }
 
 int CProfile::ReadString(const char* key, Text& value) {
   value = Text("");
+  if (reads_ != nullptr && key != nullptr) reads_->emplace_back(section_, key);
   std::string_view found;
   std::string section, name;
   if (key == nullptr || section_.empty() || !Load(nullptr) ||
@@ -110,6 +111,7 @@ int32_t CProfile::ReadInt(const char* key) {
 
 Currency CProfile::ReadCurrency(const char* key) {
   Currency amount;
+  if (reads_ != nullptr && key != nullptr) reads_->emplace_back(section_, key);
   std::string_view found;
   std::string section, name;
   if (key != nullptr && !section_.empty() && Load(nullptr) &&

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/File.h"
@@ -45,6 +46,11 @@ class CProfile {
   int ReadString(const char* key, Text& value);
   int32_t ReadInt(const char* key);
   Currency ReadCurrency(const char* key);
+
+  // The section and key of every read from now on, found or not, appended to
+  // reads (a test's record of which keys a procedure asks for); null stops.
+  using Reads = std::vector<std::pair<std::string, std::string>>;
+  void KeepReads(Reads* reads) { reads_ = reads; }
 
   // Replaces the key's line in the current section, or adds the key (and the
   // section). Each CR or LF of the value is written as a blank, so a value
@@ -102,4 +108,5 @@ class CProfile {
   file_encoding::Mark mark_ = file_encoding::Mark::kNone;
   // A UTF-16 file's odd last byte, which is no character: kept at the end.
   std::string oddByte_;
+  Reads* reads_ = nullptr;
 };

@@ -32,24 +32,24 @@ constexpr FieldSchema ForPeople(const char* key) {
   return FieldSchema{nullptr, key, FieldKind::kText, 0, Table::kPort, nullptr};
 }
 
-const FieldSchema kPortFields[] = {Read("Number", "Number", kInt32), Read("Name", "Name", kText),
-                                   Read("ProtocolId", "ProtocolID", kInt32),
-                                   Read("DeviceType", "DeviceType", kInt16),
-                                   Read("SerialNo", "SerialNo", kText),
-                                   // The ZigBee gateway's settings and the device's firmware.
-                                   ForPeople("PanID"), ForPeople("Channels"), ForPeople("KeyA"),
-                                   ForPeople("KeyB"), ForPeople("FirmwareVersion")};
+const FieldSchema kPortFields[] = {
+    Read("Number", file_key::kNumber, kInt32), Read("Name", file_key::kName, kText),
+    Read("ProtocolId", file_key::kProtocolId, kInt32),
+    Read("DeviceType", file_key::kDeviceType, kInt16), Read("SerialNo", file_key::kSerialNo, kText),
+    // The ZigBee gateway's settings and the device's firmware.
+    ForPeople(file_key::kPanId), ForPeople(file_key::kChannels), ForPeople(file_key::kKeyA),
+    ForPeople(file_key::kKeyB), ForPeople(file_key::kFirmwareVersion)};
 
-const FieldSchema kGradeFields[] = {Read("Number", "Number", kInt32), Read("Name", "Name", kText),
-                                    Read("ShortName", "ShortName", kText),
-                                    Read("Code", "Code", kText)};
+const FieldSchema kGradeFields[] = {
+    Read("Number", file_key::kNumber, kInt32), Read("Name", file_key::kName, kText),
+    Read("ShortName", file_key::kShortName, kText), Read("Code", file_key::kCode, kText)};
 
-const FieldSchema kTankFields[] = {Read("Number", "Number", kInt32),
-                                   Read("Name", "Name", kText),
-                                   Ref("Grade", "Grade", Table::kGrade, kWrittenFirst),
-                                   Read("Type", "Type", kInt16),
-                                   Read("Capacity", "Capacity", kAmount),
-                                   Read("Diameter", "Diameter", kAmount),
+const FieldSchema kTankFields[] = {Read("Number", file_key::kNumber, kInt32),
+                                   Read("Name", file_key::kName, kText),
+                                   Ref("Grade", file_key::kGrade, Table::kGrade, kWrittenFirst),
+                                   Read("Type", file_key::kType, kInt16),
+                                   Read("Capacity", file_key::kCapacity, kAmount),
+                                   Read("Diameter", file_key::kDiameter, kAmount),
                                    NoKey("M1", kAmount),
                                    NoKey("M2", kAmount),
                                    NoKey("M3", kAmount),
@@ -58,72 +58,74 @@ const FieldSchema kTankFields[] = {Read("Number", "Number", kInt32),
                                    NoKey("M6", kAmount),
                                    NoKey("M7", kAmount),
                                    NoKey("M8", kAmount),
-                                   Read("TankGauge", "TankGauge", kInt32),
-                                   Read("Probe", "Probe", kInt16)};
+                                   Read("TankGauge", file_key::kTankGauge, kInt32),
+                                   Read("Probe", file_key::kProbe, kInt16)};
 
-const FieldSchema kZigBeeFields[] = {Read("Number", "Number", kInt32),
-                                     Read("Name", "Name", kText),
-                                     Read("DeviceType", "DeviceType", kInt16),
-                                     Read("SerialNumber", "SerialNumber", kText),
-                                     Read("NodeIdentifier", "NodeIdentifier", kText),
-                                     Ref("PortId", "PortID", Table::kPort),
-                                     ForPeople("FirmwareVersion")};
+const FieldSchema kZigBeeFields[] = {Read("Number", file_key::kNumber, kInt32),
+                                     Read("Name", file_key::kName, kText),
+                                     Read("DeviceType", file_key::kDeviceType, kInt16),
+                                     Read("SerialNumber", file_key::kSerialNumber, kText),
+                                     Read("NodeIdentifier", file_key::kNodeIdentifier, kText),
+                                     Ref("PortId", file_key::kPortId, Table::kPort),
+                                     ForPeople(file_key::kFirmwareVersion)};
 
-const FieldSchema kPumpFields[] = {Read("Number", "Number", kInt32),
-                                   Read("Name", "Name", kText),
-                                   Read("PhysicalNumber", "PhysicalNumber", kInt16),
-                                   Read("Side", "Side", kInt16),
-                                   Read("Address", "Address", kInt16),
-                                   Read("PriceLevel1", "PriceLevel1", kInt16),
-                                   Read("PriceLevel2", "PriceLevel2", kInt16),
-                                   Read("PriceDspFormat", "PriceDspFormat", kInt16),
-                                   Read("VolumeDspFormat", "VolumeDspFormat", kInt16),
-                                   Read("ValueDspFormat", "ValueDspFormat", kInt16),
-                                   Read("PumpType", "PumpType", kInt16),
-                                   Ref("PortId", "PortID", Table::kPort),
-                                   Ref("AttendantId", "AttendantID", Table::kAttendant),
-                                   Read("AuthMode", "AuthMode", kInt16),
-                                   Read("StackMode", "StackMode", kInt16),
-                                   Read("PrepayAllowed", "PrepayAllowed", kInt16),
-                                   Read("PreauthAllowed", "PreauthAllowed", kInt16),
-                                   Read("Slot", "Slot", kInt32),
-                                   Ref("MuxSlotZigBeeId", "MuxSlotZigBeeID", Table::kZigBee),
-                                   Read("PriceControl", "PriceControl", kInt16),
-                                   Read("HasPreset", "HasPreset", kInt16)};
+const FieldSchema kPumpFields[] = {
+    Read("Number", file_key::kNumber, kInt32),
+    Read("Name", file_key::kName, kText),
+    Read("PhysicalNumber", file_key::kPhysicalNumber, kInt16),
+    Read("Side", file_key::kSide, kInt16),
+    Read("Address", file_key::kAddress, kInt16),
+    Read("PriceLevel1", file_key::kPriceLevel1, kInt16),
+    Read("PriceLevel2", file_key::kPriceLevel2, kInt16),
+    Read("PriceDspFormat", file_key::kPriceDspFormat, kInt16),
+    Read("VolumeDspFormat", file_key::kVolumeDspFormat, kInt16),
+    Read("ValueDspFormat", file_key::kValueDspFormat, kInt16),
+    Read("PumpType", file_key::kPumpType, kInt16),
+    Ref("PortId", file_key::kPortId, Table::kPort),
+    Ref("AttendantId", file_key::kAttendantId, Table::kAttendant),
+    Read("AuthMode", file_key::kAuthMode, kInt16),
+    Read("StackMode", file_key::kStackMode, kInt16),
+    Read("PrepayAllowed", file_key::kPrepayAllowed, kInt16),
+    Read("PreauthAllowed", file_key::kPreauthAllowed, kInt16),
+    Read("Slot", file_key::kSlot, kInt32),
+    Ref("MuxSlotZigBeeId", file_key::kMuxSlotZigBeeId, Table::kZigBee),
+    Read("PriceControl", file_key::kPriceControl, kInt16),
+    Read("HasPreset", file_key::kHasPreset, kInt16)};
 
 // A hose's keys stand in its pump's section; its number is the N of HoseN,
 // its pump the section's. The identifier comes first: a hose without a
 // usable one ends the pump's hoses.
-const FieldSchema kHoseFields[] = {Read(nullptr, "Hose%dID", kInt32, kIdentifier),
+const FieldSchema kHoseFields[] = {Read(nullptr, file_key::kHoseId, kInt32, kIdentifier),
                                    FromPlace("Number"),
                                    FromPlace("PumpId"),
-                                   Ref("Tank", "Hose%dTank", Table::kTank, kWrittenFirst),
-                                   Read("PhysicalNumber", "Hose%dPhysicalNumber", kInt32),
+                                   Ref("Tank", file_key::kHoseTank, Table::kTank, kWrittenFirst),
+                                   Read("PhysicalNumber", file_key::kHosePhysicalNumber, kInt32),
                                    NoKey("H1", kAmount),
                                    NoKey("H2", kAmount),
                                    NoKey("H3", kAmount),
                                    NoKey("H4", kAmount),
-                                   Read("Reader", "Hose%dReader", kInt16),
-                                   Read("Price1", "Hose%dPrice1", kAmount, kMayBeAbsent),
-                                   Read("Price2", "Hose%dPrice2", kAmount, kMayBeAbsent),
-                                   Read("Enabled", "Hose%dEnabled", kInt16)};
+                                   Read("Reader", file_key::kHoseReader, kInt16),
+                                   Read("Price1", file_key::kHosePrice1, kAmount, kMayBeAbsent),
+                                   Read("Price2", file_key::kHosePrice2, kAmount, kMayBeAbsent),
+                                   Read("Enabled", file_key::kHoseEnabled, kInt16)};
 
 constexpr char kMinutes[] = "minutes after midnight";
 
-const FieldSchema kAttendantFields[] = {Read("Number", "Number", kInt32),
-                                        Read("Name", "Name", kText),
-                                        Read("ShortName", "ShortName", kText),
-                                        Read("Password", "Password", kText, kSecret),
-                                        Read("Tag", "Tag", kText),
-                                        Read("ShiftAStart", "ShiftAStart", kInt16, 0, kMinutes),
-                                        Read("ShiftAEnd", "ShiftAEnd", kInt16, 0, kMinutes),
-                                        Read("ShiftBStart", "ShiftBStart", kInt16, 0, kMinutes),
-                                        Read("ShiftBEnd", "ShiftBEnd", kInt16, 0, kMinutes),
-                                        Read("Enabled", "Enabled", kInt16)};
+const FieldSchema kAttendantFields[] = {
+    Read("Number", file_key::kNumber, kInt32),
+    Read("Name", file_key::kName, kText),
+    Read("ShortName", file_key::kShortName, kText),
+    Read("Password", file_key::kPassword, kText, kSecret),
+    Read("Tag", file_key::kTag, kText),
+    Read("ShiftAStart", file_key::kShiftAStart, kInt16, 0, kMinutes),
+    Read("ShiftAEnd", file_key::kShiftAEnd, kInt16, 0, kMinutes),
+    Read("ShiftBStart", file_key::kShiftBStart, kInt16, 0, kMinutes),
+    Read("ShiftBEnd", file_key::kShiftBEnd, kInt16, 0, kMinutes),
+    Read("Enabled", file_key::kEnabled, kInt16)};
 
-const FieldSchema kCardClientFields[] = {Read("Number", "Number", kInt32),
-                                         Read("Name", "Name", kText), Read("Tag", "Tag", kText),
-                                         Read("Enabled", "Enabled", kInt16)};
+const FieldSchema kCardClientFields[] = {
+    Read("Number", file_key::kNumber, kInt32), Read("Name", file_key::kName, kText),
+    Read("Tag", file_key::kTag, kText), Read("Enabled", file_key::kEnabled, kInt16)};
 
 const TableSchema kTables[kTableCount] = {
     {Table::kPort, "Port", "ports", kPortSection, "SetPortProperties", kPortFields,

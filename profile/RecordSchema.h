@@ -3,9 +3,12 @@
 // carries it (if any), how the value is held, and what the import does with
 // it; then the keys that EXPORT writes for people and IMPORT never reads.
 //
-// EXPORT and IMPORT spell their keys in their own record functions; TarvoCheck
-// takes every key list, kind and field name from here. Adding a field means
-// one entry here and a line each in the table's export and import files.
+// The file keys are spelled once, in file_key below: the tables here, the
+// export's and the import's record functions all name them from there, and
+// TarvoCheck takes every key list, kind and field name from the tables.
+// Adding a field means a key here (unless the file already has its
+// spelling), one entry in the table and a line each in the table's export
+// and import files.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +23,71 @@ constexpr size_t kTableCount = 8;
 // low 16 bits of what it reads for a 16-bit one), or an amount (the file's
 // decimal with up to four places; a double in the call).
 enum class FieldKind { kText, kInt16, kInt32, kAmount };
+
+// The file's keys. Several tables share a spelling ("Number", "Name"); which
+// keys a table's section holds is its TableSchema. A hose's keys are
+// patterns with %d for the hose number.
+namespace file_key {
+constexpr char kNumber[] = "Number";
+constexpr char kName[] = "Name";
+constexpr char kShortName[] = "ShortName";
+constexpr char kCode[] = "Code";
+constexpr char kTag[] = "Tag";
+constexpr char kEnabled[] = "Enabled";
+constexpr char kDeviceType[] = "DeviceType";
+constexpr char kPortId[] = "PortID";
+constexpr char kFirmwareVersion[] = "FirmwareVersion";
+// A port, and the ZigBee gateway on it.
+constexpr char kProtocolId[] = "ProtocolID";
+constexpr char kSerialNo[] = "SerialNo";
+constexpr char kPanId[] = "PanID";
+constexpr char kChannels[] = "Channels";
+constexpr char kKeyA[] = "KeyA";
+constexpr char kKeyB[] = "KeyB";
+// A tank.
+constexpr char kGrade[] = "Grade";
+constexpr char kType[] = "Type";
+constexpr char kCapacity[] = "Capacity";
+constexpr char kDiameter[] = "Diameter";
+constexpr char kTankGauge[] = "TankGauge";
+constexpr char kProbe[] = "Probe";
+// A ZigBee device.
+constexpr char kSerialNumber[] = "SerialNumber";
+constexpr char kNodeIdentifier[] = "NodeIdentifier";
+// A pump.
+constexpr char kPhysicalNumber[] = "PhysicalNumber";
+constexpr char kSide[] = "Side";
+constexpr char kAddress[] = "Address";
+constexpr char kPriceLevel1[] = "PriceLevel1";
+constexpr char kPriceLevel2[] = "PriceLevel2";
+constexpr char kPriceDspFormat[] = "PriceDspFormat";
+constexpr char kVolumeDspFormat[] = "VolumeDspFormat";
+constexpr char kValueDspFormat[] = "ValueDspFormat";
+constexpr char kPumpType[] = "PumpType";
+constexpr char kAttendantId[] = "AttendantID";
+constexpr char kAuthMode[] = "AuthMode";
+constexpr char kStackMode[] = "StackMode";
+constexpr char kPrepayAllowed[] = "PrepayAllowed";
+constexpr char kPreauthAllowed[] = "PreauthAllowed";
+constexpr char kSlot[] = "Slot";
+constexpr char kMuxSlotZigBeeId[] = "MuxSlotZigBeeID";
+constexpr char kPriceControl[] = "PriceControl";
+constexpr char kHasPreset[] = "HasPreset";
+// A hose, in its pump's section.
+constexpr char kHoseId[] = "Hose%dID";
+constexpr char kHoseTank[] = "Hose%dTank";
+constexpr char kHosePhysicalNumber[] = "Hose%dPhysicalNumber";
+constexpr char kHoseReader[] = "Hose%dReader";
+constexpr char kHosePrice1[] = "Hose%dPrice1";
+constexpr char kHosePrice2[] = "Hose%dPrice2";
+constexpr char kHoseEnabled[] = "Hose%dEnabled";
+// An attendant.
+constexpr char kPassword[] = "Password";
+constexpr char kShiftAStart[] = "ShiftAStart";
+constexpr char kShiftAEnd[] = "ShiftAEnd";
+constexpr char kShiftBStart[] = "ShiftBStart";
+constexpr char kShiftBEnd[] = "ShiftBEnd";
+}  // namespace file_key
 
 // The controller has eight price levels per grade and reads at most eight
 // hoses per pump.

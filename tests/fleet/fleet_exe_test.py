@@ -18,7 +18,6 @@ import re
 import shutil
 import sys
 import tempfile
-import time
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -30,27 +29,12 @@ STATIONS = ["shop-%d" % i for i in range(1, 6)]
 CHANGED, STOPPED = "shop-3", "shop-4"
 
 
-class Fleet:
+class Fleet(fleet_support.Playbooks):
+    forks = 5
+    timeout = 300
+
     def __init__(self, source, work):
-        self.fleet = os.path.join(source, "fleet")
-        self.work = work
-        self.history = os.path.join(work, "history")
-        self.approved = os.path.join(work, "approved")
-        self.inventory = os.path.join(work, "inventory.yml")
-        self.env = dict(fleet_support.ansible_env(self.fleet), WINEDEBUG="-all")
-
-    def play(self, playbook, *options):
-        start = time.monotonic()
-        r = run(["ansible-playbook", "-i", self.inventory, "-f", "5", playbook, *options],
-                cwd=self.fleet, env=self.env, timeout=300)
-        print("--- %s %s: exit %d, %.1f s" % (playbook, " ".join(options), r.returncode,
-                                             time.monotonic() - start))
-        return r
-
-    def git(self, *args):
-        r = run(["git", "-C", self.history, *args])
-        expect(r.returncode == 0, "git %s: %s" % (" ".join(args), r.stderr))
-        return r.stdout
+        super().__init__(source, work, WINEDEBUG="-all")
 
     def last_commit_files(self):
         return set(self.git("show", "--name-only", "--format=", "HEAD").split())

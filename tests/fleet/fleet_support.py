@@ -190,3 +190,35 @@ def ansible_env(fleet):
     env.update({"ANSIBLE_CONFIG": os.path.join(fleet, "ansible.cfg"), "ANSIBLE_NOCOLOR": "1",
                 "ANSIBLE_FORCE_COLOR": "0", "TARVO_CLIENT_OFFLINE": "1"})
     return env
+
+
+class Playbooks:
+    """The fleet's playbooks run against the inventory in work, and the git
+    history they keep there. A test's own class sets forks and timeout (in
+    seconds), and umask where the playbooks are to run under one."""
+
+    umask = None
+
+    def __init__(self, source, work, **env):
+        self.fleet = os.path.join(source, "fleet")
+        self.work = work
+        self.history = os.path.join(work, "history")
+        self.approved = os.path.join(work, "approved")
+        self.inventory = os.path.join(work, "inventory.yml")
+        self.env = dict(ansible_env(self.fleet), **env)
+
+    def play(self, playbook, *args, inventory=None):
+        start = time.monotonic()
+        umask = self.umask
+        preexec = None if umask is None else (lambda: os.umask(umask))
+        r = run(["ansible-playbook", "-i", inventory or self.inventory, "-f", str(self.forks),
+                 playbook, *args], cwd=self.fleet, env=self.env, preexec_fn=preexec,
+                timeout=self.timeout)
+        print("--- %s %s: exit %d, %.1f s" % (playbook, " ".join(args), r.returncode,
+                                            time.monotonic() - start))
+        return r
+
+    def git(self, *args):
+        r = run(["git", "-C", self.history, *args])
+        expect(r.returncode == 0, "git %s: %s" % (" ".join(args), r.stderr))
+        return r.stdout

@@ -34,31 +34,16 @@ NEW_PASSWORD = "864213"
 STAMP = r"\d{8}T\d{6}[+-]\d{4}"
 
 
-class Fleet:
+class Fleet(fleet_support.Playbooks):
+    forks = 10
+    timeout = 400
+    # umask 000: the history must come out private all the same.
+    umask = 0
+
     def __init__(self, source, bins, work):
-        self.fleet = os.path.join(source, "fleet")
+        super().__init__(source, work)
         self.bins = bins
-        self.work = work
-        self.history = os.path.join(work, "history")
-        self.approved = os.path.join(work, "approved")
-        self.inventory = os.path.join(work, "inventory.yml")
-        self.env = fleet_support.ansible_env(self.fleet)
         self.check = os.environ.get("TARVO_CHECK", os.path.join(bins, "TarvoCheck"))
-
-    def play(self, playbook, *args, inventory=None):
-        start = time.monotonic()
-        # umask 000: the history must come out private all the same.
-        r = run(["ansible-playbook", "-i", inventory or self.inventory, "-f", "10", playbook,
-                 *args], cwd=self.fleet, env=self.env, preexec_fn=lambda: os.umask(0),
-                timeout=400)
-        print("--- %s %s: exit %d, %.1f s" % (playbook, " ".join(args), r.returncode,
-                                            time.monotonic() - start))
-        return r
-
-    def git(self, *args):
-        r = run(["git", "-C", self.history, *args])
-        expect(r.returncode == 0, "git %s: %s" % (" ".join(args), r.stderr))
-        return r.stdout
 
     def last_commit(self):
         """(message, set of paths) of the history's last commit."""
