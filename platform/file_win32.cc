@@ -18,29 +18,6 @@ namespace platform {
 
 namespace {
 
-// Fixed texts for the failures a user meets, in the words of the C library.
-std::string ErrnoText(int code) {
-  using namespace file_error;
-  switch (code) {
-    case ENOENT:
-      return kNoSuchFile;
-    case EACCES:
-      return kPermissionDenied;
-    case EISDIR:
-      return kIsADirectory;
-    case ENOSPC:
-      return kDiskFull;
-    case EROFS:
-      return kReadOnly;
-    case EIO:
-      return kInputOutput;
-    case EFBIG:
-      return kTooLarge;
-    default:
-      return strerror(code);
-  }
-}
-
 std::string SystemText(DWORD code) {
   using namespace file_error;
   switch (code) {
@@ -147,7 +124,7 @@ void BindTarget(int fd, const std::string& path, FileLoad* load) {
 }  // namespace
 
 bool FailErrno(std::string* error, int code) {
-  if (error != nullptr) *error = ErrnoText(code);
+  if (error != nullptr) *error = file_error::ErrnoText(code);
   return false;
 }
 
