@@ -1,5 +1,5 @@
 // The client library reached through function pointers found by name at run
-// time (Windows loads TarvoClient.dll so; see client/ClientBinding.h).
+// time (how the programs bind it; see client/ClientBinding.h).
 //
 // ClientFunctionTable holds one pointer per library function, typed with the
 // function's own parameters and calling convention. FindClientFunctions fills

@@ -1,10 +1,11 @@
 // The client library the programs call, bound once a run knows it needs it.
 //
-// On Windows the programs load TarvoClient.dll from their own folder and find
-// each function by name (client/BoundClientLibrary.h); a library that is
-// missing, of the other bitness or without one of the functions gives no
-// ClientLibrary but one line saying which and what to do. Elsewhere the
-// programs are linked with libTarvoClient.so and the binding always succeeds.
+// The programs find each function by name (client/BoundClientLibrary.h) in
+// the library platform/DynamicLibrary.h gives: on Windows TarvoClient.dll of
+// their own folder, loaded at run time; elsewhere the program itself, linked
+// with libTarvoClient.so. A library that is missing, of the other bitness or
+// without one of the functions gives no ClientLibrary but one line saying
+// which and what to do.
 #pragma once
 
 #include <memory>
@@ -20,12 +21,13 @@ struct ClientBinding {
   std::string path;                        // the library file's full path; empty if unknown
   std::string fileVersion;                 // from its version resource (Windows); empty if none
   int bits = 0;                            // 32 or 64 when known
-  // Windows: each function and the name it was found under; elsewhere empty
-  // (the linked functions are all there, or the program would not start).
+  // A library loaded from its own file (Windows): each function and the name
+  // it was found under; empty for the program itself, whose names the system
+  // linked.
   std::vector<FoundFunction> functions;
 };
 
-// Binds the client library (platform/client_binding_*.cc).
+// Binds the client library (client/BindClientLibrary.cc).
 ClientBinding BindClientLibrary();
 
 // 32 or 64 for a Windows executable or DLL whose first bytes are `head` (the

@@ -25,5 +25,9 @@ constexpr char kChangedWhileRead[] = "File changed while being read";
 // save refuses to write what it would not have read.
 constexpr char kReplacedSinceRead[] = "File replaced since it was read";
 
+// An errno code in these words, whatever the process locale; a code without
+// one of them in the C library's own words.
+const char* ErrnoText(int code);
+
 }  // namespace file_error
 }  // namespace platform

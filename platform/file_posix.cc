@@ -18,41 +18,6 @@ namespace platform {
 
 namespace {
 
-// Fixed texts for the failures a user meets, whatever the process locale.
-const char* ErrorText(int code) {
-  using namespace file_error;
-  switch (code) {
-    case ENOENT:
-      return kNoSuchFile;
-    case EACCES:
-      return kPermissionDenied;
-    case EPERM:
-      return kNotPermitted;
-    case EISDIR:
-      return kIsADirectory;
-    case ENOTDIR:
-      return kNotADirectory;
-    case ENOSPC:
-      return kDiskFull;
-    case EDQUOT:
-      return kQuotaExceeded;
-    case EROFS:
-      return kReadOnly;
-    case EIO:
-      return kInputOutput;
-    case ENAMETOOLONG:
-      return kNameTooLong;
-    case ELOOP:
-      return kTooManyLinks;
-    case EFBIG:
-      return kTooLarge;
-    case ENOMEM:
-      return kNoMemory;
-    default:
-      return strerror(code);
-  }
-}
-
 // Reads to the end of the file, but never more than kMaxFileBytes: a device
 // such as /dev/zero has no end. Memory that cannot be had is a failure of the
 // read (ENOMEM), with the handle still the caller's to close.
@@ -215,7 +180,7 @@ int OpenForUpdate(const std::string& path, FileLoad* load, std::string* error) {
 }  // namespace
 
 bool Fail(std::string* error, int code) {
-  if (error != nullptr) *error = ErrorText(code);
+  if (error != nullptr) *error = file_error::ErrnoText(code);
   return false;
 }
 

@@ -79,11 +79,11 @@ void RememberNewFile(SaveTarget* target) {
 // one's hidden and system marks first, whichever of the two calls moves it.
 bool MoveIntoPlace(const SaveTarget& target, const wchar_t* temp, bool exists, DWORD* code) {
   if (exists) {
-    const DWORD old_attributes = GetFileAttributesW(WidePath(target.path).c_str());
+    const DWORD oldAttributes = GetFileAttributesW(WidePath(target.path).c_str());
     const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    if (old_attributes != INVALID_FILE_ATTRIBUTES && (old_attributes & kept) != 0) {
-      SetFileAttributesW(temp, old_attributes & kept);
+    if (oldAttributes != INVALID_FILE_ATTRIBUTES && (oldAttributes & kept) != 0) {
+      SetFileAttributesW(temp, oldAttributes & kept);
     }
   }
   const std::wstring wide = WidePath(target.path);

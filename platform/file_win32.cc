@@ -18,29 +18,6 @@ namespace platform {
 
 namespace {
 
-// Fixed texts for the failures a user meets, in the words of the C library.
-std::string ErrnoText(int code) {
-  using namespace file_error;
-  switch (code) {
-    case ENOENT:
-      return kNoSuchFile;
-    case EACCES:
-      return kPermissionDenied;
-    case EISDIR:
-      return kIsADirectory;
-    case ENOSPC:
-      return kDiskFull;
-    case EROFS:
-      return kReadOnly;
-    case EIO:
-      return kInputOutput;
-    case EFBIG:
-      return kTooLarge;
-    default:
-      return strerror(code);
-  }
-}
-
 std::string SystemText(DWORD code) {
   using namespace file_error;
   switch (code) {
@@ -95,25 +72,25 @@ bool ReadAll(int fd, std::string* bytes) {
 // the way followed); `path` when the system cannot tell. Only a path that is
 // itself a link is looked up: the save then replaces the link's target.
 std::string FinalPath(HANDLE file, const std::string& path) {
-  std::wstring final_path(MAX_PATH, L'\0');
-  DWORD n = GetFinalPathNameByHandleW(file, &final_path[0], static_cast<DWORD>(final_path.size()),
+  std::wstring finalPath(MAX_PATH, L'\0');
+  DWORD n = GetFinalPathNameByHandleW(file, &finalPath[0], static_cast<DWORD>(finalPath.size()),
                                       FILE_NAME_NORMALIZED);
-  if (n >= final_path.size()) {
-    final_path.resize(n + 1);
-    n = GetFinalPathNameByHandleW(file, &final_path[0], static_cast<DWORD>(final_path.size()),
+  if (n >= finalPath.size()) {
+    finalPath.resize(n + 1);
+    n = GetFinalPathNameByHandleW(file, &finalPath[0], static_cast<DWORD>(finalPath.size()),
                                   FILE_NAME_NORMALIZED);
   }
-  if (n == 0 || n >= final_path.size()) return path;
-  final_path.resize(n);
+  if (n == 0 || n >= finalPath.size()) return path;
+  finalPath.resize(n);
   // The answer comes as \\?\C:\... or \\?\UNC\server\...; the rest of
   // this file wants the plain forms.
-  if (final_path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
-    return "\\\\" + Utf8(final_path.data() + 8, final_path.size() - 8);
+  if (finalPath.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+    return "\\\\" + Utf8(finalPath.data() + 8, finalPath.size() - 8);
   }
-  if (final_path.compare(0, 4, L"\\\\?\\") == 0) {
-    return Utf8(final_path.data() + 4, final_path.size() - 4);
+  if (finalPath.compare(0, 4, L"\\\\?\\") == 0) {
+    return Utf8(finalPath.data() + 4, finalPath.size() - 4);
   }
-  return Utf8(final_path.data(), final_path.size());
+  return Utf8(finalPath.data(), finalPath.size());
 }
 
 bool WriteBytes(HANDLE file, const char* p, size_t left) {
@@ -147,7 +124,7 @@ void BindTarget(int fd, const std::string& path, FileLoad* load) {
 }  // namespace
 
 bool FailErrno(std::string* error, int code) {
-  if (error != nullptr) *error = ErrnoText(code);
+  if (error != nullptr) *error = file_error::ErrnoText(code);
   return false;
 }
 
@@ -172,15 +149,15 @@ bool Identify(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
 void SaveTargetClose::operator()(SaveTarget* target) const { delete target; }
 
 bool SameFile(const SaveTarget& target, const BY_HANDLE_FILE_INFORMATION& info) {
-  return info.dwVolumeSerialNumber == target.volume && info.nFileIndexHigh == target.index_high &&
-         info.nFileIndexLow == target.index_low &&
+  return info.dwVolumeSerialNumber == target.volume && info.nFileIndexHigh == target.indexHigh &&
+         info.nFileIndexLow == target.indexLow &&
          (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0;
 }
 
 void Remember(SaveTarget* target, const BY_HANDLE_FILE_INFORMATION& info) {
   target->volume = info.dwVolumeSerialNumber;
-  target->index_high = info.nFileIndexHigh;
-  target->index_low = info.nFileIndexLow;
+  target->indexHigh = info.nFileIndexHigh;
+  target->indexLow = info.nFileIndexLow;
 }
 
 bool LoadFile(const std::string& path, bool forUpdate, FileLoad* load, std::string* error) {

@@ -20,8 +20,8 @@ struct SaveTarget {
   bool special = false;
   bool created = false;
   DWORD volume = 0;
-  DWORD index_high = 0;
-  DWORD index_low = 0;
+  DWORD indexHigh = 0;
+  DWORD indexLow = 0;
 };
 
 // The C library's or the system's code as a text in the words of

@@ -13,8 +13,9 @@ extern "C" {
 struct TarvoStartupInfo {
   int newmode;
 };
-int __cdecl __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** env, int expand_wildcards,
-                           TarvoStartupInfo* startup);
+// The name is the runtime's, not ours to choose.
+int __cdecl __wgetmainargs(  // NOLINT(readability-identifier-naming)
+    int* argc, wchar_t*** argv, wchar_t*** env, int expandWildcards, TarvoStartupInfo* startup);
 }
 
 namespace platform {
