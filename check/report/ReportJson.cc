@@ -19,12 +19,6 @@ const char kCheckVersion[] = TARVO_VERSION;
 
 namespace {
 
-const char* LevelName(Finding::Level level) {
-  return level == Finding::Level::kError  ? "error"
-         : level == Finding::Level::kNote ? "note"
-                                          : "warning";
-}
-
 // A string, or null when empty.
 json TextOrNull(const std::string& text) { return text.empty() ? json() : json(text); }
 

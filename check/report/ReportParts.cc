@@ -8,12 +8,6 @@
 
 namespace {
 
-const char* LevelWord(Finding::Level level) {
-  return level == Finding::Level::kError  ? "error"
-         : level == Finding::Level::kNote ? "note"
-                                          : "warning";
-}
-
 std::string ShowValue(const Record& r, const char* field, const Value& v) {
   return IsSecret(r, field) ? "(not shown)" : v.Show();
 }
@@ -80,7 +74,7 @@ std::string FindingsText(const std::vector<Finding>& findings, Finding::Level mi
       std::string line = f->line > 0 ? "line " + std::to_string(f->line) : "";
       out += "  " + Pad(line, lineWidth) + "  " +
              (keyWidth > 0 ? Pad(ShownName(f->key, encoding), keyWidth) + "  " : "") +
-             Pad(LevelWord(f->level), 7) + "  " + MessageForPeople(f->message, encoding) + "\n";
+             Pad(LevelName(f->level), 7) + "  " + MessageForPeople(f->message, encoding) + "\n";
     }
     out += "\n";
   }

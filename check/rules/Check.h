@@ -34,6 +34,13 @@ struct Finding {
   std::string reads;
 };
 
+// The level's word in the reports and in JSON: "error", "warning", "note".
+inline const char* LevelName(Finding::Level level) {
+  return level == Finding::Level::kError  ? "error"
+         : level == Finding::Level::kNote ? "note"
+                                          : "warning";
+}
+
 struct FileCheck {
   Prediction prediction;
   std::vector<Finding> findings;  // sorted by line, file-wide ones first

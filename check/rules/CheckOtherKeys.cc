@@ -65,7 +65,7 @@ std::string NearestKey(Table table, const std::vector<std::string>& known,
   if (table == Table::kPump) {
     for (int h = 1; h <= kHosesPerPump; ++h) {
       for (const FieldSchema& field : SchemaOf(Table::kHose)) {
-        if (field.key != nullptr) candidates.push_back(HoseKey(field.key, h));
+        if (field.key != nullptr) candidates.push_back(NumberedName(field.key, h));
       }
     }
   }

@@ -69,7 +69,7 @@ void CheckReferences(CheckContext& ctx, Table table, const FileScan::Section& s,
 
 void CheckHoseOwners(CheckContext& ctx, const FileScan::Section& s, int32_t n, int hoses) {
   for (int h = 1; h <= hoses; ++h) {
-    const std::string key = HoseKey("Hose%dID", h);
+    const std::string key = NumberedName(file_key::kHoseId, h);
     const int32_t id = ctx.IntOf(s, key);
     // The other pump whose write of the hose comes last before this pump's;
     // none when this hose is not written (the import stops before it).

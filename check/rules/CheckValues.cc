@@ -191,7 +191,7 @@ void ReportTankStop(CheckContext& ctx, const FileScan::Section& s, int h, int32_
   } else {
     why = "whose grade " + std::to_string(ctx.IntOf(*t, "Grade")) + " the file does not hold";
   }
-  const std::string key = HoseKey("Hose%dTank", h);
+  const std::string key = NumberedName(file_key::kHoseTank, h);
   const FileScan::Found f = ctx.file.FindKey(s, key);
   const std::string what = f.found ? "Hose" + std::to_string(h) + " refers to tank "
                                    : key + " missing: IMPORT reads tank ";
@@ -207,13 +207,13 @@ int CheckHoses(CheckContext& ctx, const FileScan::Section& s, int32_t pump) {
   const char* idKey = hose.fields[0].key;  // the identifier comes first
   int h = 1;
   for (; h <= kHosesPerPump; ++h) {
-    if (ctx.IntOf(s, HoseKey(idKey, h)) < 1) break;
-    const std::string tankKey = HoseKey("Hose%dTank", h);
+    if (ctx.IntOf(s, NumberedName(idKey, h)) < 1) break;
+    const std::string tankKey = NumberedName(file_key::kHoseTank, h);
     const int32_t tank = ctx.IntOf(s, tankKey);
     const bool stops = !ctx.Written(Table::kTank, tank) && ctx.writtenHoses.count({pump, h}) == 0;
     for (const FieldSchema& field : hose) {
       if (field.key == nullptr) continue;
-      const std::string key = HoseKey(field.key, h);
+      const std::string key = NumberedName(field.key, h);
       // The stop's error tells of a missing tank key itself.
       const bool quiet = field.Has(kMayBeAbsent) || (stops && key == tankKey);
       ReadKey(ctx, s, key, field, quiet ? nullptr : "missing: IMPORT writes 0");

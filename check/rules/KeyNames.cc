@@ -1,7 +1,6 @@
 #include "check/rules/KeyNames.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "profile/ProfileLines.h"
@@ -77,12 +76,6 @@ std::string FieldOfKey(std::string_view section, std::string_view key) {
     return std::string();
   }
   return std::string();
-}
-
-std::string HoseKey(const char* pattern, int h) {
-  char name[48];
-  std::snprintf(name, sizeof name, pattern, h);
-  return name;
 }
 
 size_t EditDistance(std::string_view a, std::string_view b) {

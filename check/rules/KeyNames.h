@@ -21,5 +21,3 @@ std::string FieldOfKey(std::string_view section, std::string_view key);
 
 // The number of single-character edits that turn a into b.
 size_t EditDistance(std::string_view a, std::string_view b);
-// A hose key of hose h from its pattern ("Hose%dTank").
-std::string HoseKey(const char* pattern, int h);
