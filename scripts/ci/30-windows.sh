@@ -5,7 +5,8 @@
 # DLLs the programs import, their version resources), the native end-to-end
 # suites run against the zip's TarvoExtract.exe under wine, which talks to the
 # Linux emulator over loopback, and the programs' words for a client library
-# they cannot use (scripts/ci/windows.sh, scripts/ci/binding.sh); last, the
+# they cannot use (scripts/ci/windows.sh, scripts/ci/binding.sh), clang-tidy
+# over the Windows sources (scripts/tidy-windows.sh); last, the
 # fleet playbooks with the exe runner, which run the zip's programs.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -23,6 +24,8 @@ export WINEDEBUG=-all
 wine_prefix_ready
 
 windows_stage mingw build-win 64 x86_64-w64-mingw32 ON
+# clang-tidy over the Windows sources, which the Linux stage never reads.
+bash scripts/tidy-windows.sh build-win
 # The 32-bit stand-in, for a program that meets a library of the other bitness.
 other=$(windows_stand_in mingw32 build-win32 OFF)
 MINGW_OBJDUMP=x86_64-w64-mingw32-objdump binding_checks "$folder" build-win/bin "$other"
