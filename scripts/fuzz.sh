@@ -18,7 +18,7 @@ for entry in "${targets[@]}"; do
   name="${entry%%:*}"
   target="${entry##*:}"
   mkdir -p "${scratch}/${name}"
-  echo "== ${name}: ${SECONDS_EACH} s"
+  echo "== ${name}: ${SECONDS_EACH} s, beside the others"
   build-fuzz/bin/fuzz_${name} -max_total_time="${SECONDS_EACH}" \
     -artifact_prefix=build-fuzz/ -print_final_stats=1 \
     "${scratch}/${name}" "fuzz/corpus/${target}" 2>"build-fuzz/${target}.log" &
@@ -29,12 +29,14 @@ for i in "${!targets[@]}"; do
   name="${targets[$i]%%:*}"
   target="${targets[$i]##*:}"
   if wait "${pids[$i]}"; then
+    echo "== ${name}:"
+    grep -E '^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units' "build-fuzz/${target}.log" || true
     echo "tally: fuzz_${name}: 1 passed, 0 failed, 0 skipped"
   else
     status=1
+    echo "== ${name}:"
     tail -n 30 "build-fuzz/${target}.log"
     echo "tally: fuzz_${name}: 0 passed, 1 failed, 0 skipped"
   fi
-  grep -E '^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units' "build-fuzz/${target}.log" || true
 done
 exit "${status}"
