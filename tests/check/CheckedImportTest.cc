@@ -3,11 +3,6 @@
 // /YES), no console without /YES, the backup and its bytes, a refused call
 // that stops the import, a value the controller silently keeps, a file with
 // CHECK errors refused before the logon, and a restore with a gap.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -61,47 +56,10 @@ std::string WithoutDate(const std::string& bytes) {
 }
 
 // TarvoCheck with a terminal as standard input on which `answer` is typed;
-// standard output read from a pipe. Only without a launcher: a Windows
+// standard output and standard error together. Only without a launcher: a Windows
 // program under wine is given /YES instead.
 e2e::Run RunOnTerminal(const std::vector<std::string>& args, const std::string& answer) {
-  e2e::Run run{-1, "", ""};
-  const int master = posix_openpt(O_RDWR | O_NOCTTY);
-  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
-    ADD_FAILURE() << "no pseudo-terminal";
-    return run;
-  }
-  int out[2];
-  if (pipe(out) != 0) return run;
-  const std::string slave = ptsname(master);
-  std::vector<std::string> argv = {e2e::CheckPath()};
-  argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<char*> raw;
-  for (std::string& a : argv) raw.push_back(a.data());
-  raw.push_back(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    setsid();
-    const int tty = open(slave.c_str(), O_RDWR);
-    dup2(tty, 0);
-    dup2(out[1], 1);
-    dup2(out[1], 2);
-    close(master);
-    close(out[0]);
-    execv(raw[0], raw.data());
-    _exit(127);
-  }
-  close(out[1]);
-  const std::string typed = answer + "\n";
-  EXPECT_EQ(write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
-  char buffer[4096];
-  ssize_t n;
-  while ((n = read(out[0], buffer, sizeof buffer)) > 0) run.out.append(buffer, static_cast<size_t>(n));
-  int status = 0;
-  waitpid(pid, &status, 0);
-  close(out[0]);
-  close(master);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return run;
+  return e2e::RunCheckOnTerminal(args, answer, "", true);
 }
 
 bool Launched() { return std::getenv("TARVO_LAUNCHER") != nullptr; }

@@ -70,6 +70,12 @@ Run RunTarvo(const std::vector<std::string>& args, const std::string& cwd = "");
 // TARVO_LAUNCHER is put in front of it as for TarvoExtract.
 Run RunCheck(const std::vector<std::string>& args, const std::string& cwd = "");
 
+// Runs TarvoCheck (no launcher) with a terminal as standard input, on which
+// `answer` and a line end are typed; standard output and standard error are
+// kept apart, or with errToOut both in `out` in the order written.
+Run RunCheckOnTerminal(const std::vector<std::string>& args, const std::string& answer,
+                       const std::string& cwd, bool errToOut);
+
 // Keeps a JSON document that a test produced, for the schema's validation:
 // written as a new file into the folder TARVO_JSON_DIR names, when it does.
 // RunCheck keeps the output of every run with /JSON.
