@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs them side by side, each for
-# SECONDS (default 30), starting from the corpora in fuzz/corpus. New inputs
+# SECONDS (default 20), starting from the corpora in fuzz/corpus. New inputs
 # go to a scratch folder, not into the repository; a failing input is kept in
 # build-fuzz/. Each target ends with a tally line (scripts/ci/tally.sh): one
 # passed or one failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-SECONDS_EACH="${1:-30}"
+SECONDS_EACH="${1:-20}"
 cmake --preset fuzz >/dev/null
 # Each target (fuzz_NAME) with the folder of its corpus.
 targets=(profile_reader:reader profile_writer:writer import_file:import)
