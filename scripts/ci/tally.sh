@@ -23,34 +23,12 @@ tally_ctest() {
   return "${status}"
 }
 
-# tally_gtest <program> [arguments...]: one GoogleTest program, run directly.
+# tally_gtest <program> [arguments...]: one GoogleTest program, run directly
+# (the suites under wine). The tests that fail are run once more on their own,
+# and a test that passes then counts as passed: wine now and then starts no
+# program at all ("ShellExecuteEx failed: Internal error."); a fault of ours
+# fails both runs.
 tally_gtest() {
-  local out status passed failed skipped
-  out="$(mktemp)"
-  set +e
-  "$@" --gtest_brief=1 2>&1 | tee "${out}"
-  status=${PIPESTATUS[0]}
-  set -e
-  passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "${out}" | tail -n 1)
-  # "[  FAILED  ] 2 tests, listed below:" or, brief, "[  SKIPPED ] 1 test.";
-  # the lines that name a single test carry no count.
-  failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}[.,].*/\1/p' "${out}" | tail -n 1)
-  skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}[.,].*/\1/p' "${out}" | tail -n 1)
-  rm -f "${out}"
-  passed=${passed:-0}
-  failed=${failed:-0}
-  # A program that ended without its summary (a crash) counts as one failure.
-  if [ "${status}" != 0 ] && [ "${failed}" = 0 ]; then failed=1; fi
-  echo "tally: ${1##*/}: ${passed} passed, ${failed} failed, ${skipped:-0} skipped"
-  return "${status}"
-}
-
-# tally_gtest_twice <program> [arguments...]: as tally_gtest, but the tests
-# that fail are run once more on their own, and a test that passes then
-# counts as passed. For the suites under wine, which now and then fails to
-# start a program at all ("ShellExecuteEx failed: Internal error."); a fault
-# of ours fails both runs.
-tally_gtest_twice() {
   local out status passed failed skipped names
   out="$(mktemp)"
   set +e
@@ -58,8 +36,10 @@ tally_gtest_twice() {
   status=${PIPESTATUS[0]}
   set -e
   passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "${out}" | tail -n 1)
+  # "[  FAILED  ] 2 tests, listed below:" or, brief, "[  SKIPPED ] 1 test.".
   failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}[.,].*/\1/p' "${out}" | tail -n 1)
   skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}[.,].*/\1/p' "${out}" | tail -n 1)
+  # The lines that name a single failed test, for the second run.
   names=$(sed -n 's/^\[  FAILED  \] \([A-Za-z_][A-Za-z0-9_/.]*\)\([ ,].*\)\{0,1\}$/\1/p' "${out}" |
           sort -u | paste -sd: -)
   rm -f "${out}"
