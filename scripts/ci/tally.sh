@@ -44,8 +44,12 @@ tally_gtest() {
           sort -u | paste -sd: -)
   rm -f "${out}"
   passed=${passed:-0}
+  # Brief output has no "N tests, listed below" line: count the named ones.
+  if [ -z "${failed}" ] && [ -n "${names}" ]; then
+    failed=$(echo "${names}" | tr ':' '\n' | grep -c .)
+  fi
   failed=${failed:-0}
-  if [ "${status}" != 0 ] && [ -n "${names}" ] && [ "${failed}" != 0 ]; then
+  if [ "${status}" != 0 ] && [ -n "${names}" ]; then
     echo "--- once more: ${names}"
     if "$@" --gtest_brief=1 --gtest_filter="${names}"; then
       echo "--- passed the second time: ${names}"
