@@ -224,8 +224,8 @@ int CheckMain(int argc, char** argv) {
     case CheckSettings::Command::kLibrary: {
       if (s.operands.size() > 1) return Usage(s, "LIBRARY takes, optionally, the server.");
       std::string text;
-      const int code = LibraryReport(s.operands, &text);
-      return Emit(text, code, false);
+      const int code = LibraryReport(s.operands, &text, s.json);
+      return Emit(text, code, s.json);
     }
   }
   return -1;

@@ -1,80 +1,144 @@
 #include "check/cli/LibraryReport.h"
 
 #include <cstdint>
+#include <utility>
 
+#include <nlohmann/json.hpp>
+
+#include "check/report/ReportJson.h"
+#include "check/text/JsonText.h"
 #include "client/CheckResult.h"
 #include "client/LibString.h"
 #include "client/LogOn.h"
 #include "profile/Text.h"
 
+using json = nlohmann::ordered_json;
+
 namespace {
 
-void Line(std::string* text, const std::string& label, const std::string& value) {
-  std::string padded = label + ":";
-  padded.resize(16, ' ');
-  *text += padded + value + "\n";
-}
+// What LIBRARY tells, as lines for people and, when asked, as JSON keys.
+struct Teller {
+  std::string* text = nullptr;
+  json facts = json::object();
+  std::string failure;  // the first line that says what failed
+
+  void Line(const std::string& label, const std::string& value) {
+    std::string padded = label + ":";
+    padded.resize(16, ' ');
+    *text += padded + value + "\n";
+  }
+  void Fail(const std::string& line) {
+    if (failure.empty()) failure = line;
+  }
+};
+
+json TextOrNull(const std::string& s) { return s.empty() ? json() : json(Utf8Of(s, true)); }
 
 // The file, its version, its bitness and, when the functions were looked up
 // by name, each one and the export it was found under.
-void DescribeFile(const ClientBinding& binding, std::string* text) {
-  Line(text, "Client library", binding.path.empty() ? "(unknown)" : binding.path);
-  if (!binding.fileVersion.empty()) Line(text, "File version", binding.fileVersion);
-  if (binding.bits != 0) Line(text, "Bitness", std::to_string(binding.bits) + "-bit");
+void DescribeFile(const ClientBinding& binding, Teller* t) {
+  t->Line("Client library", binding.path.empty() ? "(unknown)" : binding.path);
+  if (!binding.fileVersion.empty()) t->Line("File version", binding.fileVersion);
+  if (binding.bits != 0) t->Line("Bitness", std::to_string(binding.bits) + "-bit");
+  json functions = json::array();
+  for (const FoundFunction& function : binding.functions) {
+    functions.push_back({{"name", function.name}, {"foundAs", TextOrNull(function.foundAs)}});
+  }
+  t->facts = {{"file", TextOrNull(binding.path)},
+              {"fileVersion", TextOrNull(binding.fileVersion)},
+              {"bits", binding.bits == 0 ? json() : json(binding.bits)},
+              {"functions", functions},
+              {"logon", nullptr},
+              {"dllVersion", nullptr},
+              {"serverVersion", nullptr}};
   if (binding.functions.empty()) return;
   size_t found = 0;
   for (const FoundFunction& function : binding.functions) {
     if (!function.foundAs.empty()) ++found;
   }
-  Line(text, "Functions",
-       std::to_string(found) + " of " + std::to_string(binding.functions.size()) + " found");
+  t->Line("Functions",
+          std::to_string(found) + " of " + std::to_string(binding.functions.size()) + " found");
   for (const FoundFunction& function : binding.functions) {
     std::string name = "  " + function.name;
     name.resize(28, ' ');
-    *text += name + (function.foundAs.empty() ? "(missing)" : function.foundAs) + "\n";
+    *t->text += name + (function.foundAs.empty() ? "(missing)" : function.foundAs) + "\n";
   }
 }
 
-// One of the library's version calls: its text, or the failure and false.
-bool Version(ClientLibrary& library, const char* call, int32_t (ClientLibrary::*get)(BSTR*),
-             std::string* text) {
+// One of the library's version calls: its text, or the failure and false
+// (a failure of the run when `needed`).
+bool Version(ClientLibrary& library, const char* call, const char* key,
+             int32_t (ClientLibrary::*get)(BSTR*), bool needed, Teller* t) {
   LibString version;
   const int32_t code = (library.*get)(version.Out());
   if (code != 0) {
-    Line(text, call, "failed - " + ResultText(library, code).Narrow() + ".");
+    const std::string why = ResultText(library, code).Narrow();
+    const std::string failed = "failed - " + why + ".";
+    t->Line(call, failed);
+    t->facts[key] = {{"version", nullptr}, {"error", Utf8Of(why, true)}};
+    if (needed) t->Fail(std::string(call) + " " + failed);
     return false;
   }
-  Line(text, call, version.ToText().Narrow());
+  t->Line(call, version.ToText().Narrow());
+  t->facts[key] = {{"version", Utf8Of(version.ToText().Narrow(), true)}, {"error", nullptr}};
   return true;
 }
 
-}  // namespace
-
-int DescribeLibrary(const ClientBinding& binding, const std::string* server, std::string* text) {
-  DescribeFile(binding, text);
+int Describe(const ClientBinding& binding, const std::string* server, Teller* t) {
+  DescribeFile(binding, t);
   if (binding.library == nullptr) {
-    *text += binding.problem + "\n";
+    *t->text += binding.problem + "\n";
+    t->Fail(binding.problem);
     return -1;
   }
   ClientLibrary& library = *binding.library;
   if (server == nullptr) {
     // A library may give its version only once logged on: without a server
     // its failure says nothing against the library.
-    Version(library, "DllVersion", &ClientLibrary::DllVersion, text);
+    Version(library, "DllVersion", "dllVersion", &ClientLibrary::DllVersion, false, t);
     return 0;
   }
   const int32_t logon = LogOn(library, Text(*server));
   if (logon != 0) {
-    *text += "Logon to " + *server + " failed - " + ResultText(library, logon).Narrow() + ".\n";
+    const std::string line =
+        "Logon to " + *server + " failed - " + ResultText(library, logon).Narrow() + ".";
+    *t->text += line + "\n";
+    t->facts["logon"] = false;
+    t->Fail(line);
     return -1;
   }
-  Line(text, "Logon", *server + " done");
-  const bool dllVersion = Version(library, "DllVersion", &ClientLibrary::DllVersion, text);
-  const bool serverVersion = Version(library, "ServerVersion", &ClientLibrary::ServerVersion, text);
+  t->Line("Logon", *server + " done");
+  t->facts["logon"] = true;
+  const bool dllVersion =
+      Version(library, "DllVersion", "dllVersion", &ClientLibrary::DllVersion, true, t);
+  const bool serverVersion =
+      Version(library, "ServerVersion", "serverVersion", &ClientLibrary::ServerVersion, true, t);
   return dllVersion && serverVersion ? 0 : -1;
 }
 
-int LibraryReport(const std::vector<std::string>& operands, std::string* text) {
+}  // namespace
+
+int DescribeLibrary(const ClientBinding& binding, const std::string* server, std::string* text,
+                    json* facts, std::string* failure) {
+  Teller t;
+  t.text = text;
+  const int code = Describe(binding, server, &t);
+  if (facts != nullptr) *facts = std::move(t.facts);
+  if (failure != nullptr) *failure = t.failure;
+  return code;
+}
+
+int LibraryReport(const std::vector<std::string>& operands, std::string* text, bool asJson) {
   const ClientBinding binding = BindClientLibrary();
-  return DescribeLibrary(binding, operands.empty() ? nullptr : &operands[0], text);
+  const std::string* server = operands.empty() ? nullptr : &operands[0];
+  if (!asJson) return DescribeLibrary(binding, server, text);
+  std::string lines, failure;
+  json facts;
+  const int code = DescribeLibrary(binding, server, &lines, &facts, &failure);
+  json doc = JsonDocument("LIBRARY", {}, server);
+  doc["exitCode"] = code;
+  if (code != 0) doc["error"] = Utf8Of(failure, true);
+  doc["library"] = std::move(facts);
+  *text = DumpJson(doc);
+  return code;
 }

@@ -49,7 +49,8 @@ json VerificationJson(const Verification& v) {
     missing.push_back({{"section", Str(u.section)},
                        {"table", TableName(u.table)},
                        {"id", u.id},
-                       {"reason", u.reason}});
+                       {"reason", u.reason},
+                       {"reasonCode", u.reasonCode}});
   }
   return {{"verified", v.Clean()},
           {"error", v.made ? json() : Str(v.failure)},

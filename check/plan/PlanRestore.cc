@@ -51,7 +51,8 @@ nlohmann::ordered_json NotRestoredJson(const Comparison& plan, bool utf8) {
     out.push_back({{"section", Utf8Of(u.section, utf8)},
                    {"table", TableName(u.table)},
                    {"id", u.id},
-                   {"reason", Utf8Of(u.reason, utf8)}});
+                   {"reason", Utf8Of(u.reason, utf8)},
+                   {"reasonCode", u.reasonCode}});
   }
   return out;
 }

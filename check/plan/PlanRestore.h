@@ -23,6 +23,6 @@ void FindNotRestored(const std::vector<Record>& controller, const FileCheck& che
 std::string NotRestoredText(const Comparison& plan, file_encoding::Mark encoding);
 // The summary's clause (", 10 not restored"); empty when there are none.
 std::string NotRestoredSummary(const Comparison& plan);
-// The records as JSON: [{"section", "table", "id", "reason"}] (utf8: the
+// The records as JSON: [{"section", "table", "id", "reason", "reasonCode"}] (utf8: the
 // file's texts are UTF-8).
 nlohmann::ordered_json NotRestoredJson(const Comparison& plan, bool utf8);

@@ -81,6 +81,8 @@ struct UnwrittenRecord {
   Table table = Table::kPort;
   int32_t id = 0;
   std::string reason;  // "IMPORT never reaches it: after seven missing numbers"
+  // The reason's code, stable across versions ("after-seven-missing").
+  const char* reasonCode = "";
 };
 
 // The section name of record n of a table ("Pump%02d", "Client%03d").

@@ -12,7 +12,9 @@ std::string CheckReport(const std::string& path, const FileCheck& check, bool js
   if (json) return CheckJson(path, check, CheckExitCode(check));
   int prices = 0;
   std::vector<std::pair<Table, int>> writes = Writes(check.prediction, &prices);
-  std::string out = "CHECK " + path + "\n\nIMPORT would write, in this order:\n";
+  // The errors first: they are what keeps the file from importing as written.
+  std::string out = "CHECK " + path + "\n\n" + ErrorsText(check, "IMPORT") +
+                    "IMPORT would write, in this order:\n";
   if (writes.empty()) out += "  nothing\n";
   int hoses = 0;
   for (const auto& w : writes) {
@@ -29,8 +31,10 @@ std::string CheckReport(const std::string& path, const FileCheck& check, bool js
     if (w.first == Table::kPump && hoses > 0) out += "  with " + Plural(hoses, "hose", "hoses");
     out += "\n";
   }
-  if (check.prediction.result != 0) out += "and then stop, with exit code -1 (see the error)\n";
-  out += "\n" + FindingsText(check.findings, Finding::Level::kWarning, check.encoding);
+  if (check.prediction.result != 0) {
+    out += "and then stop: TarvoExtract IMPORT would end with exit code -1 (see the error)\n";
+  }
+  out += "\n" + FindingsText(check.findings, Finding::Level::kWarning, check.encoding, false);
   return out + Counts(check) + "\n";
 }
 

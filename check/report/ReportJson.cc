@@ -1,6 +1,7 @@
 #include "check/report/ReportJson.h"
 
 #include <cstring>
+#include <map>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -93,7 +94,9 @@ json JsonDocument(const char* command, const std::vector<std::string>& files,
   json names = json::array();
   // File names reach the program as UTF-8 (or as bytes of no encoding).
   for (const std::string& f : files) names.push_back(Utf8Of(f, true));
+  // Revisions only add keys, codes and enum values to schema 1.
   return json{{"schema", 1},
+              {"schemaRevision", 2},
               {"program", "TarvoCheck"},
               {"version", kCheckVersion},
               {"command", command == nullptr ? json() : json(command)},
@@ -113,10 +116,15 @@ json CheckResultJson(const FileCheck& check) {
   for (const auto& w : Writes(check.prediction, &prices)) writes[WritesKey(w.first)] = w.second;
   writes["priceLevels"] = prices;
   json findings = json::array();
-  for (const Finding& f : check.findings) findings.push_back(FindingJson(f, check.utf8));
-  return json{{"errors", check.errors},      {"warnings", check.warnings},
-              {"notes", check.notes},        {"stops", check.prediction.result != 0},
-              {"writes", std::move(writes)}, {"findings", std::move(findings)}};
+  std::map<std::string, size_t> left;
+  for (const Finding* f : Listed(check.findings, &left))
+    findings.push_back(FindingJson(*f, check.utf8));
+  json omitted = json::object();
+  for (const auto& o : left) omitted[o.first] = o.second;
+  return json{{"errors", check.errors},       {"warnings", check.warnings},
+              {"notes", check.notes},         {"stops", check.prediction.result != 0},
+              {"writes", std::move(writes)},  {"findings", std::move(findings)},
+              {"omitted", std::move(omitted)}};
 }
 
 json RecordChangeJson(const RecordChange& rc, bool plan) {
@@ -157,7 +165,11 @@ json PlanResultJson(const Comparison& plan, const FileCheck& check) {
   json records = json::array();
   for (const RecordChange& rc : plan.records) records.push_back(RecordChangeJson(rc, true));
   json refused = RefusalsJson(plan);
-  return json{{"counts",
+  // What a gate on drift asks: would IMPORT change the controller's records,
+  // or leave records of the file missing from it?
+  const bool changes = plan.changed + plan.added > 0 || !plan.notRestored.empty();
+  return json{{"changes", changes},
+              {"counts",
                {{"changed", plan.changed},
                 {"new", plan.added},
                 {"controllerOnly", plan.onlyBefore},

@@ -48,14 +48,34 @@ std::vector<std::pair<Table, int>> Writes(const Prediction& p, int* prices) {
   return counts;
 }
 
+std::vector<const Finding*> Listed(const std::vector<Finding>& findings,
+                                   std::map<std::string, size_t>* omitted) {
+  std::vector<const Finding*> listed;
+  std::map<std::string, size_t> seen;
+  for (const Finding& f : findings) {
+    if (++seen[f.code] <= kListedPerCode) {
+      listed.push_back(&f);
+    } else {
+      ++(*omitted)[f.code];
+    }
+  }
+  return listed;
+}
+
 std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum,
-                         file_encoding::Mark encoding) {
+                         file_encoding::Mark encoding, bool withErrors) {
   // One block per section, in the order of their first finding; the file's
   // own findings first.
   std::vector<std::string> order;
   std::map<std::string, std::vector<const Finding*>> groups;
+  std::map<std::string, size_t> seen, omitted;
   for (const Finding& f : findings) {
-    if (minimum == Finding::Level::kError && f.level != Finding::Level::kError) continue;
+    const bool error = f.level == Finding::Level::kError;
+    if ((minimum == Finding::Level::kError && !error) || (!withErrors && error)) continue;
+    if (++seen[f.code] > kListedPerCode) {
+      ++omitted[f.code];
+      continue;
+    }
     if (groups.find(f.section) == groups.end()) order.push_back(f.section);
     groups[f.section].push_back(&f);
   }
@@ -77,6 +97,10 @@ std::string FindingsText(const std::vector<Finding>& findings, Finding::Level mi
              Pad(LevelName(f->level), 7) + "  " + MessageForPeople(f->message, encoding) + "\n";
     }
     out += "\n";
+  }
+  for (const auto& o : omitted) {
+    out += o.first + ": " + Plural(static_cast<int>(o.second), "more finding", "more findings") +
+           " not listed (the first " + std::to_string(kListedPerCode) + " are)\n\n";
   }
   return out;
 }

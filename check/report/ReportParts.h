@@ -3,6 +3,7 @@
 // appear.
 #pragma once
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,11 +21,22 @@ std::string Plural(int n, const char* one, const char* many);
 // grades' price levels written go to prices.
 std::vector<std::pair<Table, int>> Writes(const Prediction& p, int* prices);
 
-// The findings at minimum level or above, one block per section, in the order
-// of their first finding; the file's own findings first. The file's names
-// and values in them as a file read with `encoding` holds them.
+// At most this many findings of one code are listed, in text and in JSON,
+// so that a file of a million faults gives a report of bounded size; the
+// counts (errors, warnings, notes) still count every one.
+constexpr size_t kListedPerCode = 1000;
+// The findings listed, in their order: the first kListedPerCode of each
+// code. *omitted gets, per code, how many of the others were left out.
+std::vector<const Finding*> Listed(const std::vector<Finding>& findings,
+                                   std::map<std::string, size_t>* omitted);
+
+// The findings at minimum level or above (kError: errors only; withErrors
+// false: all but errors), one block per section, in the order of their first
+// finding; the file's own findings first; then a line per code of which some
+// were not listed. The file's names and values in them as a file read with
+// `encoding` holds them.
 std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum,
-                         file_encoding::Mark encoding);
+                         file_encoding::Mark encoding, bool withErrors = true);
 
 // One changed, new or before-only record for people; onlyBefore and newWord
 // say what a before-only and a new record are in this report.

@@ -68,9 +68,9 @@ void CheckContext::Reads(std::string text) {
 }
 
 void CheckContext::Unwritten(const std::string& section, Table table, int32_t n,
-                             std::string reason) {
+                             const char* reasonCode, std::string reason) {
   if (Written(table, n)) return;
-  check->unwritten.push_back(UnwrittenRecord{section, table, n, std::move(reason)});
+  check->unwritten.push_back(UnwrittenRecord{section, table, n, std::move(reason), reasonCode});
 }
 
 bool CheckContext::Written(Table table, int32_t id) const {

@@ -1,6 +1,7 @@
 // Which sections IMPORT reaches: every record section is either written (its
 // keys are checked) or passed over, and then the finding says why.
 #include <string>
+#include <utility>
 
 #include "check/rules/CheckRules.h"
 #include "profile/ProfileLines.h"
@@ -99,25 +100,26 @@ void WarnBelowOne(CheckContext& ctx, const StepRule& rule, const FileScan::Secti
                      " that refers to it, and writes nothing from it");
 }
 
-// The reason kept with a record IMPORT does not write, for PLAN.
-const char* ReasonFor(Miss miss) {
+// The reason kept with a record IMPORT does not write, for PLAN: its code
+// (stable across versions) and its text.
+std::pair<const char*, const char*> ReasonFor(Miss miss) {
   switch (miss) {
     case Miss::kBelowOne:
-      return "IMPORT does not write it: numbered below 1";
+      return {"numbered-below-one", "IMPORT does not write it: numbered below 1"};
     case Miss::kNoNumber:
-      return "IMPORT skips it as absent: no Number of 1 or more";
+      return {"no-number", "IMPORT skips it as absent: no Number of 1 or more"};
     case Miss::kBeforeFirst:
-      return "IMPORT never reaches it: its walk starts later";
+      return {"before-walk-start", "IMPORT never reaches it: its walk starts later"};
     case Miss::kPastLimit:
-      return "IMPORT never reaches it: its walk ends before it";
+      return {"past-walk-end", "IMPORT never reaches it: its walk ends before it"};
     case Miss::kStopped:
-      return "IMPORT never reaches it: the import stops before it";
+      return {"after-import-stops", "IMPORT never reaches it: the import stops before it"};
     case Miss::kNoGrade:
-      return "IMPORT skips it: its grade is not in the file";
+      return {"grade-not-in-file", "IMPORT skips it: its grade is not in the file"};
     case Miss::kAfterGap:
-      return "IMPORT never reaches it: after seven missing numbers";
+      return {"after-seven-missing", "IMPORT never reaches it: after seven missing numbers"};
   }
-  return "";
+  return {"", ""};
 }
 
 // Says why IMPORT does not write section s, record n of the rule's table.
@@ -126,7 +128,8 @@ void ReportUnreached(CheckContext& ctx, const StepRule& rule, const FileScan::Se
   const Table t = rule.table;
   std::string message;
   const Miss miss = ClassifyMiss(ctx, rule, s, n);
-  ctx.Unwritten(s.name, t, n, ReasonFor(miss));
+  const std::pair<const char*, const char*> reason = ReasonFor(miss);
+  ctx.Unwritten(s.name, t, n, reason.first, reason.second);
   switch (miss) {
     case Miss::kBelowOne:
       return WarnBelowOne(ctx, rule, s);
@@ -174,7 +177,8 @@ void WarnHeaderLookalikes(CheckContext& ctx) {
              "looks like the header of " + name + "; IMPORT does not read it");
     int32_t n = 0;
     const StepRule* rule = ParseRecordName(name, &n);
-    if (rule != nullptr) ctx.Unwritten(name, rule->table, n, "IMPORT does not read its header");
+    if (rule != nullptr)
+      ctx.Unwritten(name, rule->table, n, "header-not-read", "IMPORT does not read its header");
   }
 }
 
@@ -266,7 +270,8 @@ void CheckSections(CheckContext& ctx) {
     if (lookedFor && !pl::EqualsIgnoringCase(canonical, s.name)) {
       ctx.Warn("misnamed-section", s.line, s.name, "",
                "IMPORT looks for " + canonical + ", never for this name: the section is not read");
-      ctx.Unwritten(s.name, rule->table, n, "IMPORT does not read it: it looks for " + canonical);
+      ctx.Unwritten(s.name, rule->table, n, "misnamed-section",
+                    "IMPORT does not read it: it looks for " + canonical);
       continue;
     }
     if (!ctx.Written(rule->table, n)) {

@@ -42,7 +42,8 @@ struct CheckContext {
   void Reads(std::string text);
   // Keeps section (record n of the table) among the records IMPORT does not
   // write, unless the prediction writes that record from another section.
-  void Unwritten(const std::string& section, Table table, int32_t n, std::string reason);
+  void Unwritten(const std::string& section, Table table, int32_t n, const char* reasonCode,
+                 std::string reason);
 
   // True when the prediction writes record id of the table.
   bool Written(Table table, int32_t id) const;

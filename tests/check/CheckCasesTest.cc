@@ -98,6 +98,42 @@ TEST(CheckCases, LongTextsAreNotes) {
   }
 }
 
+// A file of many faults gives reports of bounded size: at most 1,000
+// findings of one code are listed, the counts count all of them, and JSON
+// says per code how many were left out. The errors come first.
+TEST(CheckCases, ReportsAreBounded) {
+  std::string ini = "[Pump01]\r\nNumber=1\r\nHose1ID=11\r\n[Pump02]\r\nNumber=2\r\nHose1ID=11\r\n";
+  for (int i = 0; i < 20000; ++i) ini += "[Client001]\r\n";
+  const std::string path = e2e::TempDir() + "/many.ini";
+  e2e::WriteFile(path, ini);
+  FileCheck check;
+  std::string error;
+  ASSERT_TRUE(CheckFile(path, &check, &error)) << error;
+  ASSERT_GT(check.findings.size(), 20000u);
+  const std::string json = CheckReport(path, check, true);
+  const std::string text = CheckReport(path, check, false);
+  EXPECT_LT(json.size(), 600000u);
+  EXPECT_LT(text.size(), 200000u);
+  e2e::KeepJson(json);
+  const nlohmann::json doc = nlohmann::json::parse(json)["check"];
+  std::map<std::string, size_t> listed;
+  for (const auto& f : doc["findings"]) ++listed[f["code"].get<std::string>()];
+  size_t all = 0;
+  for (const auto& l : listed) {
+    EXPECT_LE(l.second, 1000u) << l.first;
+    all += l.second + doc["omitted"].value(l.first, size_t{0});
+  }
+  EXPECT_EQ(all, check.findings.size());
+  EXPECT_EQ(
+      doc["errors"].get<size_t>() + doc["warnings"].get<size_t>() + doc["notes"].get<size_t>(),
+      check.findings.size());
+  EXPECT_EQ(doc["omitted"]["duplicate-section"], 20000 - 1 - 1000) << doc["omitted"];
+  EXPECT_NE(text.find("\nduplicate-section: 18999 more findings not listed (the first 1000 are)\n"),
+            std::string::npos);
+  // The error (Pump01's hose has no tank) before what IMPORT writes.
+  EXPECT_LT(text.find("  error  "), text.find("IMPORT would write")) << text.substr(0, 400);
+}
+
 // The report for people is UTF-8 whatever the file's encoding: without a
 // mark each byte is the character of its code, with one the texts are UTF-8
 // and a stray byte is the character of its code; a surrogate without its

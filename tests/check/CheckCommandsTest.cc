@@ -169,7 +169,8 @@ TEST(CheckCommands, PlanTellsWhatIsNotRestoredAndWhatCheckFound) {
   ASSERT_EQ(doc["plan"]["notRestored"].size(), 10u);
   EXPECT_EQ(doc["plan"]["notRestored"][0],
             (json{{"section", "Client010"}, {"table", "client"}, {"id", 10},
-                  {"reason", "IMPORT never reaches it: after seven missing numbers"}}));
+                  {"reason", "IMPORT never reaches it: after seven missing numbers"},
+                  {"reasonCode", "after-seven-missing"}}));
   EXPECT_GE(doc["check"]["warnings"].get<int>(), 1);
   bool told = false;
   for (const json& f : doc["check"]["findings"]) told = told || f["key"] == "Pasword";

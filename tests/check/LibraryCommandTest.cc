@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "tests/support/E2E.h"
 
 namespace {
@@ -32,11 +34,27 @@ TEST(LibraryCommand, ShowsTheLibraryAndLogsOnWhenGivenAServer) {
   EXPECT_EQ(run.out.find("failed"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\nLogon:          " + emu.Server() + " done\n"), std::string::npos)
       << run.out;
+  // /JSON tells the same as one document of the common shape.
+  run = e2e::RunCheck({"LIBRARY", emu.Server(), "/json"});
+  e2e::KeepJson(run.out);
+  nlohmann::json doc = nlohmann::json::parse(run.out, nullptr, false);
+  ASSERT_TRUE(doc.is_object()) << run.out;
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(doc["exitCode"], 0);
+  EXPECT_EQ(doc["library"]["logon"], true) << run.out;
+  EXPECT_TRUE(doc["library"]["serverVersion"]["version"].is_string()) << run.out;
 
   const std::string noServer = e2e::NoServer();
   run = e2e::RunCheck({"LIBRARY", noServer});
   EXPECT_EQ(run.exitCode, 255) << run.out;
   EXPECT_NE(run.out.find("\nLogon to " + noServer + " failed - "), std::string::npos) << run.out;
+  run = e2e::RunCheck({"LIBRARY", noServer, "/JSON"});
+  e2e::KeepJson(run.out);
+  EXPECT_EQ(run.exitCode, 255) << run.out;
+  doc = nlohmann::json::parse(run.out, nullptr, false);
+  ASSERT_TRUE(doc.is_object()) << run.out;
+  EXPECT_EQ(doc["error"].get<std::string>().rfind("Logon to " + noServer + " failed - ", 0), 0u);
+  EXPECT_EQ(doc["library"]["logon"], false);
   EXPECT_EQ(e2e::RunCheck({"LIBRARY", "a", "b"}).exitCode, 255);
 }
 

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "client/ClientLibraryWrapper.h"
 #include "client/LibString.h"
 #include "client/LinkedClientLibrary.h"
@@ -83,6 +85,16 @@ TEST(LibraryReport, AnUnusableLibraryOrAFailedLogonEndsWithMinusOne) {
             std::string::npos)
       << text;
   EXPECT_EQ(text.find("\nDllVersion:"), std::string::npos) << text;
+  // The same as JSON keys, the first failure as the document's error.
+  nlohmann::ordered_json facts;
+  std::string failure;
+  text.clear();
+  EXPECT_EQ(DescribeLibrary(incomplete, nullptr, &text, &facts, &failure), -1);
+  EXPECT_EQ(facts["functions"][1],
+            (nlohmann::ordered_json{{"name", "DllVersion"}, {"foundAs", nullptr}}));
+  EXPECT_EQ(facts["bits"], 32);
+  EXPECT_TRUE(facts["dllVersion"].is_null());
+  EXPECT_EQ(failure, incomplete.problem);
 
   const std::string bad = "bad";
   text.clear();

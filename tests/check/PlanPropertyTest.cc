@@ -123,6 +123,9 @@ Seen ImportThenPlan(e2e::Emulator& emu, const std::string& path,
     }
   }
   EXPECT_EQ(left, refused) << path << "\n" << plan.out;
+  // Right after the import a gate on changes sees only what it could not do.
+  EXPECT_EQ(doc["plan"]["changes"], !left.empty() || !doc["plan"]["notRestored"].empty())
+      << plan.out;
   // A predicted stop is an error of CHECK (as is a hose that two pumps'
   // sections name): 2, as are records not restored.
   const bool errors = predictedResult != 0 || doc["check"]["errors"].get<int>() > 0 ||

@@ -7,15 +7,87 @@ Runs TarvoCheck with /JSON over every CASES/*.ini (CHECK, and DIFF of each
 case with the next) and over usage errors, keeps each output in JSON_DIR
 beside the documents the other tests kept there (TARVO_JSON_DIR), and
 validates every file in JSON_DIR: one document, valid against SCHEMA, its
-exit code the process's where this script ran it.
+exit code the process's where this script ran it. The finding codes that
+the checks' sources give, the schema's enum and README.md's table must be
+one list.
 """
 import glob
 import json
 import os
+import re
 import subprocess
 import sys
 
 import jsonschema
+
+CODE = re.compile(r"^[a-z0-9]+(-[a-z0-9]+)*$")
+
+
+def first_argument(text, start):
+    """The text of a call's first argument, the call's "(" at start - 1."""
+    depth, i, quoted = 0, start, False
+    while i < len(text):
+        c = text[i]
+        if quoted:
+            if c == "\\":
+                i += 1
+            elif c == '"':
+                quoted = False
+        elif c == '"':
+            quoted = True
+        elif c == "'":
+            i = text.index("'", i + 1 + (text[i + 1] == "\\"))
+        elif c in "([{":
+            depth += 1
+        elif c in ")]}":
+            if depth == 0:
+                return text[start:i]
+            depth -= 1
+        elif c == "," and depth == 0:
+            return text[start:i]
+        i += 1
+    return text[start:]
+
+
+def source_codes(rules):
+    """Every finding code the checks give: the string literals of the code
+    argument of each Warn, Note and Add call in the rules' sources."""
+    codes = set()
+    call = re.compile(r"\b(?:Warn|Note|Add)\(\s*(?:ctx,\s*t,\s*|Finding::Level::k\w+,\s*)?")
+    for path in glob.glob(os.path.join(rules, "*.cc")):
+        with open(path, encoding="utf-8") as f:
+            text = f.read()
+        for m in call.finditer(text):
+            codes.update(c for c in re.findall(r'"([^"]*)"', first_argument(text, m.end()))
+                         if CODE.match(c))
+    return codes
+
+
+def readme_codes(readme):
+    """The codes of README.md's table of finding codes."""
+    with open(readme, encoding="utf-8") as f:
+        lines = f.read().split("\n")
+    start = lines.index("| finding code | what it says |")
+    codes = set()
+    for line in lines[start + 2:]:
+        if not line.startswith("|"):
+            break
+        codes.add(line.split("`")[1])
+    return codes
+
+
+def compare_codes(schema, source_dir):
+    """The finding codes of the checks, of the schema and of README.md are
+    one list: a code added to the checks and forgotten elsewhere fails."""
+    enum = set(schema["$defs"]["findingCode"]["enum"])
+    failures = 0
+    for name, codes in [("check/rules", source_codes(os.path.join(source_dir, "check", "rules"))),
+                        ("README.md", readme_codes(os.path.join(source_dir, "README.md")))]:
+        if codes != enum:
+            failures += 1
+            print("finding codes: %s has %s, the schema's enum has %s" %
+                  (name, sorted(codes - enum), sorted(enum - codes)))
+    return failures
 
 
 def run(program, args, json_dir, name):
@@ -46,11 +118,12 @@ def main():
         ran[path] = code
     for name, args in [("no-command", ["a.ini", "/JSON"]), ("no-file", ["/json", "CHECK"]),
                        ("diff-one", ["DIFF", "a.ini", "/JSON"]),
-                       ("missing", ["CHECK", os.path.join(cases, "none.ini"), "/JSON"])]:
+                       ("missing", ["CHECK", os.path.join(cases, "none.ini"), "/JSON"]),
+                       ("library", ["LIBRARY", "/JSON"])]:
         path, code = run(program, args, json_dir, "usage-" + name)
         ran[path] = code
 
-    failures = 0
+    failures = compare_codes(schema, os.path.dirname(os.path.dirname(os.path.abspath(schema_path))))
     files = sorted(glob.glob(os.path.join(json_dir, "*.json")))
     for path in files:
         try:
