@@ -21,7 +21,8 @@ std::string Plural(int n, const char* one, const char* many);
 std::vector<std::pair<Table, int>> Writes(const Prediction& p, int* prices);
 
 // The findings at minimum level or above, one block per section, in the order
-// of their first finding; the file's own findings first. The file's names
+// of their first finding; the file's own findings first; a finding folded
+// under another is counted (and the first few shown) under that one. The file's names
 // and values in them as a file read with `encoding` holds them.
 std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum,
                          file_encoding::Mark encoding);
@@ -34,5 +35,6 @@ std::string RecordBlock(const RecordChange& rc, const std::string& onlyBefore,
 // The errors of a check under what they mean for the import (`whose`:
 // "IMPORT", "IMPORT of a.ini"); empty when there are none.
 std::string ErrorsText(const FileCheck& check, const std::string& whose);
-// CHECK's counts: "0 errors, 2 warnings, 1 note" (notes only when there are).
+// CHECK's counts: "0 errors, 2 warnings, 1 note, 7 folded" (notes and
+// folded findings only when there are).
 std::string Counts(const FileCheck& check);
