@@ -35,22 +35,28 @@ void ReportTankStop(CheckContext& ctx, const FileScan::Section& s, int h, int32_
 }
 
 // The hose identifier that ends a pump's hoses (it reads below 1), when its
-// line does not look like it: a tab before "=", or no plain number. IMPORT
-// reads it, so it is told as read, with the number IMPORT makes of it; a
-// plain 0 or negative number needs no word (the later hose keys tell).
+// line does not look like it: a tab before "=", a longer key, or no plain
+// number. IMPORT reads that line, so it is told as read, with the number
+// IMPORT makes of it; a plain 0 or negative number needs no word (the later
+// hose keys tell).
 void WarnHosesEnd(CheckContext& ctx, const FileScan::Section& s, const std::string& key, int h) {
   const FileScan::Found f = ctx.file.FindKey(s, key);
   const std::string_view v = pl::Unquote(f.value);
   int64_t exact = 0;
-  const bool tab = f.found && TabsAfterKey(f.lineKey, key.size());
-  if (!f.found || (!tab && f.lineKey.size() == key.size() && CleanInteger(v, &exact))) return;
+  const bool longer = f.found && f.lineKey.size() != key.size();
+  if (!f.found || (!longer && CleanInteger(v, &exact))) return;
   ctx.used.push_back(f.line);
+  const bool tab = TabsAfterKey(f.lineKey, key.size());
+  const std::string how = tab ? "a tab between the key and \"=\": IMPORT reads the line as " + key +
+                                    " all the same, with the value from the tab on; "
+                          : longer ? "the line " + FileText(f.lineKey) + " is read as " + key + "; "
+                                   : std::string();
   const int32_t read = ctx.IntOf(s, key);
-  ctx.Warn(tab ? "tab-before-equals" : "not-a-number", f.line, s.name, key,
-           std::string(tab ? "a tab between the key and \"=\": IMPORT reads the line as " + key +
-                                 " all the same, with the value from the tab on; "
-                           : "") +
-               Quoted(v) + " reads as " + std::to_string(read) +
+  ctx.Warn(tab      ? "tab-before-equals"
+           : longer ? "prefix-key"
+                    : "not-a-number",
+           f.line, s.name, key,
+           how + Quoted(v) + " reads as " + std::to_string(read) +
                ", so IMPORT reads no hose of this pump from Hose" + std::to_string(h) + " on");
   ctx.Reads(std::to_string(read));
 }

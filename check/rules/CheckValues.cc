@@ -152,6 +152,7 @@ FileScan::Found MarkRead(CheckContext& ctx, const FileScan::Section& s, const st
     return f;
   }
   ctx.used.push_back(f.line);
+  if (f.lineKey.size() == key.size()) return f;
   const std::string value = secret ? std::string() : Quoted(pl::Unquote(f.value));
   if (TabsAfterKey(f.lineKey, key.size())) {
     // The value's own finding, if any, tells what IMPORT makes of it.
@@ -159,7 +160,7 @@ FileScan::Found MarkRead(CheckContext& ctx, const FileScan::Section& s, const st
              "a tab between the key and \"=\": IMPORT reads the line as " + key +
                  " all the same, with the value from the tab on" +
                  (secret ? "" : " (" + value + ")"));
-  } else if (f.lineKey.size() != key.size()) {
+  } else {
     // The line's key begins with the key: it is another key when it is longer.
     ctx.Warn("prefix-key", f.line, s.name, key,
              "the line " + FileText(f.lineKey) + " is read as " + key +
