@@ -34,7 +34,9 @@ constexpr FieldSchema ForPeople(const char* key) {
 
 const FieldSchema kPortFields[] = {
     Read("Number", file_key::kNumber, kInt32), Read("Name", file_key::kName, kText),
-    Read("ProtocolId", file_key::kProtocolId, kInt32),
+    // The call takes 32 bits, but the protocol is a 16-bit code: IMPORT
+    // passes the low 16 bits of what it reads, sign-extended.
+    Read("ProtocolId", file_key::kProtocolId, kInt16),
     Read("DeviceType", file_key::kDeviceType, kInt16), Read("SerialNo", file_key::kSerialNo, kText),
     // The ZigBee gateway's settings and the device's firmware.
     ForPeople(file_key::kPanId), ForPeople(file_key::kChannels), ForPeople(file_key::kKeyA),

@@ -48,7 +48,8 @@ json FindingJson(const Finding& f, bool utf8) {
               {"field", TextOrNull(f.field)},
               {"value", f.hasValue ? json(Utf8Of(f.value, utf8)) : json()},
               {"reads", f.reads.empty() ? json() : json(Utf8Of(f.reads, utf8))},
-              {"message", Utf8Of(MessageAsIs(f.message), utf8)}};
+              {"message", Utf8Of(MessageAsIs(f.message), utf8)},
+              {"partOf", f.partOf == nullptr ? json() : json(f.partOf)}};
 }
 
 // The file key that carries a record's field, or null (a value the file
@@ -122,7 +123,8 @@ json CheckResultJson(const FileCheck& check) {
   json omitted = json::object();
   for (const auto& o : left) omitted[o.first] = o.second;
   return json{{"errors", check.errors},       {"warnings", check.warnings},
-              {"notes", check.notes},         {"stops", check.prediction.result != 0},
+              {"notes", check.notes},         {"folded", check.folded},
+              {"stops", check.prediction.result != 0},
               {"writes", std::move(writes)},  {"findings", std::move(findings)},
               {"omitted", std::move(omitted)}};
 }

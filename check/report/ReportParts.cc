@@ -62,6 +62,34 @@ std::vector<const Finding*> Listed(const std::vector<Finding>& findings,
   return listed;
 }
 
+
+namespace {
+
+// The findings at most shown one by one under the one they are folded under.
+constexpr size_t kFoldedShown = 3;
+
+// What is folded under finding `under`: the count, the first few, and where
+// the others are.
+std::string FoldedText(const std::vector<const Finding*>& folded, const Finding& under,
+                       file_encoding::Mark encoding) {
+  if (folded.empty()) return std::string();
+  std::string out =
+      "      folded under it: " + Plural(static_cast<int>(folded.size()), "finding", "findings") +
+      "\n";
+  for (size_t i = 0; i < folded.size() && i < kFoldedShown; ++i) {
+    const Finding& f = *folded[i];
+    out += "        line " + std::to_string(f.line) + "  [" + ShownName(f.section, encoding) +
+           "] " + ShownName(f.key, encoding) + "  " + MessageForPeople(f.message, encoding) + "\n";
+  }
+  if (folded.size() > kFoldedShown) {
+    out += "        and " + std::to_string(folded.size() - kFoldedShown) +
+           " more (each in /JSON, with \"partOf\": \"" + under.code + "\")\n";
+  }
+  return out;
+}
+
+}  // namespace
+
 std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum,
                          file_encoding::Mark encoding, bool withErrors) {
   // One block per section, in the order of their first finding; the file's
@@ -69,7 +97,13 @@ std::string FindingsText(const std::vector<Finding>& findings, Finding::Level mi
   std::vector<std::string> order;
   std::map<std::string, std::vector<const Finding*>> groups;
   std::map<std::string, size_t> seen, omitted;
+  std::map<std::string, std::vector<const Finding*>> foldedUnder;
   for (const Finding& f : findings) {
+    // A folded finding is told under the one it is folded under.
+    if (f.partOf != nullptr) {
+      foldedUnder[f.partOf].push_back(&f);
+      continue;
+    }
     const bool error = f.level == Finding::Level::kError;
     if ((minimum == Finding::Level::kError && !error) || (!withErrors && error)) continue;
     if (++seen[f.code] > kListedPerCode) {
@@ -94,7 +128,8 @@ std::string FindingsText(const std::vector<Finding>& findings, Finding::Level mi
       std::string line = f->line > 0 ? "line " + std::to_string(f->line) : "";
       out += "  " + Pad(line, lineWidth) + "  " +
              (keyWidth > 0 ? Pad(ShownName(f->key, encoding), keyWidth) + "  " : "") +
-             Pad(LevelName(f->level), 7) + "  " + MessageForPeople(f->message, encoding) + "\n";
+             Pad(LevelName(f->level), 7) + "  " + MessageForPeople(f->message, encoding) + "\n" +
+             FoldedText(foldedUnder[f->code], *f, encoding);
     }
     out += "\n";
   }
@@ -163,9 +198,11 @@ std::string ErrorsText(const FileCheck& check, const std::string& whose) {
          FindingsText(check.findings, Finding::Level::kError, check.encoding);
 }
 
-// CHECK's counts: "0 errors, 2 warnings, 1 note" (notes only when there are).
+// CHECK's counts: "0 errors, 2 warnings, 1 note, 7 folded" (notes and
+// folded findings only when there are).
 std::string Counts(const FileCheck& check) {
   return Plural(check.errors, "error", "errors") + ", " +
          Plural(check.warnings, "warning", "warnings") +
-         (check.notes > 0 ? ", " + Plural(check.notes, "note", "notes") : "");
+         (check.notes > 0 ? ", " + Plural(check.notes, "note", "notes") : "") +
+         (check.folded > 0 ? ", " + std::to_string(check.folded) + " folded" : "");
 }

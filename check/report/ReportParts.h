@@ -32,7 +32,8 @@ std::vector<const Finding*> Listed(const std::vector<Finding>& findings,
 
 // The findings at minimum level or above (kError: errors only; withErrors
 // false: all but errors), one block per section, in the order of their first
-// finding; the file's own findings first; then a line per code of which some
+// finding; the file's own findings first; a finding folded under another is
+// counted (and the first few shown) under that one; then a line per code of which some
 // were not listed. The file's names and values in them as a file read with
 // `encoding` holds them.
 std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum,
@@ -46,5 +47,6 @@ std::string RecordBlock(const RecordChange& rc, const std::string& onlyBefore,
 // The errors of a check under what they mean for the import (`whose`:
 // "IMPORT", "IMPORT of a.ini"); empty when there are none.
 std::string ErrorsText(const FileCheck& check, const std::string& whose);
-// CHECK's counts: "0 errors, 2 warnings, 1 note" (notes only when there are).
+// CHECK's counts: "0 errors, 2 warnings, 1 note, 7 folded" (notes and
+// folded findings only when there are).
 std::string Counts(const FileCheck& check);

@@ -32,6 +32,10 @@ struct Finding {
   std::string value;
   // What IMPORT reads or writes of it, as text; empty when not told.
   std::string reads;
+  // The code of the finding that explains this one and lists it folded
+  // under itself ("spreadsheet-save"); null when it stands on its own. A
+  // folded finding counts in FileCheck::folded, never in its level's count.
+  const char* partOf = nullptr;
 };
 
 // The level's word in the reports and in JSON: "error", "warning", "note".
@@ -50,6 +54,7 @@ struct FileCheck {
   int errors = 0;
   int warnings = 0;
   int notes = 0;
+  int folded = 0;  // findings folded under another (Finding::partOf)
   // The file's texts are UTF-8 (it has a byte-order mark); without a mark
   // each byte is the character of its code.
   bool utf8 = false;

@@ -94,7 +94,9 @@ void SortAndCount(FileCheck* check) {
   std::stable_sort(check->findings.begin(), check->findings.end(),
                    [](const Finding& a, const Finding& b) { return a.line < b.line; });
   for (const Finding& f : check->findings) {
-    if (f.level == Finding::Level::kError) {
+    if (f.partOf != nullptr) {
+      ++check->folded;
+    } else if (f.level == Finding::Level::kError) {
       ++check->errors;
     } else if (f.level == Finding::Level::kNote) {
       ++check->notes;

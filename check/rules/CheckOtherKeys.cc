@@ -100,8 +100,10 @@ void WarnHoseNotRead(CheckContext& ctx, const FileScan::Section& s, const FileSc
   ctx.Warn("unreachable", k.line, s.name, std::string(k.name),
            h > kHosesPerPump
                ? "never reached: IMPORT reads hoses 1 to " + std::to_string(kHosesPerPump) + " only"
-               : "never reached: IMPORT stops at the first hose without a "
-                 "usable Hose" +
+           : ctx.stopHose > 0
+               ? "never reached: the import stops at Hose" + std::to_string(ctx.stopHose) +
+                     ", see the error"
+               : "never reached: IMPORT stops at the first hose without a usable Hose" +
                      std::to_string(hoses + 1) + "ID");
 }
 
@@ -125,6 +127,9 @@ void CheckOtherKeys(CheckContext& ctx, Table table, const FileScan::Section& s, 
     }
     if (IsForPeople(table, lower)) continue;
     const int h = table == Table::kPump ? HoseNumberOf(lower) : -1;
+    // The rest of the hose at which the import stops is never read; the
+    // stop's error tells of it.
+    if (h > 0 && h == ctx.stopHose) continue;
     if (h > hoses) {
       if (std::find(hosesTold.begin(), hosesTold.end(), h) == hosesTold.end()) {
         hosesTold.push_back(h);

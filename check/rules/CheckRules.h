@@ -5,6 +5,7 @@
 //   CheckWholeFile.cc   the file as a whole (NUL bytes, line ends, encoding)
 //   CheckReach.cc       which sections IMPORT reaches, and why not the others
 //   CheckValues.cc      the keys IMPORT reads from a section it writes
+//   CheckHoses.cc       the hoses of a pump's section, as far as IMPORT reads
 //   CheckReferences.cc  the references of such a section to other records
 //                       (a pump's hoses among them)
 //   CheckOtherKeys.cc   the lines of such a section that IMPORT does not read
@@ -59,6 +60,7 @@ struct CheckContext {
   std::set<std::pair<int32_t, int32_t>> writtenHoses;  // (pump identifier, hose number)
   std::vector<int> used;              // the lines of the current section that IMPORT reads
   int32_t walkEnd[kTableCount] = {};  // 0 until WalkEnd has walked the table
+  int stopHose = 0;      // the hose of the current pump whose tank stops the import; 0 when none
   std::string savedEnd;  // the separators a spreadsheet's save put after most lines, or empty
   // True when only the records IMPORT does not write are wanted: the keys of
   // the sections it writes are not checked.
@@ -90,6 +92,26 @@ std::string HeaderLookalike(std::string_view line);
 // rule's table; returns the number of hoses IMPORT reads from it (pumps).
 int CheckRecordKeys(CheckContext& ctx, const StepRule& rule, const FileScan::Section& s, int32_t n);
 
+// Checks a key that IMPORT reads for the field: marks its line as read, and
+// warns of a line read from a longer key's or with a tab before "=", of a
+// missing key (with missingText; null when that is no fault) and of a value
+// that does not read as it looks.
+void ReadKey(CheckContext& ctx, const FileScan::Section& s, const std::string& key,
+             const FieldSchema& field, const char* missingText);
+
+// True when the line's key is the key followed by tabs only: IMPORT skips
+// blanks after a key but not tabs, so it reads the value from the tab on.
+bool TabsAfterKey(std::string_view lineKey, size_t keySize);
+
+// True for a sign and digits, with their value in exact (counted no further
+// than 2^40, which is past every 32-bit number).
+bool CleanInteger(std::string_view v, int64_t* exact);
+
+// The hoses of pump section s, record `pump`, up to the first without a
+// usable identifier; returns how many IMPORT reads (the one whose tank stops
+// the import included).
+int CheckHoses(CheckContext& ctx, const FileScan::Section& s, int32_t pump);
+
 // Warns of the references of section s, record n of the table, to records
 // the prediction does not write, and to identifiers below 1 that it does.
 void CheckReferences(CheckContext& ctx, Table table, const FileScan::Section& s, int32_t n);
@@ -109,6 +131,10 @@ void WarnIdentifierBelowOne(CheckContext& ctx, const FileScan::Section& s, const
 // (with the nearest known one), second lines of a key, and hoses past the
 // ones read (`hoses`).
 void CheckOtherKeys(CheckContext& ctx, Table table, const FileScan::Section& s, int hoses);
+
+// The code of the warning on a spreadsheet's save, which the findings it
+// explains are folded under (Finding::partOf).
+inline constexpr char kSpreadsheetSave[] = "spreadsheet-save";
 
 // Warns once when most of the file's key lines end in the same separators
 // (",," from a spreadsheet's save), and keeps them in ctx.savedEnd so that

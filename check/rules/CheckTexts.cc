@@ -170,12 +170,12 @@ void CheckSpreadsheetSave(CheckContext& ctx) {
   }
   if (count < kSavedLines || count * 2 <= keyLines) return;
   ctx.savedEnd = std::string(common);
-  ctx.Warn("spreadsheet-save", 0, "", "",
-           "spreadsheet-save: " + std::to_string(count) + " of " + std::to_string(keyLines) +
-               " key lines end in " + Quoted(common) +
+  ctx.Warn(kSpreadsheetSave, 0, "", "",
+           std::string(kSpreadsheetSave) + ": " + std::to_string(count) + " of " +
+               std::to_string(keyLines) + " key lines end in " + Quoted(common) +
                ": the file looks re-saved by a spreadsheet; IMPORT writes them as part of each "
                "text it reads from those lines (names, tags, passwords), and reads the numbers "
-               "as the findings below say");
+               "before them as they look (one that does not keeps a finding of its own)");
 }
 
 void CheckTexts(CheckContext& ctx, Table table, const FileScan::Section& s) {

@@ -20,6 +20,37 @@ std::string InUnit(int32_t value, const char* unit) {
   return std::to_string(value) + (unit == nullptr ? "" : std::string(" ") + unit);
 }
 
+}  // namespace
+
+bool CleanInteger(std::string_view v, int64_t* exact) {
+  const size_t i = !v.empty() && (v[0] == '-' || v[0] == '+') ? 1 : 0;
+  bool clean = i < v.size();
+  *exact = 0;
+  for (size_t k = i; k < v.size(); ++k) {
+    if (v[k] < '0' || v[k] > '9') {
+      clean = false;
+      break;
+    }
+    if (*exact < (int64_t{1} << 40)) *exact = *exact * 10 + (v[k] - '0');
+  }
+  if (!v.empty() && v[0] == '-') *exact = -*exact;
+  return clean;
+}
+
+namespace {
+
+// The value without the separators a spreadsheet's save put after it; empty
+// when it does not end in them.
+std::string_view WithoutSavedEnd(const CheckContext& ctx, std::string_view v) {
+  const std::string& end = ctx.savedEnd;
+  if (end.empty() || v.size() <= end.size() || v.substr(v.size() - end.size()) != end) return {};
+  return v.substr(0, v.size() - end.size());
+}
+
+// Folds the finding added last under the spreadsheet-save warning, which
+// explains it: without the save's separators the value reads as it looks.
+void FoldUnderSave(CheckContext& ctx) { ctx.check->findings.back().partOf = kSpreadsheetSave; }
+
 // Warns of an integer that IMPORT reads as another number.
 void CheckInteger(CheckContext& ctx, const FileScan::Section& s, const std::string& key, int line,
                   std::string_view v, FieldKind kind, const char* unit) {
@@ -27,29 +58,23 @@ void CheckInteger(CheckContext& ctx, const FileScan::Section& s, const std::stri
     ctx.Warn("empty-value", line, s.name, key, "empty: IMPORT writes " + InUnit(0, unit));
     return ctx.Reads("0");
   }
-  size_t i = (v[0] == '-' || v[0] == '+') ? 1 : 0;
-  bool clean = i < v.size();
   int64_t exact = 0;
-  for (size_t k = i; k < v.size(); ++k) {
-    if (v[k] < '0' || v[k] > '9') {
-      clean = false;
-      break;
-    }
-    if (exact < (int64_t{1} << 40)) exact = exact * 10 + (v[k] - '0');
-  }
-  if (v[0] == '-') exact = -exact;
+  const bool clean = CleanInteger(v, &exact);
   // What the import passes; a clean number that fits needs no second reading.
   const int32_t read = clean && exact >= INT32_MIN && exact <= INT32_MAX
                            ? static_cast<int32_t>(exact)
                            : Text(std::string(v)).ToInt();
   const int16_t low = static_cast<int16_t>(static_cast<uint16_t>(read));
+  const bool narrowed = kind == FieldKind::kInt16 && low != read;
   if (!clean) {
     ctx.Warn("not-a-number", line, s.name, key,
-             Quoted(v) + " is not a whole number: IMPORT reads it as " + InUnit(read, unit));
+             Quoted(v) + " is not a whole number: IMPORT reads it as " + InUnit(read, unit) +
+                 (narrowed ? ", which does not fit in 16 bits: IMPORT writes " + InUnit(low, unit)
+                           : std::string()));
   } else if (exact != read) {
     ctx.Warn("wraps-32-bits", line, s.name, key,
              Quoted(v) + " wraps past 32 bits: IMPORT writes " + InUnit(read, unit));
-  } else if (kind == FieldKind::kInt16 && low != read) {
+  } else if (narrowed) {
     ctx.Warn("wraps-16-bits", line, s.name, key,
              Quoted(v) + " does not fit in 16 bits: IMPORT writes " + InUnit(low, unit));
   } else {
@@ -57,6 +82,8 @@ void CheckInteger(CheckContext& ctx, const FileScan::Section& s, const std::stri
   }
   // IMPORT passes the low 16 bits of a 16-bit field.
   ctx.Reads(std::to_string(kind == FieldKind::kInt16 ? low : read));
+  const std::string_view cut = WithoutSavedEnd(ctx, v);
+  if (!clean && !narrowed && CleanInteger(cut, &exact) && exact == read) FoldUnderSave(ctx);
 }
 
 // True for digits with at most one "." between them: an amount that reads
@@ -89,6 +116,14 @@ void CheckAmount(CheckContext& ctx, const FileScan::Section& s, const std::strin
              Quoted(v) +
                  " is not an amount as IMPORT reads it (digits and one \".\"): IMPORT writes " +
                  read.Show());
+    ctx.Reads(read.Show());
+    const std::string_view cut = WithoutSavedEnd(ctx, v);
+    const size_t cutDot = cut.find('.');
+    if (IsPlainAmount(cut) && pl::ToCurrency(cut) == scaled &&
+        (cutDot == std::string_view::npos || cut.size() - cutDot - 1 <= 3)) {
+      FoldUnderSave(ctx);
+    }
+    return;
   } else if (dot != std::string_view::npos && v.size() - dot - 1 > 3) {
     ctx.Warn("more-decimals", line, s.name, key,
              Quoted(v) + " has more than three decimals: IMPORT writes " + read.Show());
@@ -98,9 +133,17 @@ void CheckAmount(CheckContext& ctx, const FileScan::Section& s, const std::strin
   ctx.Reads(read.Show());
 }
 
+}  // namespace
+
+bool TabsAfterKey(std::string_view lineKey, size_t keySize) {
+  return lineKey.size() > keySize && lineKey.find_first_not_of('\t', keySize) == std::string::npos;
+}
+
+namespace {
+
 // Finds a key that IMPORT reads and marks its line as read; warns when the
-// line is a longer key's, or when the key is missing with missingText (null:
-// a missing key is no fault).
+// line is a longer key's or has a tab before "=", or when the key is missing
+// with missingText (null: a missing key is no fault).
 FileScan::Found MarkRead(CheckContext& ctx, const FileScan::Section& s, const std::string& key,
                          bool secret, const char* missingText) {
   const FileScan::Found f = ctx.file.FindKey(s, key);
@@ -109,16 +152,25 @@ FileScan::Found MarkRead(CheckContext& ctx, const FileScan::Section& s, const st
     return f;
   }
   ctx.used.push_back(f.line);
-  // The line's key begins with the key: it is another key when it is longer.
-  if (f.lineKey.size() != key.size()) {
+  if (f.lineKey.size() == key.size()) return f;
+  const std::string value = secret ? std::string() : Quoted(pl::Unquote(f.value));
+  if (TabsAfterKey(f.lineKey, key.size())) {
+    // The value's own finding, if any, tells what IMPORT makes of it.
+    ctx.Warn("tab-before-equals", f.line, s.name, key,
+             "a tab between the key and \"=\": IMPORT reads the line as " + key +
+                 " all the same, with the value from the tab on" +
+                 (secret ? "" : " (" + value + ")"));
+  } else {
+    // The line's key begins with the key: it is another key when it is longer.
     ctx.Warn("prefix-key", f.line, s.name, key,
              "the line " + FileText(f.lineKey) + " is read as " + key +
-                 (secret ? "" : ": IMPORT writes " + Quoted(pl::Unquote(f.value))));
+                 (secret ? "" : ": IMPORT writes " + value));
   }
   return f;
 }
 
-// Checks a key that IMPORT reads for the field, as MarkRead, then its value.
+}  // namespace
+
 void ReadKey(CheckContext& ctx, const FileScan::Section& s, const std::string& key,
              const FieldSchema& field, const char* missingText) {
   const FileScan::Found f = MarkRead(ctx, s, key, field.Has(kSecret), missingText);
@@ -130,6 +182,8 @@ void ReadKey(CheckContext& ctx, const FileScan::Section& s, const std::string& k
     CheckInteger(ctx, s, key, f.line, v, field.kind, field.unit);
   }
 }
+
+namespace {
 
 const char* MissingText(FieldKind kind) {
   return kind == FieldKind::kText ? "missing: IMPORT writes an empty text"
@@ -176,58 +230,6 @@ void CheckPrices(CheckContext& ctx, const FileScan::Section& s) {
       ctx.Warn("unreachable", f.line, s.name, key, "never reached: " + ends);
     }
   }
-}
-
-// The error for hose h of a pump whose tank IMPORT cannot write: the import
-// stops there.
-void ReportTankStop(CheckContext& ctx, const FileScan::Section& s, int h, int32_t tank) {
-  std::string why;
-  // As IMPORT's own line: a tank section numbered below 1 is read all the same.
-  const FileScan::Section* t = ctx.file.Find(NumberedName(kTankSection, tank));
-  if (t == nullptr) {
-    why = "which the file does not hold";
-  } else if (ctx.IntOf(*t, "Number") < 1) {
-    why = "whose Number is below 1";
-  } else {
-    why = "whose grade " + std::to_string(ctx.IntOf(*t, "Grade")) + " the file does not hold";
-  }
-  const std::string key = NumberedName(file_key::kHoseTank, h);
-  const FileScan::Found f = ctx.file.FindKey(s, key);
-  const std::string what = f.found ? "Hose" + std::to_string(h) + " refers to tank "
-                                   : key + " missing: IMPORT reads tank ";
-  ctx.Add(Finding::Level::kError, "import-stops", f.found ? f.line : s.line, s.name, key,
-          what + std::to_string(tank) + ", " + why +
-              ": IMPORT stops here, and writes nothing after it");
-}
-
-// A pump's hoses, up to the first without a usable identifier; returns how
-// many IMPORT reads.
-int CheckHoses(CheckContext& ctx, const FileScan::Section& s, int32_t pump) {
-  const TableSchema& hose = SchemaOf(Table::kHose);
-  const char* idKey = hose.fields[0].key;  // the identifier comes first
-  int h = 1;
-  for (; h <= kHosesPerPump; ++h) {
-    if (ctx.IntOf(s, NumberedName(idKey, h)) < 1) break;
-    const std::string tankKey = NumberedName(file_key::kHoseTank, h);
-    const int32_t tank = ctx.IntOf(s, tankKey);
-    const bool stops = !ctx.Written(Table::kTank, tank) && ctx.writtenHoses.count({pump, h}) == 0;
-    for (const FieldSchema& field : hose) {
-      if (field.key == nullptr) continue;
-      const std::string key = NumberedName(field.key, h);
-      // The stop's error tells of a missing tank key itself.
-      const bool quiet = field.Has(kMayBeAbsent) || (stops && key == tankKey);
-      ReadKey(ctx, s, key, field, quiet ? nullptr : "missing: IMPORT writes 0");
-    }
-    if (stops) {
-      ReportTankStop(ctx, s, h, tank);
-      return h;
-    }
-    if (tank < 1) {
-      WarnIdentifierBelowOne(ctx, s, tankKey, Table::kTank, tank,
-                             "IMPORT then stops here, and writes nothing after it");
-    }
-  }
-  return h - 1;
 }
 
 }  // namespace

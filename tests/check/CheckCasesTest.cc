@@ -12,6 +12,8 @@
 
 #include "check/report/Report.h"
 #include "check/rules/Check.h"
+#include "profile/RecordNames.h"
+#include "profile/RecordSchema.h"
 #include "check/text/ShownText.h"
 #include "tests/support/E2E.h"
 
@@ -125,13 +127,65 @@ TEST(CheckCases, ReportsAreBounded) {
   }
   EXPECT_EQ(all, check.findings.size());
   EXPECT_EQ(
-      doc["errors"].get<size_t>() + doc["warnings"].get<size_t>() + doc["notes"].get<size_t>(),
+      doc["errors"].get<size_t>() + doc["warnings"].get<size_t>() + doc["notes"].get<size_t>() +
+          doc["folded"].get<size_t>(),
       check.findings.size());
   EXPECT_EQ(doc["omitted"]["duplicate-section"], 20000 - 1 - 1000) << doc["omitted"];
   EXPECT_NE(text.find("\nduplicate-section: 18999 more findings not listed (the first 1000 are)\n"),
             std::string::npos);
   // The error (Pump01's hose has no tank) before what IMPORT writes.
   EXPECT_LT(text.find("  error  "), text.find("IMPORT would write")) << text.substr(0, 400);
+}
+
+// CHECK's "does not fit in 16 bits" against the import's own Set calls: with
+// 70000 in every number IMPORT reads (references and identifiers aside), a
+// field's call carries 4464 exactly where CHECK warns so, and 70000 elsewhere.
+TEST(CheckCases, SixteenBitWarningsAreWhereImportNarrows) {
+  std::string file = "[Grade01]\nNumber=1\nPrice01=1.5\n[ZigBee05]\nNumber=5\nPortID=-1\n";
+  file += "[Tank01]\nNumber=1\nGrade=1\n[Pump01]\nNumber=1\nHose1ID=11\nHose1Tank=1\n";
+  file += "PortID=-1\nAttendantID=-1\nMuxSlotZigBeeID=-1\n";
+  for (const char* section : {"Port01", "Attendant01", "Client001"}) {
+    file += std::string("[") + section + "]\nNumber=1\n";
+  }
+  std::map<std::string, std::string> sectionOf = {
+      {"Port", "[Port01]"}, {"Grade", "[Grade01]"}, {"Tank", "[Tank01]"},
+      {"ZigBee", "[ZigBee05]"}, {"Pump", "[Pump01]"}, {"Hose", "[Pump01]"},
+      {"Attendant", "[Attendant01]"}, {"Client", "[Client001]"}};
+  auto numeric = [](const FieldSchema& f) {
+    return f.key != nullptr && f.Has(kImportReads) && !f.Has(kReference | kIdentifier) &&
+           (f.kind == FieldKind::kInt16 || f.kind == FieldKind::kInt32) &&
+           std::string(f.key) != "Number";
+  };
+  for (size_t t = 0; t < kTableCount; ++t) {
+    const TableSchema& table = SchemaOf(static_cast<Table>(t));
+    std::string keys;
+    for (const FieldSchema& f : table) {
+      if (numeric(f)) keys += NumberedName(f.key, 1) + "=70000\n";
+    }
+    const std::string header = sectionOf[table.word];
+    file.insert(file.find(header) + header.size() + 1, keys);
+  }
+  const std::string path = e2e::TempDir() + "/narrowed.ini";
+  e2e::WriteFile(path, file);
+  FileCheck check;
+  std::string error;
+  ASSERT_TRUE(CheckFile(path, &check, &error)) << error;
+  ASSERT_EQ(check.prediction.records.size(), kTableCount) << CheckReport(path, check, false);
+  int narrowed = 0;
+  for (const Record& r : check.prediction.records) {
+    for (const FieldSchema& f : SchemaOf(r.table)) {
+      if (!numeric(f) || f.param == nullptr) continue;
+      const std::string key = NumberedName(f.key, r.hose);
+      const int64_t sent = r.Find(f.param)->value.number;
+      const bool warned = std::any_of(check.findings.begin(), check.findings.end(), [&](auto& w) {
+        return std::string(w.code) == "wraps-16-bits" && w.key == key && w.reads == "4464";
+      });
+      EXPECT_TRUE(sent == 70000 || sent == 4464) << r.Name() << " " << key << " " << sent;
+      EXPECT_EQ(warned, sent == 4464) << r.Name() << " " << key;
+      narrowed += sent == 4464 ? 1 : 0;
+    }
+  }
+  EXPECT_GE(narrowed, 10);
 }
 
 // The report for people is UTF-8 whatever the file's encoding: without a

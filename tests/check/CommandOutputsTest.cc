@@ -88,7 +88,8 @@ TEST_F(Outputs, CheckAndDiffOfFiles) {
   Check("check-changes", {"CHECK", "changes.ini"}, dir);
   // The cases' text reports are CheckCasesTest's; their documents are here.
   const std::string cases = kSource + "/tests/check/cases";
-  for (const char* name : {"below-one", "keys", "names-utf16", "references", "texts", "values"}) {
+  for (const char* name :
+       {"below-one", "keys", "names-utf16", "references", "spreadsheet-own", "texts", "values"}) {
     Check(std::string("check-") + name + "-json", {"CHECK", std::string(name) + ".ini", "/JSON"},
           cases);
   }
