@@ -1,6 +1,5 @@
 #include "check/diff/DiffKeys.h"
 
-
 #include "check/rules/KeyNames.h"
 #include "check/text/FileScan.h"
 #include "profile/ProfileLines.h"
@@ -111,7 +110,8 @@ std::map<std::string, const Record*> ShownAt(const FileCheck& mine, const FileCh
 
 namespace {
 
-std::vector<Record> Kept(const FileCheck& check, const std::map<std::string, const Record*>& shown) {
+std::vector<Record> Kept(const FileCheck& check,
+                         const std::map<std::string, const Record*>& shown) {
   std::vector<Record> out;
   for (const Record& r : check.prediction.records) {
     auto it = shown.find(pl::Lower(r.Name()));

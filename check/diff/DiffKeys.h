@@ -21,9 +21,9 @@ struct KeyLines {
 };
 
 struct SectionKeys {
-  std::string name;  // as this copy spells it
-  int line = 0;      // of its header
-  size_t copy = 0;   // 0 for the first section of its name, which IMPORT reads
+  std::string name;                      // as this copy spells it
+  int line = 0;                          // of its header
+  size_t copy = 0;                       // 0 for the first section of its name, which IMPORT reads
   std::map<std::string, KeyLines> keys;  // by lower-case name
 };
 
