@@ -158,10 +158,13 @@ int Diff(const CheckSettings& s) {
       return Fail(s, "Cannot read " + s.operands[i] + " - " + error + ".", nullptr);
     }
   }
-  Comparison diff = Compare(a.prediction.records, b.prediction.records, true, true);
-  const std::vector<FileDifference> fileDiffs = DiffFiles(a, b);
-  return Emit(DiffReport(s.operands[0], s.operands[1], diff, fileDiffs, a, b, s.json),
-              DiffExitCode(diff, fileDiffs, a, b), s.json);
+  FilesDiff diff = DiffFiles(a, b);
+  // A hose on another pump moves there, as PLAN tells it; two files' hoses
+  // never meet in one controller, so no pump holds two of one number.
+  FindHoseMoves(a.prediction.records, b.prediction.records, &diff.records);
+  diff.records.shared.clear();
+  return Emit(DiffReport(s.operands[0], s.operands[1], diff.records, diff.others, a, b, s.json),
+              DiffExitCode(diff.records, diff.others, a, b), s.json);
 }
 
 }  // namespace

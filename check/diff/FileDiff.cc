@@ -2,282 +2,285 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <utility>
 
-#include <nlohmann/json.hpp>
-
-#include "check/rules/KeyNames.h"
-#include "check/text/FileScan.h"
-#include "check/text/FindingText.h"
-#include "check/text/JsonText.h"
-#include "profile/ProfileLines.h"
-
-namespace pl = profile_lines;
+#include "check/diff/DiffKeys.h"
 
 namespace {
 
-struct KeyLines {
-  std::string name;  // as first spelt
-  std::vector<std::string> values;
-  std::vector<int> lines;
-  std::vector<int> headers;  // the header line of each value's section
+namespace why = diff_reason;
+
+struct Reason {
+  std::string text;
+  const char* code = why::kNotRead;
 };
 
-struct SectionKeys {
-  std::string name;                      // as first spelt
-  int line = 0;                          // of the first header
-  std::map<std::string, KeyLines> keys;  // by lower-case name
-};
-
-// The sections of a file by lower-case name, in file order; sections of one
-// name are taken together.
-struct FileKeys {
-  std::vector<std::pair<std::string, SectionKeys>> sections;
-  std::map<std::string, size_t> at;  // index of each name in sections
-};
-
-bool Ignored(const std::string& section, const std::string& key) {
-  return key[0] == ';' || key[0] == '#' || (section == "application" && key == "dategenerated");
-}
-
-FileKeys KeysOf(const FileCheck& check) {
-  const FileScan scan(check.content);
-  FileKeys file;
-  for (const FileScan::Section& s : scan.Sections()) {
-    const std::string lower = pl::Lower(s.name);
-    auto inserted = file.at.emplace(lower, file.sections.size());
-    if (inserted.second) file.sections.push_back({lower, SectionKeys{s.name, s.line, {}}});
-    SectionKeys& keys = file.sections[inserted.first->second].second;
-    for (const FileScan::KeyLine& k : scan.Keys(s)) {
-      const std::string key = pl::Lower(k.name);
-      if (Ignored(lower, key)) continue;
-      KeyLines& lines = keys.keys[key];
-      if (lines.values.empty()) lines.name = std::string(k.name);
-      lines.values.emplace_back(pl::Unquote(k.value));
-      lines.lines.push_back(k.line);
-      lines.headers.push_back(s.line);
-    }
+// The code of a reason CHECK gives in prose.
+const char* CodeOf(const std::string& text) {
+  if (text.find("stops before") != std::string::npos ||
+      text.find("stops here") != std::string::npos) {
+    return why::kAfterStop;
   }
-  return file;
+  if (text.find("never reach") != std::string::npos) return why::kNeverReached;
+  if (text.find("skips") != std::string::npos) return why::kSkipped;
+  return why::kNotRead;
 }
 
-const SectionKeys* Find(const FileKeys& file, const std::string& lower) {
-  auto it = file.at.find(lower);
-  return it == file.at.end() ? nullptr : &file.sections[it->second].second;
-}
-
-// Why IMPORT does not read section (lower-case name) of the file, said
+// Why IMPORT writes nothing from section (lower-case name) of the file, said
 // without parentheses ("IMPORT never reaches it: the walk stops ...").
-std::string WhyUnread(const FileCheck& check, const std::string& lower) {
+Reason WhyUnread(const FileCheck& check, const std::string& lower) {
   auto it = check.unread.find(lower);
-  if (it == check.unread.end()) return "IMPORT does not read it";
-  std::string why = it->second;
-  const size_t open = why.find(" (");
-  if (open != std::string::npos && why.back() == ')') {
-    why = why.substr(0, open) + ": " + why.substr(open + 2, why.size() - open - 3);
+  if (it == check.unread.end()) return Reason{"IMPORT does not read it", why::kNotRead};
+  std::string text = it->second;
+  const size_t open = text.find(" (");
+  if (open != std::string::npos && text.back() == ')') {
+    text = text.substr(0, open) + ": " + text.substr(open + 2, text.size() - open - 3);
   }
-  return why;
+  return Reason{text, CodeOf(text)};
 }
 
-// What CHECK found on a line of the file (a warning or an error), or empty.
-std::string FoundOn(const FileCheck& check, int line, bool wholeSection) {
+// What CHECK found on a line of the file (a warning or an error), or null.
+const Finding* FoundOn(const FileCheck& check, int line, bool wholeSection) {
   auto it = std::lower_bound(check.findings.begin(), check.findings.end(), line,
                              [](const Finding& f, int l) { return f.line < l; });
   for (; it != check.findings.end() && it->line == line; ++it) {
-    if (it->level != Finding::Level::kNote && it->key.empty() == wholeSection) return it->message;
+    if (it->level != Finding::Level::kNote && it->key.empty() == wholeSection) return &*it;
   }
-  return std::string();
+  return nullptr;
 }
 
-bool LinesRead(const FileCheck& check, const KeyLines& k) {
-  for (int line : k.lines) {
-    if (check.readLines.count(line) != 0) return true;
+Reason FromFinding(const Finding& f) {
+  const std::string code = f.code;
+  if (code == "duplicate-section") return Reason{f.message, why::kSecondCopy};
+  if (code == "second-line") return Reason{f.message, why::kSecondLine};
+  return Reason{f.message, CodeOf(f.message)};
+}
+
+// One file's side of a comparison of first copies.
+struct Side {
+  const FileCheck& check;
+  const FileKeys& keys;
+  std::map<std::string, const Record*> shown;    // the records part's records, by place
+  std::map<std::string, const Record*> written;  // all the import writes, by place
+
+  bool Writes(const std::string& section, const std::string& key) const {
+    return written.count(PlaceOfKey(section, key, section.compare(0, 4, "pump") == 0)) != 0;
+  }
+
+  const Record* At(const std::string& place) const {
+    auto it = shown.find(place);
+    return it == shown.end() ? nullptr : it->second;
+  }
+  // Why the records part does not show key k (null: the key is absent) of
+  // the section: what CHECK says of it, else what is known of its place.
+  Reason Why(const std::string& section, const KeyLines* k, const Record* at) const {
+    if (check.readSections.count(section) == 0) return WhyUnread(check, section);
+    for (size_t i = 0; k != nullptr && i < k->lines.size(); ++i) {
+      const Finding* f = FoundOn(check, k->lines[i], false);
+      if (f == nullptr) f = FoundOn(check, k->headers[i], true);
+      if (f != nullptr) return FromFinding(*f);
+    }
+    if (at == nullptr && check.prediction.result != 0) {
+      return Reason{"IMPORT never reaches it: the import stops before it, see the error",
+                    why::kAfterStop};
+    }
+    return Reason{"IMPORT does not read it", why::kNotRead};
+  }
+};
+
+// Where the records part stands on a key of one file.
+struct Seen {
+  const Record* record = nullptr;  // shown at the key's place
+  bool covered = false;            // the records part tells this file's side of the key
+  const char* param = "";
+};
+
+Seen SeenIn(const Side& s, const std::string& section, const std::string& key, bool has) {
+  const std::string place = PlaceOfKey(section, key, section.compare(0, 4, "pump") == 0);
+  Seen seen;
+  seen.record = s.At(place);
+  if (has) {
+    seen.covered = seen.record != nullptr && Carries(*seen.record, key, &seen.param);
+  } else {
+    seen.covered = seen.record != nullptr || !Holds(s.keys, place);
+  }
+  return seen;
+}
+
+// True when the records part shows a change of the field of a record both
+// imports write.
+bool Changed(const Comparison& c, const Record& r, const char* param) {
+  for (const RecordChange& rc : c.records) {
+    if (rc.kind != RecordChange::Kind::kChanged || rc.record.table != r.table ||
+        rc.record.id != r.id) {
+      continue;
+    }
+    for (const Change& ch : rc.changes) {
+      if (std::string(ch.field) == param) return true;
+    }
   }
   return false;
 }
 
-std::string Joined(const std::vector<std::string>& values) {
-  std::string out;
-  for (const std::string& v : values) out += (out.empty() ? "" : "\n") + v;
-  return out;
-}
+struct Differ {
+  const Side& a;
+  const Side& b;
+  const Comparison& records;
+  std::vector<FileDifference>* out;
 
-// One side of a key: whether the record comparison has shown it (IMPORT
-// reads the key, or reads the section that lacks it), else why not.
-struct Side {
-  const FileCheck& check;
-  const std::string& section;
-  const SectionKeys* keys;
-
-  const KeyLines* Key(const std::string& key) const {
-    auto it = keys->keys.find(key);
-    return it == keys->keys.end() ? nullptr : &it->second;
-  }
-  bool SectionRead() const { return check.readSections.count(section) != 0; }
-  bool Covered(const KeyLines* k) const {
-    return k != nullptr ? SectionRead() && LinesRead(check, *k) : SectionRead();
-  }
-  // Why IMPORT does not read key k (or the section, for none): what CHECK
-  // found on its line or its section's header line, when it found anything.
-  std::string Why(const KeyLines* k) const {
-    if (!SectionRead()) return WhyUnread(check, section);
-    for (size_t i = 0; k != nullptr && i < k->lines.size(); ++i) {
-      if (check.readLines.count(k->lines[i]) != 0) continue;
-      std::string found = FoundOn(check, k->lines[i], false);
-      if (found.empty()) found = FoundOn(check, k->headers[i], true);
-      if (!found.empty()) return found;
-    }
-    return "IMPORT does not read it";
-  }
+  void Key(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb,
+           const std::string& key) const;
+  void Keys(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb) const;
+  void Copy(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb) const;
+  void OnlyIn(const Side& side, const std::pair<std::string, SectionKeys>& s, bool inA) const;
 };
 
-void DiffKeys(const Side& a, const Side& b, std::vector<FileDifference>* out) {
-  std::map<std::string, bool> names;
-  for (const auto& k : a.keys->keys) names.emplace(k.first, true);
-  for (const auto& k : b.keys->keys) names.emplace(k.first, true);
-  for (const auto& name : names) {
-    const KeyLines* ka = a.Key(name.first);
-    const KeyLines* kb = b.Key(name.first);
-    if (ka != nullptr && kb != nullptr && ka->values == kb->values) continue;
-    const bool coveredA = a.Covered(ka), coveredB = b.Covered(kb);
-    if (coveredA && coveredB) continue;
-    FileDifference d;
-    d.section = a.keys->name;
-    d.key = (ka != nullptr ? ka : kb)->name;
-    d.hasA = ka != nullptr;
-    d.hasB = kb != nullptr;
-    if (d.hasA) d.a = Joined(ka->values);
-    if (d.hasB) d.b = Joined(kb->values);
-    d.read = (d.hasA && LinesRead(a.check, *ka)) || (d.hasB && LinesRead(b.check, *kb));
-    d.secret = SecretPrefix(d.key) != 0;
-    if (d.secret) d.key = Masked(d.key);
-    d.reason = !coveredA ? a.Why(ka) : b.Why(kb);
-    d.reasonOf = !coveredA ? 'a' : 'b';
-    // Said of one file where both hold the key and the reason is that file's.
-    if (d.hasA && d.hasB && (coveredA || coveredB || d.reason != b.Why(kb))) {
-      d.side = coveredA ? 'b' : 'a';
-    }
+void Differ::Key(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb,
+                 const std::string& key) const {
+  auto find = [&key](const SectionKeys* s) -> const KeyLines* {
+    if (s == nullptr) return nullptr;
+    auto it = s->keys.find(key);
+    return it == s->keys.end() ? nullptr : &it->second;
+  };
+  const KeyLines* ka = find(sa);
+  const KeyLines* kb = find(sb);
+  if (ka != nullptr && kb != nullptr && ka->values == kb->values) return;
+  FileDifference d = KeyDifference((ka != nullptr ? sa : sb)->name, ka, kb);
+  if (ka != nullptr && kb != nullptr && ka->values[0] == kb->values[0]) {
+    // IMPORT reads a key's first line only.
+    d.reason = "IMPORT reads the first line of the key only";
+    d.reasonCode = why::kSecondLine;
     out->push_back(std::move(d));
+    return;
+  }
+  const Seen seenA = SeenIn(a, lower, key, ka != nullptr);
+  const Seen seenB = SeenIn(b, lower, key, kb != nullptr);
+  d.read = (ka != nullptr && seenA.covered) || (kb != nullptr && seenB.covered);
+  if (seenA.covered && seenB.covered) {
+    const bool paired = seenA.record != nullptr && seenB.record != nullptr &&
+                        seenA.record->table == seenB.record->table &&
+                        seenA.record->id == seenB.record->id;
+    const char* param = ka != nullptr ? seenA.param : seenB.param;
+    if (!paired || (*param != 0 && Changed(records, *seenB.record, param))) return;
+    d.reason = "IMPORT reads the same value from both";
+    d.reasonCode = why::kReadAlike;
+    out->push_back(std::move(d));
+    return;
+  }
+  const Reason ra = a.Why(lower, ka, seenA.record), rb = b.Why(lower, kb, seenB.record);
+  // Where neither side is shown, the reason is that of the file whose
+  // import does not write the place.
+  const bool fromB = seenA.covered || (seenB.record == nullptr && a.Writes(lower, key));
+  const Reason& r = fromB ? rb : ra;
+  d.reason = r.text;
+  d.reasonCode = r.code;
+  d.reasonOf = fromB ? 'b' : 'a';
+  // Said of one file where both hold the key and the reason is that file's.
+  if (d.hasA && d.hasB && (seenA.covered || seenB.covered || ra.text != rb.text)) {
+    d.side = d.reasonOf;
+  }
+  out->push_back(std::move(d));
+}
+
+void Differ::Keys(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb) const {
+  std::set<std::string> names;
+  for (const SectionKeys* s : {sa, sb}) {
+    for (const auto& k : s != nullptr ? s->keys : std::map<std::string, KeyLines>()) {
+      names.insert(k.first);
+    }
+  }
+  for (const std::string& name : names) Key(lower, sa, sb, name);
+}
+
+// A later copy of a section against the same copy of the other file: IMPORT
+// reads neither.
+void Differ::Copy(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb) const {
+  const SectionKeys& s = sa != nullptr ? *sa : *sb;
+  const SectionKeys* first = (sa != nullptr ? a : b).keys.Find(lower, 0);
+  const std::string text =
+      "a second section of this name: IMPORT reads only the first one, at line " +
+      std::to_string(first != nullptr ? first->line : 0);
+  const size_t begin = out->size();
+  if (sa == nullptr || sb == nullptr) {
+    if (s.keys.empty()) return;
+    FileDifference d;
+    d.section = s.name;
+    d.hasA = sa != nullptr;
+    d.hasB = sb != nullptr;
+    out->push_back(std::move(d));
+  } else {
+    std::set<std::string> names;
+    for (const auto& k : sa->keys) names.insert(k.first);
+    for (const auto& k : sb->keys) names.insert(k.first);
+    for (const std::string& name : names) {
+      auto ka = sa->keys.find(name), kb = sb->keys.find(name);
+      const KeyLines* la = ka == sa->keys.end() ? nullptr : &ka->second;
+      const KeyLines* lb = kb == sb->keys.end() ? nullptr : &kb->second;
+      if (la != nullptr && lb != nullptr && la->values == lb->values) continue;
+      out->push_back(KeyDifference(s.name, la, lb));
+    }
+  }
+  for (size_t i = begin; i < out->size(); ++i) {
+    (*out)[i].reason = text;
+    (*out)[i].reasonCode = why::kSecondCopy;
+    (*out)[i].reasonOf = sa != nullptr ? 'a' : 'b';
   }
 }
 
-// A section one file holds and the other does not: a difference unless it
-// holds no key or IMPORT reads it (then the record comparison showed it).
-void OnlyIn(const FileCheck& check, const std::pair<std::string, SectionKeys>& s, bool inA,
-            std::vector<FileDifference>* out) {
-  if (s.second.keys.empty() || check.readSections.count(s.first) != 0) return;
+// A section one file holds and the other does not: its keys where the
+// file's import writes records from it, else the whole section (unless it
+// holds no key).
+void Differ::OnlyIn(const Side& side, const std::pair<std::string, SectionKeys>& s,
+                    bool inA) const {
+  const std::string& lower = s.first;
+  const auto written = side.shown.lower_bound(lower);
+  if (written != side.shown.end() && written->first.compare(0, lower.size(), lower) == 0 &&
+      (written->first.size() == lower.size() || written->first[lower.size()] == ' ')) {
+    Keys(lower, inA ? &s.second : nullptr, inA ? nullptr : &s.second);
+    return;
+  }
+  if (s.second.keys.empty()) return;
   FileDifference d;
   d.section = s.second.name;
   d.hasA = inA;
   d.hasB = !inA;
-  const std::string found = FoundOn(check, s.second.line, true);
-  d.reason = check.unread.count(s.first) != 0 || found.empty() ? WhyUnread(check, s.first) : found;
+  const Finding* found = FoundOn(side.check, s.second.line, true);
+  const Reason r = side.check.unread.count(lower) != 0 || found == nullptr
+                       ? WhyUnread(side.check, lower)
+                       : FromFinding(*found);
+  d.reason = r.text;
+  d.reasonCode = r.code;
   d.reasonOf = inA ? 'a' : 'b';
   out->push_back(std::move(d));
 }
 
 }  // namespace
 
-std::vector<FileDifference> DiffFiles(const FileCheck& a, const FileCheck& b) {
+FilesDiff DiffFiles(const FileCheck& a, const FileCheck& b) {
   const FileKeys keysA = KeysOf(a), keysB = KeysOf(b);
-  std::vector<FileDifference> out;
+  const Side sideA{a, keysA, ShownAt(a, b, keysB), WrittenAt(a)};
+  const Side sideB{b, keysB, ShownAt(b, a, keysA), WrittenAt(b)};
+  FilesDiff diff;
+  diff.records = CompareShown(a, b, sideA.shown, sideB.shown);
+  const Differ differ{sideA, sideB, diff.records, &diff.others};
   for (const auto& s : keysA.sections) {
-    const SectionKeys* other = Find(keysB, s.first);
-    if (other == nullptr) {
-      OnlyIn(a, s, true, &out);
+    const SectionKeys* other = keysB.Find(s.first, s.second.copy);
+    if (s.second.copy > 0) {
+      differ.Copy(s.first, &s.second, other);
+    } else if (other == nullptr) {
+      differ.OnlyIn(sideA, s, true);
     } else {
-      DiffKeys(Side{a, s.first, &s.second}, Side{b, s.first, other}, &out);
+      differ.Keys(s.first, &s.second, other);
     }
   }
   for (const auto& s : keysB.sections) {
-    if (Find(keysA, s.first) == nullptr) OnlyIn(b, s, false, &out);
-  }
-  return out;
-}
-
-namespace {
-
-// The number at the end of a section name and the name before it
-// ("Client011": "Client", 11, 3 digits); false without one.
-bool SplitNumber(const std::string& name, std::string* word, long* n, size_t* digits) {
-  size_t end = name.size();
-  while (end > 0 && name[end - 1] >= '0' && name[end - 1] <= '9') --end;
-  *digits = name.size() - end;
-  if (*digits == 0 || *digits > 9) return false;
-  *word = pl::Lower(name.substr(0, end));
-  *n = std::stol(name.substr(end));
-  return true;
-}
-
-// True when d continues the run of whole sections that ends with prev.
-bool Continues(const FileDifference& prev, const FileDifference& d) {
-  if (!prev.key.empty() || !d.key.empty() || prev.hasA != d.hasA || prev.reason != d.reason) {
-    return false;
-  }
-  std::string w1, w2;
-  long n1 = 0, n2 = 0;
-  size_t l1 = 0, l2 = 0;
-  return SplitNumber(prev.section, &w1, &n1, &l1) && SplitNumber(d.section, &w2, &n2, &l2) &&
-         w1 == w2 && l1 == l2 && n2 == n1 + 1;
-}
-
-std::string Shown(const FileDifference& d, bool has, const std::string& value,
-                  file_encoding::Mark encoding) {
-  if (!has) return "-";
-  return d.secret ? "(not shown)" : MessageForPeople(Quoted(value), encoding);
-}
-
-nlohmann::ordered_json Json(const FileDifference& d, bool has, const std::string& value,
-                            bool utf8) {
-  if (!has || (d.secret && !d.key.empty())) return nullptr;
-  return Utf8Of(d.key.empty() ? d.section : value, utf8);
-}
-
-}  // namespace
-
-std::string FileDifferencesText(const std::vector<FileDifference>& diffs, const std::string& a,
-                                const std::string& b, file_encoding::Mark encodingA,
-                                file_encoding::Mark encodingB) {
-  std::string out;
-  for (size_t i = 0; i < diffs.size();) {
-    const FileDifference& d = diffs[i];
-    const file_encoding::Mark names = d.hasA ? encodingA : encodingB;
-    const std::string why = "  (" + (d.side == 0 ? "" : "in " + (d.side == 'a' ? a : b) + ": ") +
-                            MessageForPeople(d.reason, d.reasonOf == 'a' ? encodingA : encodingB) +
-                            ")\n";
-    size_t next = i + 1;
-    if (d.key.empty()) {
-      while (next < diffs.size() && Continues(diffs[next - 1], diffs[next])) ++next;
-      out += ShownName(d.section, names) +
-             (next - i > 1 ? " ... " + ShownName(diffs[next - 1].section, names) : std::string()) +
-             "  only in " + (d.hasA ? a : b) + why;
+    if (keysA.Find(s.first, s.second.copy) != nullptr) continue;
+    if (s.second.copy > 0) {
+      differ.Copy(s.first, nullptr, &s.second);
     } else {
-      out += ShownName(d.section, names) + "  " + ShownName(d.key, names) + "  " +
-             Shown(d, d.hasA, d.a, encodingA) + " -> " + Shown(d, d.hasB, d.b, encodingB) + why;
+      differ.OnlyIn(sideB, s, false);
     }
-    i = next;
   }
-  const size_t n = diffs.size();
-  return (out.empty() ? out : "\n" + out) + std::to_string(n) +
-         (n == 1 ? " other difference" : " other differences") +
-         " in the files (keys and sections IMPORT does not read from both)\n";
-}
-
-nlohmann::ordered_json FileDifferencesJson(const std::vector<FileDifference>& diffs, bool utf8A,
-                                           bool utf8B) {
-  nlohmann::ordered_json out = nlohmann::ordered_json::array();
-  for (const FileDifference& d : diffs) {
-    const bool utf8 = d.hasA ? utf8A : utf8B;
-    const std::string reason =
-        (d.side == 0 ? std::string() : std::string("in ") + d.side + ": ") + MessageAsIs(d.reason);
-    out.push_back({{"section", Utf8Of(d.section, utf8)},
-                   {"key", d.key.empty() ? nlohmann::ordered_json()
-                                         : nlohmann::ordered_json(Utf8Of(d.key, utf8))},
-                   {"a", Json(d, d.hasA, d.a, utf8A)},
-                   {"b", Json(d, d.hasB, d.b, utf8B)},
-                   {"read", d.read},
-                   {"secret", d.secret},
-                   {"reason", Utf8Of(reason, utf8)}});
-  }
-  return out;
+  return diff;
 }

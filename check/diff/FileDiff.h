@@ -1,5 +1,5 @@
-// DIFF over the whole of two files: every section and key, besides the
-// records IMPORT reads from them, with each difference marked where IMPORT
+// DIFF over the whole of two files: the records IMPORT writes from them,
+// then every other section and key that differs, each marked where IMPORT
 // does not read it or never reaches it.
 #pragma once
 
@@ -8,27 +8,24 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "check/diff/FileDifference.h"
+#include "check/records/Compare.h"
 #include "check/rules/Check.h"
 
-struct FileDifference {
-  std::string section;  // as the file that holds it names it
-  std::string key;      // as the file spells it; empty for a whole section
-  bool hasA = false;    // the key (or the section) is in file a
-  bool hasB = false;
-  std::string a, b;     // the values, one pair of enclosing quotes removed
-  bool read = false;    // IMPORT reads it from one of the two files
-  bool secret = false;  // a password's key: its values are never shown
-  std::string reason;   // why IMPORT does not read it
-  char side = 0;        // 'a' or 'b': the reason holds for that file alone
-  char reasonOf = 'a';  // the file whose findings the reason comes from
+struct FilesDiff {
+  // The records the two imports write, matched by table and identifier; a
+  // record one import writes is left out where the other file holds it and
+  // its import never writes it (its keys are among the others).
+  Comparison records;
+  // Every other difference, once. Ignored: DateGenerated of [Application],
+  // the order of sections and keys, blank and comment lines, one pair of
+  // enclosing quotes, letter case of names, and a section on one side only
+  // that holds no key. A later copy of a section is compared with the same
+  // copy of the other file.
+  std::vector<FileDifference> others;
 };
 
-// The differences of the two files that the record comparison has not
-// shown: the keys and sections that IMPORT does not read from one file or
-// from both. Ignored: DateGenerated of [Application], the order of sections
-// and keys, blank and comment lines, one pair of enclosing quotes, letter
-// case of names, and a section on one side only that holds no key.
-std::vector<FileDifference> DiffFiles(const FileCheck& a, const FileCheck& b);
+FilesDiff DiffFiles(const FileCheck& a, const FileCheck& b);
 
 // The differences for people: runs of numbered sections on one side only
 // said on one line ("Client011 ... Client020  only in a.ini"), then a count.
@@ -38,7 +35,8 @@ std::string FileDifferencesText(const std::vector<FileDifference>& diffs, const 
                                 const std::string& b, file_encoding::Mark encodingA,
                                 file_encoding::Mark encodingB);
 // The differences as JSON: [{"section", "key", "a", "b", "read", "secret",
-// "reason"}], key null for a whole section, a or b null on the side without
-// it and for a password (utf8A, utf8B: the file's texts are UTF-8).
+// "reason", "reasonCode"}], key null for a whole section, a or b null on the
+// side without it and for a password (utf8A, utf8B: the file's texts are
+// UTF-8).
 nlohmann::ordered_json FileDifferencesJson(const std::vector<FileDifference>& diffs, bool utf8A,
                                            bool utf8B);

@@ -3,6 +3,7 @@
 // EXPORT writes only for people, and unknown keys (most often typing errors).
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/rules/CheckRules.h"
@@ -58,27 +59,37 @@ int HoseNumberOf(const std::string& lower) {
   return -1;
 }
 
-// The known key nearest to an unknown one, within two edits; empty if none.
-std::string NearestKey(Table table, const std::vector<std::string>& known,
-                       const std::string& lower) {
-  std::vector<std::string> candidates = known;
+// The names an unknown key may be a typing error of: the known keys, and
+// in a pump's section every hose's keys; each with its lower-case form.
+// Made once per section, not once per line.
+std::vector<std::pair<std::string, std::string>> Candidates(Table table,
+                                                            const std::vector<std::string>& known) {
+  std::vector<std::string> names = known;
   if (table == Table::kPump) {
     for (int h = 1; h <= kHosesPerPump; ++h) {
       for (const FieldSchema& field : SchemaOf(Table::kHose)) {
-        if (field.key != nullptr) candidates.push_back(NumberedName(field.key, h));
+        if (field.key != nullptr) names.push_back(NumberedName(field.key, h));
       }
     }
   }
+  std::vector<std::pair<std::string, std::string>> out;
+  for (std::string& name : names) out.emplace_back(name, pl::Lower(name));
+  return out;
+}
+
+// The known key nearest to an unknown one, within two edits; empty if none.
+std::string NearestKey(const std::vector<std::pair<std::string, std::string>>& candidates,
+                       const std::string& lower) {
   std::string nearest;
   size_t best = 3;
-  for (const std::string& name : candidates) {
+  for (const auto& name : candidates) {
     // The distance is at least the difference in length.
-    const size_t longer = std::max(lower.size(), name.size());
-    if (longer - std::min(lower.size(), name.size()) >= best) continue;
-    const size_t d = EditDistance(lower, pl::Lower(name));
+    const size_t longer = std::max(lower.size(), name.second.size());
+    if (longer - std::min(lower.size(), name.second.size()) >= best) continue;
+    const size_t d = EditDistance(lower, name.second, best);
     if (d < best) {
       best = d;
-      nearest = name;
+      nearest = name.first;
     }
   }
   return nearest;
@@ -111,6 +122,7 @@ void WarnHoseNotRead(CheckContext& ctx, const FileScan::Section& s, const FileSc
 
 void CheckOtherKeys(CheckContext& ctx, Table table, const FileScan::Section& s, int hoses) {
   const std::vector<std::string> known = KnownKeys(table);
+  const std::vector<std::pair<std::string, std::string>> candidates = Candidates(table, known);
   std::vector<int> hosesTold;
   for (const FileScan::KeyLine& k : ctx.file.Keys(s)) {
     if (std::find(ctx.used.begin(), ctx.used.end(), k.line) != ctx.used.end()) continue;
@@ -141,7 +153,7 @@ void CheckOtherKeys(CheckContext& ctx, Table table, const FileScan::Section& s, 
       WarnSecondLine(ctx, s, k);
       continue;
     }
-    const std::string nearest = NearestKey(table, known, lower);
+    const std::string nearest = NearestKey(candidates, lower);
     // Other readers skip a tab before a key; IMPORT skips blanks only.
     if (k.name[0] == '\t' && !nearest.empty()) {
       ctx.Warn("tab-before-key", k.line, s.name, std::string(k.name),

@@ -21,7 +21,7 @@ size_t SecretPrefix(std::string_view name) {
       const std::string key = pl::Lower(field.key);
       const size_t shortest = key.size() > 2 ? key.size() - 2 : 1;
       for (size_t n = shortest; n <= key.size() + 2 && n <= name.size(); ++n) {
-        const size_t d = EditDistance(pl::Lower(name.substr(0, n)), key);
+        const size_t d = EditDistance(pl::Lower(name.substr(0, n)), key, bestDistance);
         if (d < bestDistance) {
           bestDistance = d;
           best = n;
@@ -78,17 +78,28 @@ std::string FieldOfKey(std::string_view section, std::string_view key) {
   return std::string();
 }
 
-size_t EditDistance(std::string_view a, std::string_view b) {
-  std::vector<size_t> row(b.size() + 1);
+size_t EditDistance(std::string_view a, std::string_view b, size_t limit) {
+  // One row of the table at a time, on the stack for names of usual length.
+  size_t stack[64];
+  std::vector<size_t> heap;
+  size_t* row = stack;
+  if (b.size() >= 64) {
+    heap.resize(b.size() + 1);
+    row = heap.data();
+  }
   for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
   for (size_t i = 1; i <= a.size(); ++i) {
     size_t diagonal = row[0];
     row[0] = i;
+    size_t least = row[0];
     for (size_t j = 1; j <= b.size(); ++j) {
       size_t above = row[j];
       row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
       diagonal = above;
+      least = std::min(least, row[j]);
     }
+    // No row holds less than the one before it.
+    if (least >= limit) return limit;
   }
-  return row[b.size()];
+  return std::min(row[b.size()], limit);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,6 @@ std::string Masked(std::string_view name);
 // for Hose2Tank of a pump), or empty.
 std::string FieldOfKey(std::string_view section, std::string_view key);
 
-// The number of single-character edits that turn a into b.
-size_t EditDistance(std::string_view a, std::string_view b);
+// The number of single-character edits that turn a into b; with a limit,
+// any number from limit up is given as limit (found sooner).
+size_t EditDistance(std::string_view a, std::string_view b, size_t limit = SIZE_MAX);

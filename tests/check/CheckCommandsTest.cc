@@ -242,7 +242,7 @@ TEST(CheckCommands, DiffSeesTheWholeFile) {
   EXPECT_EQ(doc["diff"]["fileDifferences"][0],
             (json{{"section", "Port01"}, {"key", "Channels"}, {"a", ""}, {"b", "15"},
                   {"read", false}, {"secret", false},
-                                            {"reason", "IMPORT does not read it"}}));
+                  {"reason", "IMPORT does not read it"}, {"reasonCode", "not-read"}}));
 
   // A restore with a gap: the verification after it shows the clients the
   // import never reached, though the records IMPORT reads are the same.
