@@ -54,12 +54,17 @@ def source_codes(rules):
     argument of each Warn, Note and Add call in the rules' sources."""
     codes = set()
     call = re.compile(r"\b(?:Warn|Note|Add)\(\s*(?:ctx,\s*t,\s*|Finding::Level::k\w+,\s*)?")
-    for path in glob.glob(os.path.join(rules, "*.cc")):
+    texts = []
+    for path in glob.glob(os.path.join(rules, "*.cc")) + glob.glob(os.path.join(rules, "*.h")):
         with open(path, encoding="utf-8") as f:
-            text = f.read()
+            texts.append(f.read())
+    # A code may be named by a constant (kSpreadsheetSave).
+    named = dict(re.findall(r'constexpr char (k\w+)\[\] = "([a-z0-9-]+)";', "\n".join(texts)))
+    for text in texts:
         for m in call.finditer(text):
-            codes.update(c for c in re.findall(r'"([^"]*)"', first_argument(text, m.end()))
-                         if CODE.match(c))
+            argument = first_argument(text, m.end())
+            codes.update(c for c in re.findall(r'"([^"]*)"', argument) if CODE.match(c))
+            codes.update(named[k] for k in re.findall(r"\bk\w+", argument) if k in named)
     return codes
 
 
