@@ -122,10 +122,13 @@ json CheckResultJson(const FileCheck& check) {
     findings.push_back(FindingJson(*f, check.utf8));
   json omitted = json::object();
   for (const auto& o : left) omitted[o.first] = o.second;
-  return json{{"errors", check.errors},       {"warnings", check.warnings},
-              {"notes", check.notes},         {"folded", check.folded},
+  return json{{"errors", check.errors},
+              {"warnings", check.warnings},
+              {"notes", check.notes},
+              {"folded", check.folded},
               {"stops", check.prediction.result != 0},
-              {"writes", std::move(writes)},  {"findings", std::move(findings)},
+              {"writes", std::move(writes)},
+              {"findings", std::move(findings)},
               {"omitted", std::move(omitted)}};
 }
 

@@ -62,7 +62,6 @@ std::vector<const Finding*> Listed(const std::vector<Finding>& findings,
   return listed;
 }
 
-
 namespace {
 
 // The findings at most shown one by one under the one they are folded under.
