@@ -144,17 +144,24 @@ std::string RecordBlock(const RecordChange& rc, const std::string& onlyBefore,
   const Record& r = rc.record;
   std::string out;
   size_t width = 0;
+  // A hose is named by its place; a hose that is new or gone also by its
+  // identifier, so that two blocks of one place (its identifier changed)
+  // are told apart.
+  const std::string name =
+      r.Name() + (r.table == Table::kHose && rc.kind != RecordChange::Kind::kChanged
+                      ? " (id " + std::to_string(r.id) + ")"
+                      : std::string());
   switch (rc.kind) {
     case RecordChange::Kind::kOnlyBefore:
       if (!rc.unwrittenBecause.empty()) {
-        return r.Name() + "  in the controller, and in the file where IMPORT does not write it (" +
+        return name + "  in the controller, and in the file where IMPORT does not write it (" +
                rc.unwrittenBecause + "): IMPORT leaves it as it is\n";
       }
-      return r.Name() + "  " + onlyBefore + "\n";
+      return name + "  " + onlyBefore + "\n";
     case RecordChange::Kind::kNew:
       // Values the file has no key for are 0 on a new record: said once
       // for all (PLAN), not field by field.
-      out = r.Name() + "  " + newWord + "\n";
+      out = name + "  " + newWord + "\n";
       for (const Field& f : r.fields) {
         if (!HasNoKey(r, f.name)) width = std::max(width, std::string(f.name).size());
       }
