@@ -1,7 +1,8 @@
 #include "check/diff/FileDiff.h"
 
 #include <algorithm>
-#include <map>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -16,49 +17,92 @@ namespace pl = profile_lines;
 
 namespace {
 
+// A key line of a section, its value with one pair of enclosing quotes
+// removed; views into the file's content, which outlives the comparison.
+struct KeyLine {
+  std::string_view name;  // as spelt on the line
+  std::string_view value;
+  int line = 0;
+  int header = 0;  // the header line of its section
+};
+
+// ASCII lower case, byte for byte as pl::Lower would order the names.
+bool LessIgnoringCase(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const auto ca = static_cast<unsigned char>(pl::LowerChar(a[i]));
+    const auto cb = static_cast<unsigned char>(pl::LowerChar(b[i]));
+    if (ca != cb) return ca < cb;
+  }
+  return a.size() < b.size();
+}
+
+// The lines of one key (names equal but for case), in file order.
 struct KeyLines {
-  std::string name;  // as first spelt
-  std::vector<std::string> values;
-  std::vector<int> lines;
-  std::vector<int> headers;  // the header line of each value's section
+  const KeyLine* begin = nullptr;
+  const KeyLine* end = nullptr;
+  std::string_view name() const { return begin->name; }  // as first spelt
 };
 
 struct SectionKeys {
-  std::string name;                      // as first spelt
-  int line = 0;                          // of the first header
-  std::map<std::string, KeyLines> keys;  // by lower-case name
+  std::string name;  // as first spelt
+  int line = 0;      // of the first header
+  // Sorted by lower-case name, each name's lines in file order.
+  std::vector<KeyLine> lines;
 };
 
 // The sections of a file by lower-case name, in file order; sections of one
 // name are taken together.
 struct FileKeys {
   std::vector<std::pair<std::string, SectionKeys>> sections;
-  std::map<std::string, size_t> at;  // index of each name in sections
+  std::unordered_map<std::string, size_t> at;  // index of each name in sections
 };
 
-bool Ignored(const std::string& section, const std::string& key) {
-  return key[0] == ';' || key[0] == '#' || (section == "application" && key == "dategenerated");
+bool Ignored(const std::string& section, std::string_view key) {
+  return key[0] == ';' || key[0] == '#' ||
+         (section == "application" && pl::EqualsIgnoringCase(key, "dategenerated"));
 }
 
 FileKeys KeysOf(const FileCheck& check) {
-  const FileScan scan(check.content);
+  const FileScan scan(&check.content);
   FileKeys file;
   for (const FileScan::Section& s : scan.Sections()) {
-    const std::string lower = pl::Lower(s.name);
+    std::string lower = pl::Lower(s.name);
     auto inserted = file.at.emplace(lower, file.sections.size());
-    if (inserted.second) file.sections.push_back({lower, SectionKeys{s.name, s.line, {}}});
-    SectionKeys& keys = file.sections[inserted.first->second].second;
-    for (const FileScan::KeyLine& k : scan.Keys(s)) {
-      const std::string key = pl::Lower(k.name);
-      if (Ignored(lower, key)) continue;
-      KeyLines& lines = keys.keys[key];
-      if (lines.values.empty()) lines.name = std::string(k.name);
-      lines.values.emplace_back(pl::Unquote(k.value));
-      lines.lines.push_back(k.line);
-      lines.headers.push_back(s.line);
-    }
+    if (inserted.second)
+      file.sections.push_back({std::move(lower), SectionKeys{s.name, s.line, {}}});
+    auto& entry = file.sections[inserted.first->second];
+    scan.ForEachKey(s, [&](const FileScan::KeyLine& k) {
+      if (Ignored(entry.first, k.name)) return;
+      entry.second.lines.push_back(KeyLine{k.name, pl::Unquote(k.value), k.line, s.line});
+    });
+  }
+  for (auto& s : file.sections) {
+    std::stable_sort(
+        s.second.lines.begin(), s.second.lines.end(),
+        [](const KeyLine& a, const KeyLine& b) { return LessIgnoringCase(a.name, b.name); });
   }
   return file;
+}
+
+// The key whose lines start at *at in keys (sorted), and *at moved past them;
+// an empty one at the end.
+KeyLines NextKey(const std::vector<KeyLine>& keys, size_t* at) {
+  KeyLines k;
+  if (*at >= keys.size()) return k;
+  k.begin = &keys[*at];
+  ++*at;
+  while (*at < keys.size() && pl::EqualsIgnoringCase(keys[*at].name, k.begin->name)) ++*at;
+  k.end = keys.data() + *at;
+  return k;
+}
+
+bool SameValues(const KeyLines& a, const KeyLines& b) {
+  if (a.end - a.begin != b.end - b.begin) return false;
+  for (const KeyLine *x = a.begin, *y = b.begin; x != a.end; ++x, ++y) {
+    if (x->value != y->value) return false;
+  }
+  return true;
 }
 
 const SectionKeys* Find(const FileKeys& file, const std::string& lower) {
@@ -90,15 +134,18 @@ std::string FoundOn(const FileCheck& check, int line, bool wholeSection) {
 }
 
 bool LinesRead(const FileCheck& check, const KeyLines& k) {
-  for (int line : k.lines) {
-    if (check.readLines.count(line) != 0) return true;
+  for (const KeyLine* l = k.begin; l != k.end; ++l) {
+    if (check.readLines.count(l->line) != 0) return true;
   }
   return false;
 }
 
-std::string Joined(const std::vector<std::string>& values) {
+std::string Joined(const KeyLines& k) {
   std::string out;
-  for (const std::string& v : values) out += (out.empty() ? "" : "\n") + v;
+  for (const KeyLine* l = k.begin; l != k.end; ++l) {
+    if (l != k.begin) out += '\n';
+    out += l->value;
+  }
   return out;
 }
 
@@ -109,10 +156,6 @@ struct Side {
   const std::string& section;
   const SectionKeys* keys;
 
-  const KeyLines* Key(const std::string& key) const {
-    auto it = keys->keys.find(key);
-    return it == keys->keys.end() ? nullptr : &it->second;
-  }
   bool SectionRead() const { return check.readSections.count(section) != 0; }
   bool Covered(const KeyLines* k) const {
     return k != nullptr ? SectionRead() && LinesRead(check, *k) : SectionRead();
@@ -121,43 +164,53 @@ struct Side {
   // found on its line or its section's header line, when it found anything.
   std::string Why(const KeyLines* k) const {
     if (!SectionRead()) return WhyUnread(check, section);
-    for (size_t i = 0; k != nullptr && i < k->lines.size(); ++i) {
-      if (check.readLines.count(k->lines[i]) != 0) continue;
-      std::string found = FoundOn(check, k->lines[i], false);
-      if (found.empty()) found = FoundOn(check, k->headers[i], true);
+    for (const KeyLine* l = k != nullptr ? k->begin : nullptr; k != nullptr && l != k->end; ++l) {
+      if (check.readLines.count(l->line) != 0) continue;
+      std::string found = FoundOn(check, l->line, false);
+      if (found.empty()) found = FoundOn(check, l->header, true);
       if (!found.empty()) return found;
     }
     return "IMPORT does not read it";
   }
 };
 
+void DiffKey(const Side& a, const Side& b, const KeyLines* ka, const KeyLines* kb,
+             std::vector<FileDifference>* out) {
+  if (ka != nullptr && kb != nullptr && SameValues(*ka, *kb)) return;
+  const bool coveredA = a.Covered(ka), coveredB = b.Covered(kb);
+  if (coveredA && coveredB) return;
+  FileDifference d;
+  d.section = a.keys->name;
+  d.key = std::string((ka != nullptr ? ka : kb)->name());
+  d.hasA = ka != nullptr;
+  d.hasB = kb != nullptr;
+  if (d.hasA) d.a = Joined(*ka);
+  if (d.hasB) d.b = Joined(*kb);
+  d.read = (d.hasA && LinesRead(a.check, *ka)) || (d.hasB && LinesRead(b.check, *kb));
+  d.secret = SecretPrefix(d.key) != 0;
+  if (d.secret) d.key = Masked(d.key);
+  d.reason = !coveredA ? a.Why(ka) : b.Why(kb);
+  d.reasonOf = !coveredA ? 'a' : 'b';
+  // Said of one file where both hold the key and the reason is that file's.
+  if (d.hasA && d.hasB && (coveredA || coveredB || d.reason != b.Why(kb))) {
+    d.side = coveredA ? 'b' : 'a';
+  }
+  out->push_back(std::move(d));
+}
+
+// The keys of one section in both files, in the order of their lower-case
+// names: both sorted, walked side by side.
 void DiffKeys(const Side& a, const Side& b, std::vector<FileDifference>* out) {
-  std::map<std::string, bool> names;
-  for (const auto& k : a.keys->keys) names.emplace(k.first, true);
-  for (const auto& k : b.keys->keys) names.emplace(k.first, true);
-  for (const auto& name : names) {
-    const KeyLines* ka = a.Key(name.first);
-    const KeyLines* kb = b.Key(name.first);
-    if (ka != nullptr && kb != nullptr && ka->values == kb->values) continue;
-    const bool coveredA = a.Covered(ka), coveredB = b.Covered(kb);
-    if (coveredA && coveredB) continue;
-    FileDifference d;
-    d.section = a.keys->name;
-    d.key = (ka != nullptr ? ka : kb)->name;
-    d.hasA = ka != nullptr;
-    d.hasB = kb != nullptr;
-    if (d.hasA) d.a = Joined(ka->values);
-    if (d.hasB) d.b = Joined(kb->values);
-    d.read = (d.hasA && LinesRead(a.check, *ka)) || (d.hasB && LinesRead(b.check, *kb));
-    d.secret = SecretPrefix(d.key) != 0;
-    if (d.secret) d.key = Masked(d.key);
-    d.reason = !coveredA ? a.Why(ka) : b.Why(kb);
-    d.reasonOf = !coveredA ? 'a' : 'b';
-    // Said of one file where both hold the key and the reason is that file's.
-    if (d.hasA && d.hasB && (coveredA || coveredB || d.reason != b.Why(kb))) {
-      d.side = coveredA ? 'b' : 'a';
-    }
-    out->push_back(std::move(d));
+  size_t atA = 0, atB = 0;
+  KeyLines ka = NextKey(a.keys->lines, &atA), kb = NextKey(b.keys->lines, &atB);
+  while (ka.begin != nullptr || kb.begin != nullptr) {
+    const bool takeA =
+        ka.begin != nullptr && (kb.begin == nullptr || !LessIgnoringCase(kb.name(), ka.name()));
+    const bool takeB =
+        kb.begin != nullptr && (ka.begin == nullptr || !LessIgnoringCase(ka.name(), kb.name()));
+    DiffKey(a, b, takeA ? &ka : nullptr, takeB ? &kb : nullptr, out);
+    if (takeA) ka = NextKey(a.keys->lines, &atA);
+    if (takeB) kb = NextKey(b.keys->lines, &atB);
   }
 }
 
@@ -165,7 +218,7 @@ void DiffKeys(const Side& a, const Side& b, std::vector<FileDifference>* out) {
 // holds no key or IMPORT reads it (then the record comparison showed it).
 void OnlyIn(const FileCheck& check, const std::pair<std::string, SectionKeys>& s, bool inA,
             std::vector<FileDifference>* out) {
-  if (s.second.keys.empty() || check.readSections.count(s.first) != 0) return;
+  if (s.second.lines.empty() || check.readSections.count(s.first) != 0) return;
   FileDifference d;
   d.section = s.second.name;
   d.hasA = inA;

@@ -115,7 +115,7 @@ bool CheckProfile(CProfile& profile, ClientLibrary* controller, FileCheck* check
   if (!PredictImport(profile, &check->prediction, error, controller)) return false;
   check->content = profile.Content();
   check->encoding = profile.Encoding();
-  FileScan file(check->content);
+  FileScan file(&check->content);
   CheckContext ctx(file, profile.Encoding(), check);
   check->utf8 = profile.Encoding() != file_encoding::Mark::kNone;
   CheckWholeFile(ctx);
@@ -137,7 +137,7 @@ bool FindUnwritten(const std::string& path, std::vector<UnwrittenRecord>* unwrit
   CProfile profile(path.c_str(), false);
   if (!profile.Open(error) || !PredictImport(profile, &check.prediction, error)) return false;
   check.content = profile.Content();
-  FileScan file(check.content);
+  FileScan file(&check.content);
   CheckContext ctx(file, profile.Encoding(), &check);
   ctx.unwrittenOnly = true;
   CheckSections(ctx);
