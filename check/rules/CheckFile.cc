@@ -87,6 +87,21 @@ int32_t CheckContext::NumberOf(const std::string& name) const {
   return s == nullptr ? 0 : IntOf(*s, "Number");
 }
 
+const std::vector<std::pair<int32_t, int32_t>>& CheckContext::HoseWrites(int32_t id) {
+  if (!hoseWritesMade_) {
+    hoseWritesMade_ = true;
+    const std::string setCall = SchemaOf(Table::kHose).setCall;
+    for (const SetCall& c : check->prediction.calls) {
+      if (c.call != setCall) continue;
+      hoseWrites_[static_cast<int32_t>(c.args[0].number)].emplace_back(
+          static_cast<int32_t>(c.args[2].number), static_cast<int32_t>(c.args[1].number));
+    }
+  }
+  static const std::vector<std::pair<int32_t, int32_t>> kNone;
+  auto it = hoseWrites_.find(id);
+  return it == hoseWrites_.end() ? kNone : it->second;
+}
+
 namespace {
 
 // Findings in line order, file-wide ones first; then the counts.
