@@ -11,99 +11,19 @@
 #include "check/text/FileScan.h"
 #include "check/text/FindingText.h"
 #include "check/text/JsonText.h"
+#include "check/text/SectionKeys.h"
 #include "profile/ProfileLines.h"
 
 namespace pl = profile_lines;
 
 namespace {
 
-// A key line of a section, its value with one pair of enclosing quotes
-// removed; views into the file's content, which outlives the comparison.
-struct KeyLine {
-  std::string_view name;  // as spelt on the line
-  std::string_view value;
-  int line = 0;
-  int header = 0;  // the header line of its section
-};
-
-// ASCII lower case, byte for byte as pl::Lower would order the names.
-bool LessIgnoringCase(std::string_view a, std::string_view b) {
-  const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    const auto ca = static_cast<unsigned char>(pl::LowerChar(a[i]));
-    const auto cb = static_cast<unsigned char>(pl::LowerChar(b[i]));
-    if (ca != cb) return ca < cb;
-  }
-  return a.size() < b.size();
-}
-
-// The lines of one key (names equal but for case), in file order.
-struct KeyLines {
-  const KeyLine* begin = nullptr;
-  const KeyLine* end = nullptr;
-  std::string_view name() const { return begin->name; }  // as first spelt
-};
-
-struct SectionKeys {
-  std::string name;  // as first spelt
-  int line = 0;      // of the first header
-  // Sorted by lower-case name, each name's lines in file order.
-  std::vector<KeyLine> lines;
-};
-
-// The sections of a file by lower-case name, in file order; sections of one
-// name are taken together.
-struct FileKeys {
-  std::vector<std::pair<std::string, SectionKeys>> sections;
-  std::unordered_map<std::string, size_t> at;  // index of each name in sections
-};
-
 bool Ignored(const std::string& section, std::string_view key) {
   return key[0] == ';' || key[0] == '#' ||
          (section == "application" && pl::EqualsIgnoringCase(key, "dategenerated"));
 }
 
-FileKeys KeysOf(const FileCheck& check) {
-  const FileScan scan(&check.content);
-  FileKeys file;
-  for (const FileScan::Section& s : scan.Sections()) {
-    std::string lower = pl::Lower(s.name);
-    auto inserted = file.at.emplace(lower, file.sections.size());
-    if (inserted.second)
-      file.sections.push_back({std::move(lower), SectionKeys{s.name, s.line, {}}});
-    auto& entry = file.sections[inserted.first->second];
-    scan.ForEachKey(s, [&](const FileScan::KeyLine& k) {
-      if (Ignored(entry.first, k.name)) return;
-      entry.second.lines.push_back(KeyLine{k.name, pl::Unquote(k.value), k.line, s.line});
-    });
-  }
-  for (auto& s : file.sections) {
-    std::stable_sort(
-        s.second.lines.begin(), s.second.lines.end(),
-        [](const KeyLine& a, const KeyLine& b) { return LessIgnoringCase(a.name, b.name); });
-  }
-  return file;
-}
-
-// The key whose lines start at *at in keys (sorted), and *at moved past them;
-// an empty one at the end.
-KeyLines NextKey(const std::vector<KeyLine>& keys, size_t* at) {
-  KeyLines k;
-  if (*at >= keys.size()) return k;
-  k.begin = &keys[*at];
-  ++*at;
-  while (*at < keys.size() && pl::EqualsIgnoringCase(keys[*at].name, k.begin->name)) ++*at;
-  k.end = keys.data() + *at;
-  return k;
-}
-
-bool SameValues(const KeyLines& a, const KeyLines& b) {
-  if (a.end - a.begin != b.end - b.begin) return false;
-  for (const KeyLine *x = a.begin, *y = b.begin; x != a.end; ++x, ++y) {
-    if (x->value != y->value) return false;
-  }
-  return true;
-}
+FileKeys KeysOf(const FileCheck& check) { return FileKeysOf(check.content, Ignored); }
 
 const SectionKeys* Find(const FileKeys& file, const std::string& lower) {
   auto it = file.at.find(lower);
