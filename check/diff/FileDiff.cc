@@ -101,7 +101,7 @@ void DiffKey(const Side& a, const Side& b, const KeyLines* ka, const KeyLines* k
   if (coveredA && coveredB) return;
   FileDifference d;
   d.section = a.keys->name;
-  d.key = std::string((ka != nullptr ? ka : kb)->name());
+  d.key = std::string((ka != nullptr ? ka : kb)->Name());
   d.hasA = ka != nullptr;
   d.hasB = kb != nullptr;
   if (d.hasA) d.a = Joined(*ka);
@@ -125,9 +125,9 @@ void DiffKeys(const Side& a, const Side& b, std::vector<FileDifference>* out) {
   KeyLines ka = NextKey(a.keys->lines, &atA), kb = NextKey(b.keys->lines, &atB);
   while (ka.begin != nullptr || kb.begin != nullptr) {
     const bool takeA =
-        ka.begin != nullptr && (kb.begin == nullptr || !LessIgnoringCase(kb.name(), ka.name()));
+        ka.begin != nullptr && (kb.begin == nullptr || !LessIgnoringCase(kb.Name(), ka.Name()));
     const bool takeB =
-        kb.begin != nullptr && (ka.begin == nullptr || !LessIgnoringCase(ka.name(), kb.name()));
+        kb.begin != nullptr && (ka.begin == nullptr || !LessIgnoringCase(ka.Name(), kb.Name()));
     DiffKey(a, b, takeA ? &ka : nullptr, takeB ? &kb : nullptr, out);
     if (takeA) ka = NextKey(a.keys->lines, &atA);
     if (takeB) kb = NextKey(b.keys->lines, &atB);

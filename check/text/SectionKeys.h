@@ -23,7 +23,7 @@ struct KeyLine {
 struct KeyLines {
   const KeyLine* begin = nullptr;
   const KeyLine* end = nullptr;
-  std::string_view name() const { return begin->name; }  // as first spelt
+  std::string_view Name() const { return begin->name; }  // as first spelt
 };
 
 struct SectionKeys {
