@@ -14,7 +14,9 @@
 //       the same library calls and discards the results;
 //   profile/pump<hoses>/<work>/<who>  the profile alone on one pump with
 //       1,000 and 16,000 hoses (a server that lies about a pump's hoses):
-//       the cost per key must not grow with the section.
+//       the cost per key must not grow with the section;
+//   huge/<file>/<check|diff>  TarvoCheck CHECK and DIFF as a process, once,
+//       on files far beyond a station (HugeFiles.h): time and peak memory.
 // and prints the ratios after the runs.
 #include <benchmark/benchmark.h>
 
@@ -28,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/HugeFiles.h"
 #include "bench/Process.h"
 #include "bench/ProfileWork.h"
 #include "bench/Stations.h"
@@ -56,6 +59,8 @@ struct Station {
 std::vector<std::unique_ptr<Station>> g_stations;
 // The one-pump stations: a file only, no emulator.
 std::vector<std::unique_ptr<Station>> g_pumps;
+// The huge files: TarvoCheck only.
+std::vector<bench::HugeFile> g_huge;
 
 const json kEmptyController = {{"versions", {{"dll", "4.2.1"}, {"server", "4.2.0"}}}};
 
@@ -241,6 +246,21 @@ void CheckWork(benchmark::State& state, Station* s, bool diff) {
   }
 }
 
+// TarvoCheck CHECK, or DIFF of the file and its copy, as a process; the
+// report (text) is counted, not kept.
+void HugeRun(benchmark::State& state, const bench::HugeFile* f, bool diff) {
+  for (auto _ : state) {
+    bench::ProcessRun run =
+        diff ? bench::RunProcess({e2e::CheckPath(), "DIFF", f->path, f->copy})
+             : bench::RunProcess({e2e::CheckPath(), "CHECK", f->path});
+    if (run.exitCode < 0 || run.exitCode > 2) return Fail(state, "TarvoCheck", run);
+    state.SetIterationTime(run.seconds);
+    state.counters["peakKb"] = static_cast<double>(run.peakKb);
+    state.counters["cpuMs"] = run.cpuSeconds * 1000;
+    state.counters["reportBytes"] = static_cast<double>(run.out.size());
+  }
+}
+
 // PLAN against the controller that holds the station (nothing to change),
 // then the bare client replaying the station's EXPORT, as WholeRun does.
 void PlanRun(benchmark::State& state, Station* s) {
@@ -412,6 +432,25 @@ void PrintTable(const Collector& c) {
     }
   }
 
+  if (!g_huge.empty()) {
+    std::printf("\nTarvoCheck on huge files (one run each, as a process; peak = its resident\n"
+                "peak, x file = peak over the file's size, DIFF's over both files')\n");
+    std::printf("%-13s %8s %-6s %9s %9s %9s %7s %10s  %s\n", "file", "MB", "work", "s", "cpu s",
+                "peak MB", "x file", "report MB", "what");
+    for (const bench::HugeFile& f : g_huge) {
+      for (const char* work : {"check", "diff"}) {
+        const Result* r = c.Find("huge/" + f.name + "/" + work);
+        if (r == nullptr) continue;
+        const double mb = static_cast<double>(f.bytes) / 1e6;
+        const double peakMb = r->counters.at("peakKb") * 1024 / 1e6;
+        std::printf("%-13s %8.1f %-6s %9.2f %9.2f %9.1f %6.1fx %10.1f  %s\n", f.name.c_str(), mb,
+                    work, r->seconds, r->counters.at("cpuMs") / 1000, peakMb,
+                    peakMb / (work[0] == 'd' ? 2 * mb : mb),
+                    r->counters.at("reportBytes") / 1e6, f.what.c_str());
+      }
+    }
+  }
+
   // One pump: the cost per key of the largest against the smallest.
   if (!g_pumps.empty()) {
     std::printf("\nOne pump with many hoses, the profile alone (microseconds per key)\n");
@@ -537,10 +576,25 @@ int main(int argc, char** argv) {
     RegisterProfileRows(sp.get(), "profile/" + sp->size.name + "/");
   }
 
+  if (!g_stations.empty()) {
+    const std::string dir = keepIn.empty() ? e2e::TempDir() : keepIn + "/huge";
+    mkdir(dir.c_str(), 0755);
+    std::fprintf(stderr, "writing the huge files...\n");
+    g_huge = bench::MakeHugeFiles(dir, g_stations.back()->file);
+    for (const bench::HugeFile& f : g_huge) {
+      for (bool diff : {false, true}) {
+        const std::string name = "huge/" + f.name + (diff ? "/diff" : "/check");
+        benchmark::RegisterBenchmark(name.c_str(), HugeRun, &f, diff)
+            ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+      }
+    }
+  }
+
   Collector collector;
   benchmark::RunSpecifiedBenchmarks(&collector);
   PrintTable(collector);
   benchmark::Shutdown();
+  bench::RemoveHugeFiles(g_huge);
   g_stations.clear();  // stops the emulators
   g_pumps.clear();
   return 0;

@@ -17,7 +17,7 @@ size_t SkipBlanks(std::string_view s, size_t i) {
 bool BeginsWith(std::string_view s, size_t at, std::string_view prefix) {
   if (s.size() - at < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i) {
-    if (LowerChar(s[at + i]) != LowerChar(prefix[i])) return false;
+    if (s[at + i] != prefix[i] && LowerChar(s[at + i]) != LowerChar(prefix[i])) return false;
   }
   return true;
 }
@@ -189,12 +189,6 @@ int64_t ToCurrency(std::string_view text) {
   if (scaled >= kLimit) return std::numeric_limits<int64_t>::max();
   if (scaled < -kLimit) return std::numeric_limits<int64_t>::min();
   return static_cast<int64_t>(scaled);
-}
-
-char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && BeginsWith(a, 0, b);
 }
 
 std::string Lower(std::string_view s) {

@@ -82,8 +82,17 @@ int64_t ToCurrency(std::string_view text);
 
 // ASCII lower case, for the section index: the file's names compare without
 // regard to the case of ASCII letters (and only of those).
-char LowerChar(char c);
+// Inline: every key search compares names through them.
+inline char LowerChar(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 std::string Lower(std::string_view s);
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] && LowerChar(a[i]) != LowerChar(b[i])) return false;
+  }
+  return true;
+}
 
 }  // namespace profile_lines

@@ -2,8 +2,9 @@
 # The benchmark: builds a Release tree in build-bench/, generates the three
 # stations (typical, large, largest) as emulator fixtures and files, measures
 # the profile alone, whole EXPORT, IMPORT and PLAN runs through the emulator,
-# TarvoCheck's CHECK and DIFF, and the profile alone on one pump with 1,000
-# and 16,000 hoses, and prints the ratios. --one-pump measures only the
+# TarvoCheck's CHECK and DIFF (on the stations, then as processes on huge
+# files, with their peak memory), and the profile alone on one pump with
+# 1,000 and 16,000 hoses, and prints the ratios. --one-pump measures only the
 # one-pump rows. Takes a few minutes. Arguments go to tarvo_bench (for
 # example --benchmark_filter=typical).
 #

@@ -213,7 +213,9 @@ class RecordingLibrary : public ClientLibraryWrapper {
   // Keeps the Set call of record (table, id), its arguments the identifier
   // and values, and unless it is refused, the record it writes.
   int32_t Keep(Table table, int32_t id, int32_t pumpId, int32_t hose, std::vector<Value> values) {
-    SetCall c{SchemaOf(table).setCall, {Int(id)}};
+    SetCall c{SchemaOf(table).setCall, {}};
+    c.args.reserve(values.size() + 1);
+    c.args.push_back(Int(id));
     c.args.insert(c.args.end(), values.begin(), values.end());
     p_->calls.push_back(std::move(c));
     if (Refuses(table, id)) return kRefused;

@@ -136,6 +136,7 @@ Record MakeRecord(Table table, int32_t id, std::vector<Value> values) {
   r.table = table;
   r.id = id;
   size_t next = 0;
+  r.fields.reserve(values.size());
   for (const FieldSchema& schema : SchemaOf(table)) {
     if (schema.param == nullptr || next == values.size()) continue;
     r.fields.push_back(Field{schema.param, std::move(values[next++])});

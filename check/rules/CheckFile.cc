@@ -87,6 +87,21 @@ int32_t CheckContext::NumberOf(const std::string& name) const {
   return s == nullptr ? 0 : IntOf(*s, "Number");
 }
 
+const std::vector<std::pair<int32_t, int32_t>>& CheckContext::HoseWrites(int32_t id) {
+  if (!hoseWritesMade_) {
+    hoseWritesMade_ = true;
+    const std::string setCall = SchemaOf(Table::kHose).setCall;
+    for (const SetCall& c : check->prediction.calls) {
+      if (c.call != setCall) continue;
+      hoseWrites_[static_cast<int32_t>(c.args[0].number)].emplace_back(
+          static_cast<int32_t>(c.args[2].number), static_cast<int32_t>(c.args[1].number));
+    }
+  }
+  static const std::vector<std::pair<int32_t, int32_t>> kNone;
+  auto it = hoseWrites_.find(id);
+  return it == hoseWrites_.end() ? kNone : it->second;
+}
+
 namespace {
 
 // Findings in line order, file-wide ones first; then the counts.
@@ -106,31 +121,47 @@ void SortAndCount(FileCheck* check) {
   }
 }
 
-}  // namespace
-
-bool CheckProfile(CProfile& profile, ClientLibrary* controller, FileCheck* check,
-                  std::string* error) {
+// The import predicted over the profile, and the content as the profile
+// reads it (a byte-order mark is not part of the first line; UTF-16 is read
+// as UTF-8): what the rules then look at.
+bool Predict(CProfile& profile, ClientLibrary* controller, FileCheck* check, std::string* error) {
   *check = FileCheck();
-  // The prediction runs the import over this profile, and the rules look at
-  // the same content, lines as the profile reads them (a byte-order mark is
-  // not part of the first line; UTF-16 is read as UTF-8).
   if (!PredictImport(profile, &check->prediction, error, controller)) return false;
   check->content = profile.Content();
   check->encoding = profile.Encoding();
-  FileScan file(check->content);
-  CheckContext ctx(file, profile.Encoding(), check);
   check->utf8 = profile.Encoding() != file_encoding::Mark::kNone;
+  return true;
+}
+
+// The rules over the content Predict kept.
+void CheckContent(FileCheck* check) {
+  FileScan file(&check->content);
+  CheckContext ctx(file, check->encoding, check);
   CheckWholeFile(ctx);
   CheckSpreadsheetSave(ctx);
   CheckSections(ctx);
   SortAndCount(check);
+}
+
+}  // namespace
+
+bool CheckProfile(CProfile& profile, ClientLibrary* controller, FileCheck* check,
+                  std::string* error) {
+  if (!Predict(profile, controller, check, error)) return false;
+  CheckContent(check);
   return true;
 }
 
 bool CheckFile(const std::string& path, FileCheck* check, std::string* error) {
   *check = FileCheck();
-  CProfile profile(path.c_str(), false);
-  return profile.Open(error) && CheckProfile(profile, nullptr, check, error);
+  {
+    // The profile's copy of the file is let go before the rules build their
+    // own view of it: the two are never held beside the rules' lists.
+    CProfile profile(path.c_str(), false);
+    if (!profile.Open(error) || !Predict(profile, nullptr, check, error)) return false;
+  }
+  CheckContent(check);
+  return true;
 }
 
 bool FindUnwritten(const std::string& path, std::vector<UnwrittenRecord>* unwritten,
@@ -139,7 +170,7 @@ bool FindUnwritten(const std::string& path, std::vector<UnwrittenRecord>* unwrit
   CProfile profile(path.c_str(), false);
   if (!profile.Open(error) || !PredictImport(profile, &check.prediction, error)) return false;
   check.content = profile.Content();
-  FileScan file(check.content);
+  FileScan file(&check.content);
   CheckContext ctx(file, profile.Encoding(), &check);
   ctx.unwrittenOnly = true;
   CheckSections(ctx);

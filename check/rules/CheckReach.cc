@@ -228,10 +228,7 @@ std::string WhyNotWritten(CheckContext& ctx, Table table, int32_t n) {
 }
 
 std::string HeaderLookalike(std::string_view line) {
-  std::string_view name;
-  int32_t n = 0;
-  // A record's header, or a name that CheckSections tells of.
-  if (pl::HeaderName(line, &name) && ParseRecordName(name, &n) != nullptr) return std::string();
+  const std::string_view whole = line;
   line = line.substr(0, line.find('\0'));
   size_t begin = 0;
   size_t end = line.size();
@@ -242,6 +239,12 @@ std::string HeaderLookalike(std::string_view line) {
   for (; end > begin && (IsBlank(line[end - 1]) || IsClosing(line[end - 1])); --end) {
     bracket = bracket || IsClosing(line[end - 1]);
   }
+  // Most lines have no bracket at either end: nothing to look at.
+  if (!bracket) return std::string();
+  std::string_view name;
+  int32_t n = 0;
+  // A record's header, or a name that CheckSections tells of.
+  if (pl::HeaderName(whole, &name) && ParseRecordName(name, &n) != nullptr) return std::string();
   std::string joined;
   for (char c : line.substr(begin, end - begin)) {
     if (!IsBlank(c)) joined.push_back(c);

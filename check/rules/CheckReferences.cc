@@ -75,10 +75,7 @@ void CheckHoseOwners(CheckContext& ctx, const FileScan::Section& s, int32_t n, i
     // none when this hose is not written (the import stops before it).
     int32_t before = 0, beforeHose = 0;
     bool written = false;
-    for (const SetCall& c : ctx.check->prediction.calls) {
-      if (c.call != SchemaOf(Table::kHose).setCall || c.args[0].number != id) continue;
-      const int32_t pump = static_cast<int32_t>(c.args[2].number);
-      const int32_t number = static_cast<int32_t>(c.args[1].number);
+    for (const auto& [pump, number] : ctx.HoseWrites(id)) {
       written = pump == n && number == h;
       if (written) break;
       if (pump != n) {

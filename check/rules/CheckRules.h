@@ -16,6 +16,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -52,6 +53,9 @@ struct CheckContext {
   int32_t IntOf(const FileScan::Section& s, std::string_view key) const;
   // The Number of the named section as IMPORT reads it; 0 when absent.
   int32_t NumberOf(const std::string& name) const;
+  // The (pump identifier, hose number) of each Set call of hose id, in the
+  // order the import made them.
+  const std::vector<std::pair<int32_t, int32_t>>& HoseWrites(int32_t id);
 
   const FileScan& file;
   const file_encoding::Mark mark;
@@ -65,6 +69,12 @@ struct CheckContext {
   // True when only the records IMPORT does not write are wanted: the keys of
   // the sections it writes are not checked.
   bool unwrittenOnly = false;
+
+ private:
+  // HoseWrites by hose identifier, made on the first call: one pass over the
+  // prediction's calls instead of one per hose.
+  std::unordered_map<int32_t, std::vector<std::pair<int32_t, int32_t>>> hoseWrites_;
+  bool hoseWritesMade_ = false;
 };
 
 // Warns of NUL bytes, lines ended by CR alone, UTF-8 in a file without a mark

@@ -37,6 +37,8 @@ void WarnUtf8WithoutMark(CheckContext& ctx, const std::string& b) {
   size_t count = 0;
   size_t first = 0;
   for (size_t i = 0; i < b.size(); ++i) {
+    // No sequence starts below 0xC2 (ASCII, continuation bytes, overlong leads).
+    if (static_cast<unsigned char>(b[i]) < 0xC2) continue;
     const size_t length = file_encoding::Utf8SequenceLength(b, i);
     if (length == 0) continue;
     if (count == 0) first = i;

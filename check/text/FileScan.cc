@@ -6,8 +6,12 @@
 
 namespace pl = profile_lines;
 
-FileScan::FileScan(std::string bytes) : bytes_(std::move(bytes)) {
-  const std::string_view all(bytes_);
+FileScan::FileScan(std::string bytes) : own_(std::move(bytes)), bytes_(&own_) { Scan(); }
+
+FileScan::FileScan(const std::string* bytes) : bytes_(bytes) { Scan(); }
+
+void FileScan::Scan() {
+  const std::string_view all(*bytes_);
   size_t pos = 0;
   // A section's body runs to the next bracket line, whatever it is.
   bool open = false;
@@ -55,7 +59,7 @@ std::string_view NameOf(std::string_view text) {
 
 std::string_view FileScan::NameOnLine(int line) const {
   if (line < 1 || static_cast<size_t>(line) > lineStarts_.size()) return std::string_view();
-  const std::string_view all(bytes_);
+  const std::string_view all(*bytes_);
   const size_t begin = lineStarts_[static_cast<size_t>(line) - 1];
   const std::string_view text = all.substr(begin, pl::LineLength(all, begin));
   return pl::IsBracketLine(text) ? std::string_view() : NameOf(text);
@@ -64,7 +68,7 @@ std::string_view FileScan::NameOnLine(int line) const {
 bool FileScan::ValueOnLine(int line, std::string_view* value) const {
   const std::string_view name = NameOnLine(line);
   if (name.empty()) return false;
-  const std::string_view all(bytes_);
+  const std::string_view all(*bytes_);
   const size_t begin = lineStarts_[static_cast<size_t>(line) - 1];
   const pl::KeySearch search = pl::FindKey(all.substr(begin, pl::LineLength(all, begin)), name);
   if (search.found) *value = search.value;
@@ -86,7 +90,7 @@ const std::vector<FileScan::LineRef>& FileScan::LinesOf(const Section& section) 
   cached_ = &section;
   lines_.clear();
   std::string_view body =
-      std::string_view(bytes_).substr(section.bodyBegin, section.bodyEnd - section.bodyBegin);
+      std::string_view(*bytes_).substr(section.bodyBegin, section.bodyEnd - section.bodyBegin);
   int number = section.line;
   size_t pos = 0;
   while (pos < body.size()) {
@@ -125,17 +129,18 @@ FileScan::Found FileScan::FindKey(const Section& section, std::string_view key) 
   return result;
 }
 
+FileScan::KeyLine FileScan::KeyOf(const LineRef& ref) {
+  KeyLine k;
+  k.name = ref.name;
+  k.text = ref.text;
+  k.line = ref.line;
+  pl::KeySearch s = pl::FindKey(ref.text, ref.name);
+  if (s.found) k.value = s.value;
+  return k;
+}
+
 std::vector<FileScan::KeyLine> FileScan::Keys(const Section& section) const {
   std::vector<KeyLine> keys;
-  for (const LineRef& ref : LinesOf(section)) {
-    if (ref.name.empty()) continue;
-    KeyLine k;
-    k.name = ref.name;
-    k.text = ref.text;
-    k.line = ref.line;
-    pl::KeySearch s = pl::FindKey(ref.text, ref.name);
-    if (s.found) k.value = s.value;
-    keys.push_back(k);
-  }
+  ForEachKey(section, [&keys](const KeyLine& k) { keys.push_back(k); });
   return keys;
 }

@@ -40,13 +40,24 @@ class FileScan {
   };
 
   explicit FileScan(std::string bytes);
+  // Over bytes held by the caller, which must outlive the scan: no copy.
+  explicit FileScan(const std::string* bytes);
+  FileScan(const FileScan&) = delete;
+  FileScan& operator=(const FileScan&) = delete;
 
-  const std::string& Bytes() const { return bytes_; }
+  const std::string& Bytes() const { return *bytes_; }
   const std::vector<Section>& Sections() const { return sections_; }
   // The first section of the name (case ignored), or null.
   const Section* Find(std::string_view name) const;
   Found FindKey(const Section& section, std::string_view key) const;
   std::vector<KeyLine> Keys(const Section& section) const;
+  // The same lines as Keys, each given to visit, without a list.
+  template <typename Visit>
+  void ForEachKey(const Section& section, Visit visit) const {
+    for (const LineRef& ref : LinesOf(section)) {
+      if (!ref.name.empty()) visit(KeyOf(ref));
+    }
+  }
   int LineAt(size_t offset) const;
   // The key name on a line (1 the first); empty for a header or no line.
   std::string_view NameOnLine(int line) const;
@@ -65,10 +76,13 @@ class FileScan {
   // The lines of the section asked for last: CHECK asks for many keys of one
   // section in a row.
   const std::vector<LineRef>& LinesOf(const Section& section) const;
+  static KeyLine KeyOf(const LineRef& ref);
+  void Scan();
 
   mutable const Section* cached_ = nullptr;
   mutable std::vector<LineRef> lines_;
-  std::string bytes_;
+  std::string own_;           // the bytes, when the scan was given them
+  const std::string* bytes_;  // own_, or the caller's
   std::vector<size_t> lineStarts_;
   std::vector<Section> sections_;
   std::unordered_map<std::string, size_t> first_;
