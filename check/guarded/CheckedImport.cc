@@ -74,8 +74,12 @@ int BackUp(GuardedRun& run, ReplayLibrary& library) {
                (folder ? " into " + run.backupFolder : std::string(" beside the file")) + "\n");
   std::string error;
   BackupFile file;
-  const bool saved = (!folder || platform::MakeFolder(run.backupFolder, &error)) &&
-                     ExportWhole(run, "before", library, &file, &error);
+  if (folder && !platform::MakeFolder(run.backupFolder, &error)) {
+    return Fail(run, "backup",
+                "Backup failed - cannot make the folder " + run.backupFolder + " - " + error +
+                    ". Nothing written.");
+  }
+  const bool saved = ExportWhole(run, "before", library, &file, &error);
   library.SetMode(Mode::kForward);
   if (!saved) return Fail(run, "backup", "Backup failed - " + error + ". Nothing written.");
   run.backupPath = file.path;

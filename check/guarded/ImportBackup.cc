@@ -141,10 +141,13 @@ bool ExportWhole(const GuardedRun& run, const char* which, ReplayLibrary& librar
   if (file->mark != Mark::kNone) {
     std::FILE* null = platform::OpenNullOutput();
     platform::RemoveFile(partial);
+    if (null == nullptr) {
+      *error = "cannot open the null device";
+      return false;
+    }
     library.SetMode(Mode::kReplay);
-    const bool saved =
-        null != nullptr && ExportInto(partial, file->mark, false, library, null, error);
-    if (null != nullptr) std::fclose(null);
+    const bool saved = ExportInto(partial, file->mark, false, library, null, error);
+    std::fclose(null);
     if (!saved) return false;
   }
   return GiveStampedName(run, which, partial, &file->path, error);
