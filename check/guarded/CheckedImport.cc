@@ -67,14 +67,17 @@ int CheckTheFile(GuardedRun& run, CProfile& profile) {
   return kGoOn;
 }
 
+// Where the EXPORTs' files go.
+std::string Where(const GuardedRun& run) {
+  return run.backupFolder.empty() ? " beside the file" : " into " + run.backupFolder;
+}
+
 int BackUp(GuardedRun& run, ReplayLibrary& library) {
   run.stamp = platform::LocalIsoStamp();
-  const bool folder = !run.backupFolder.empty();
-  Say(run, "\nBackup: EXPORT of " + run.server +
-               (folder ? " into " + run.backupFolder : std::string(" beside the file")) + "\n");
+  Say(run, "\nBackup: EXPORT of " + run.server + Where(run) + "\n");
   std::string error;
   BackupFile file;
-  if (folder && !platform::MakeFolder(run.backupFolder, &error)) {
+  if (!run.backupFolder.empty() && !platform::MakeFolder(run.backupFolder, &error)) {
     return Fail(run, "backup",
                 "Backup failed - cannot make the folder " + run.backupFolder + " - " + error +
                     ". Nothing written.");
@@ -162,10 +165,7 @@ int Import(GuardedRun& run, ClientLibrary& library, CProfile& profile) {
 // EXPORT again, then the controller as that EXPORT read it against the
 // prediction.
 int VerifyTheImport(GuardedRun& run, ReplayLibrary& library) {
-  Say(run, "\nVerification: EXPORT of " + run.server +
-               (run.backupFolder.empty() ? std::string(" beside the file")
-                                         : " into " + run.backupFolder) +
-               "\n");
+  Say(run, "\nVerification: EXPORT of " + run.server + Where(run) + "\n");
   std::string error;
   std::vector<Record> controller;
   BackupFile file;
