@@ -86,7 +86,7 @@ TEST(ImportBackup, TheFileCarriesEveryTextAndReplacesNone) {
   ScratchFolder folder;
   GuardedRun run;
   run.path = folder.Path("site.ini");
-  run.out = std::tmpfile();
+  run.out = std::fopen(folder.Path("out.txt").c_str(), "w+b");
   ASSERT_NE(run.out, nullptr);
   int n = 0;
   for (const auto& c : cases) {
