@@ -32,12 +32,14 @@ const char kCheckHelp[] =
     "                                                  controller (read only, default 127.0.0.1)\n"
     "  TarvoCheck DIFF <INI file a> <INI file b>       the records and fields that differ, and\n"
     "                                                  every other key and section\n"
-    "  TarvoCheck IMPORT <INI file> [<server>] [/YES] [/FULL]\n"
+    "  TarvoCheck IMPORT <INI file> [<server>] [/YES] [/FULL] [/BACKUP:<folder>]\n"
     "                                                  the checked import: CHECK, a backup\n"
     "                                                  EXPORT, the PLAN, a question, IMPORT,\n"
     "                                                  an EXPORT after it and its verification\n"
     "                                                  (exit 0 verified, 1 differences, 2\n"
-    "                                                  refused, 3 stopped part-way)\n"
+    "                                                  refused, 3 stopped part-way); the\n"
+    "                                                  EXPORTs' files go beside the file,\n"
+    "                                                  or into the /BACKUP folder\n"
     "  TarvoCheck LIBRARY [<server>]                   the client library the programs use\n"
     "                                                  (and the logon to the server)\n"
     "\n"
@@ -186,6 +188,8 @@ CheckSettings ParseCheckArguments(int argc, const char* const* argv) {
       s.yes = true;
     } else if (IsWord(a, "/FULL")) {
       s.full = true;
+    } else if (IsWord(a.substr(0, 8), "/BACKUP:")) {  // an empty folder: beside the file
+      s.backupFolder = a.substr(8);
     } else if (IsWord(a, "LIBRARY")) {
       s.command = CheckSettings::Command::kLibrary;
     } else if (IsWord(a, "/JSON")) {

@@ -56,35 +56,37 @@ int CheckTheFile(GuardedRun& run, CProfile& profile) {
     run.Step("check", "refused", Counts(run.check));
     return kImportRefused;
   }
+  // A file that writes nothing would pass for "nothing to change": an empty
+  // or cut file is no configuration.
+  if (run.check.prediction.records.empty()) {
+    Say(run, "\nNothing to import: the file holds no record. Nothing written.\n");
+    run.Step("check", "refused", "nothing to import: the file holds no record");
+    return kImportRefused;
+  }
   run.Step("check", "done", Counts(run.check));
   return kGoOn;
 }
 
-// EXPORT into the new file "<file>.<which>-STAMP.ini" beside the file; a
-// name taken meanwhile gets "-2" to "-9" after the stamp.
-bool ExportBeside(GuardedRun& run, const char* which, ClientLibrary& library, std::string* path,
-                  std::string* error) {
-  for (int n = 1; n <= 9; ++n) {
-    const std::string stamp = n == 1 ? run.stamp : run.stamp + "-" + std::to_string(n);
-    const std::string name = StampedName(run.path, which, stamp);
-    if (ExportIntoNewFile(name, library, run.out, error)) {
-      *path = name;
-      return true;
-    }
-    if (*error != "File exists") return false;
-  }
-  return false;
+// Where the EXPORTs' files go.
+std::string Where(const GuardedRun& run) {
+  return run.backupFolder.empty() ? " beside the file" : " into " + run.backupFolder;
 }
 
 int BackUp(GuardedRun& run, ReplayLibrary& library) {
   run.stamp = platform::LocalIsoStamp();
-  Say(run, "\nBackup: EXPORT of " + run.server + " beside the file\n");
+  Say(run, "\nBackup: EXPORT of " + run.server + Where(run) + "\n");
   std::string error;
-  library.SetMode(Mode::kRecord);
-  const bool saved = ExportBeside(run, "before", library, &run.backupPath, &error);
+  BackupFile file;
+  if (!run.backupFolder.empty() && !platform::MakeFolder(run.backupFolder, &error)) {
+    return Fail(run, "backup",
+                "Backup failed - cannot make the folder " + run.backupFolder + " - " + error +
+                    ". Nothing written.");
+  }
+  const bool saved = ExportWhole(run, "before", library, &file, &error);
   library.SetMode(Mode::kForward);
   if (!saved) return Fail(run, "backup", "Backup failed - " + error + ". Nothing written.");
-  Say(run, "Backup: " + run.backupPath + "\n");
+  run.backupPath = file.path;
+  Say(run, "Backup: " + run.backupPath + EncodingNote(file.mark) + "\n");
   run.Step("backup", "done", run.backupPath);
   return kGoOn;
 }
@@ -163,11 +165,12 @@ int Import(GuardedRun& run, ClientLibrary& library, CProfile& profile) {
 // EXPORT again, then the controller as that EXPORT read it against the
 // prediction.
 int VerifyTheImport(GuardedRun& run, ReplayLibrary& library) {
-  Say(run, "\nVerification: EXPORT of " + run.server + " beside the file\n");
+  Say(run, "\nVerification: EXPORT of " + run.server + Where(run) + "\n");
   std::string error;
   std::vector<Record> controller;
-  library.SetMode(Mode::kRecord);
-  bool read = ExportBeside(run, "after", library, &run.afterPath, &error);
+  BackupFile file;
+  bool read = ExportWhole(run, "after", library, &file, &error);
+  run.afterPath = file.path;
   library.SetMode(Mode::kReplay);
   read = read && ReadController(library, &controller, &error);
   library.SetMode(Mode::kForward);
@@ -177,7 +180,7 @@ int VerifyTheImport(GuardedRun& run, ReplayLibrary& library) {
     run.Step("verify", "failed", error);
     Say(run, "\nNot verified: the EXPORT after the import failed - " + error + "\n");
   } else {
-    Say(run, "After: " + run.afterPath + "\n");
+    Say(run, "After: " + run.afterPath + EncodingNote(file.mark) + "\n");
     run.verification = Verify(controller, run.check);
     run.Step("verify", run.verification.Clean() ? "done" : "differences");
     Say(run, "\n" + VerificationText(run.verification));
@@ -220,6 +223,7 @@ int CheckedImport(const CheckSettings& settings) {
   run.server = settings.operands.size() > 1 ? settings.operands.back() : "127.0.0.1";
   run.yes = settings.yes;
   run.full = settings.full;
+  run.backupFolder = settings.backupFolder;
   run.json = settings.json;
   run.out = settings.json ? stderr : stdout;
   run.exitCode = RunSteps(run);

@@ -1,12 +1,13 @@
 // TarvoCheck IMPORT: the checked import. It CHECKs the file (errors end it
 // before the logon), backs the controller up with EXPORT into a new file
-// beside it, shows the PLAN, asks on the console (or takes /YES), imports
-// with the import's own code, EXPORTs again and verifies the controller
-// against the PLAN's prediction, and says how to go back.
+// beside it (or in the /BACKUP folder), shows the PLAN, asks on the console (or takes /YES),
+// imports with the import's own code, EXPORTs again and verifies the controller against the PLAN's
+// prediction, and says how to go back.
 //
 // Exit codes: 0 imported and verified, or nothing to do; 1 imported, but the
 // verification found differences or could not be made; 2 refused before any
-// write (CHECK errors, the answer no, no console and no /YES); 3 the import
+// write (CHECK errors, a file with no record, the answer no, no console and
+// no /YES); 3 the import
 // stopped part-way; -1 could not run, nothing written (usage, unreadable
 // file, logon, backup).
 #pragma once
@@ -19,6 +20,7 @@
 
 #include "check/records/Compare.h"
 #include "check/rules/Check.h"
+#include "profile/FileEncoding.h"
 
 struct CheckSettings;
 
@@ -50,7 +52,8 @@ struct GuardedRun {
   bool yes = false;
   bool full = false;
   bool json = false;
-  std::FILE* out = stdout;  // what people read: standard error with /JSON
+  std::string backupFolder;  // /BACKUP: the files' folder; empty: beside the file
+  std::FILE* out = stdout;   // what people read: standard error with /JSON
   FileCheck check;
   Comparison plan;
   std::string stamp;
@@ -72,12 +75,24 @@ int CheckedImport(const CheckSettings& settings);
 // own extension kept, ".ini" when it has none); `which` is "before" or
 // "after".
 std::string StampedName(const std::string& path, const char* which, const std::string& stamp);
-class ClientLibrary;
-// EXPORT into a new file of that name (never one that exists), saved as
-// EXPORT saves; its lines go to out. False, with the reason, when the file
-// cannot be made or the export fails; a failed export's file is removed.
-bool ExportIntoNewFile(const std::string& path, ClientLibrary& library, std::FILE* out,
-                       std::string* error);
+// The path the files' names are made from: the file's own, or its name in
+// the /BACKUP folder.
+std::string BackupBase(const GuardedRun& run);
+class ReplayLibrary;
+struct BackupFile {
+  std::string path;
+  file_encoding::Mark mark = file_encoding::Mark::kNone;
+};
+// EXPORT of the controller through library, recording its answers, into a
+// new file named StampedName(BackupBase(run), which, run.stamp) (never one
+// that exists), saved as EXPORT saves, and whole or not at all: filled under
+// another name first. Without a mark when every text fits one byte per
+// character, else with a UTF-8 mark (UTF-16 for a lone surrogate). Its lines
+// go to run.out. False, with the reason, when it cannot be made.
+bool ExportWhole(const GuardedRun& run, const char* which, ReplayLibrary& library, BackupFile* file,
+                 std::string* error);
+// " (UTF-8 with a byte-order mark: ...)" for a file with a mark, else empty.
+std::string EncodingNote(file_encoding::Mark mark);
 
 // ImportShow.cc: the short PLAN (counts per table, then only what deserves
 // a look), or with full PLAN's whole report.

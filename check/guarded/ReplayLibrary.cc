@@ -73,6 +73,29 @@ void Given(T* out, const Out& o) {
 
 }  // namespace
 
+ReplayLibrary::Width ReplayLibrary::TextWidth() const {
+  Width width = Width::kOneByte;
+  for (const auto& kept : answers_) {
+    for (const Out& out : kept.second.outs) {
+      const std::basic_string<OLECHAR>& u = out.units;
+      for (size_t i = 0; i < u.size(); ++i) {
+        const uint32_t unit = static_cast<uint16_t>(u[i]);
+        if (unit <= 0xFF) continue;
+        width = Width::kUnicode;
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        const bool lowNext = i + 1 < u.size() && static_cast<uint16_t>(u[i + 1]) >= 0xDC00 &&
+                             static_cast<uint16_t>(u[i + 1]) <= 0xDFFF;
+        if (high && lowNext) {
+          ++i;
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+          return Width::kLoneSurrogate;
+        }
+      }
+    }
+  }
+  return width;
+}
+
 const Answer* ReplayLibrary::Find(const std::string& key) {
   auto it = answers_.find(key);
   return it == answers_.end() ? nullptr : &it->second;

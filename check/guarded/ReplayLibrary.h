@@ -27,6 +27,12 @@ class ReplayLibrary : public ClientLibraryWrapper {
   void Forget() { answers_.clear(); }
   size_t Replayed() const { return replayed_; }
 
+  // What the texts kept need of a file: one byte per character (none beyond
+  // U+00FF), Unicode, or UTF-16 (a surrogate without its pair, which UTF-8
+  // cannot carry).
+  enum class Width { kOneByte, kUnicode, kLoneSurrogate };
+  Width TextWidth() const;
+
   // One out-value as the call left it. A number is replayed as the recording
   // caller saw it: where the library left it (a field the controller does not
   // have), that is the recording caller's reset value. A library string the

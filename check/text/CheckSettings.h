@@ -14,5 +14,6 @@ struct CheckSettings {
   bool version = false;               // --version
   bool yes = false;                   // IMPORT: /YES, import without asking
   bool full = false;                  // IMPORT: /FULL, the whole PLAN
+  std::string backupFolder;           // IMPORT: /BACKUP:folder, where its files go
   std::vector<std::string> operands;  // the other arguments, in order
 };
