@@ -88,7 +88,7 @@ std::string VerificationText(const Verification& v) {
 
 std::string GoBackText(const GuardedRun& run) {
   if (run.backupPath.empty()) return std::string();
-  std::string out = "\nTo go back: TarvoCheck IMPORT " + run.backupPath + " " + run.server +
+  std::string out = "\nTo go back: " + WayBackCommand(run) +
                     "\nThat file is a full EXPORT made before the import: importing it writes "
                     "back the fields\nthe import overwrote.";
   std::vector<std::string> added;
@@ -111,5 +111,5 @@ std::string GoBackText(const GuardedRun& run) {
         "numbers,\nZigBee01 to ZigBee04, hoses above 8, identifiers of 0 or below): " +
         Names(unreached) + ".";
   }
-  return out + "\n";
+  return out + "\n" + WayBackForesight(run);
 }
