@@ -45,7 +45,8 @@ bool Interrupted() { return g_interrupted != 0; }
 
 std::string QuotedForConsole(const std::string& argument) {
   // Characters the shell never treats specially in a word.
-  static const char kPlain[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_@%+=:,./-";
+  static const char kPlain[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_@%+=:,./-";
   bool plain = !argument.empty();
   for (char c : argument) plain = plain && c != '\0' && std::strchr(kPlain, c) != nullptr;
   if (plain) return argument;

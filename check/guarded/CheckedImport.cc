@@ -189,7 +189,9 @@ int Import(GuardedRun& run, ReplayLibrary& library, CProfile& profile) {
   if (!run.interrupted && library.Target().GetPortsCount(&count) == 0) {
     VerifyTheImport(run, library);
   } else {
-    Say(run, std::string("\nNot verified: ") + what + ".\n" + GoBackText(run));
+    Say(run,
+        std::string(run.interrupted ? "" : "\nNot verified: the controller no longer answers.\n") +
+            GoBackText(run));
   }
   return kImportStopped;
 }
@@ -214,7 +216,8 @@ int VerifyTheImport(GuardedRun& run, ReplayLibrary& library) {
     Say(run, "After: " + run.afterPath + "\n");
     run.verification = Verify(controller, run.check);
     run.Step("verify", run.verification.Clean() ? "done" : "differences");
-    Say(run, "\n" + VerificationText(run.verification));
+    Say(run, "\n" + (run.importStopped ? StoppedVerificationText(run.verification)
+                                       : VerificationText(run.verification)));
   }
   Say(run, GoBackText(run));
   return run.verification.Clean() ? 0 : 1;

@@ -104,6 +104,9 @@ std::string GoBackText(const GuardedRun& run);
 bool ReadsYes(std::FILE* in);
 // Where and why the import stopped, for people.
 std::string StopText(const GuardedRun& run);
+// The verification after a stop: what the controller holds otherwise than
+// the file says (not written), the rest written or held already.
+std::string StoppedVerificationText(const Verification& v);
 // What the way back can be foreseen to do at the record the import stopped
 // at; empty when nothing can be foreseen.
 std::string WayBackForesight(const GuardedRun& run);

@@ -52,7 +52,38 @@ std::string SameValuesRefused(const GuardedRun& run) {
          " and what follows it would stay as they are (the import did not reach them either).\n";
 }
 
+// A record the verification found otherwise than the file says: after a
+// stop, most are records the import never reached.
+std::string NotWrittenText(const RecordChange& rc) {
+  if (rc.kind == RecordChange::Kind::kNew) return rc.record.Name() + "  not in the controller\n";
+  std::string out;
+  for (const Change& c : rc.changes) {
+    out += rc.record.Name() + "  " + c.field + "  ";
+    out += c.secret ? "the controller holds another value than the file\n"
+                    : "the controller holds " + c.before.Show() + ", the file says " +
+                          c.after.Show() + "\n";
+  }
+  return out;
+}
+
 }  // namespace
+
+std::string StoppedVerificationText(const Verification& v) {
+  if (!v.made) return "Not verified: " + v.failure + "\n";
+  std::string out;
+  if (v.differences.records.empty()) {
+    out +=
+        "Every record the import reaches is in the controller as the file says, although "
+        "the import stopped.\n";
+  } else {
+    out += "Not as the file says (not written before the stop, or refused):\n\n";
+    for (const RecordChange& rc : v.differences.records) out += NotWrittenText(rc);
+  }
+  for (const UnwrittenRecord& u : v.missing) {
+    out += u.section + "  not in the controller (" + u.reason + ")\n";
+  }
+  return out;
+}
 
 bool ReadsYes(std::FILE* in) {
   // The line is read to its end whatever its length, keeping only what can
@@ -79,9 +110,11 @@ std::string StopText(const GuardedRun& run) {
     return "\nInterrupted: the import ended between two calls; the controller is partly "
            "written.\n";
   }
+  std::string out =
+      "\nIncomplete: the import stopped part-way: the controller is partly written.\n";
   const StopCall& r = run.refused;
-  if (r.code == 0) return std::string();
-  return "\nThe import stopped at " + (r.record.empty() ? std::string("a record") : r.record) +
+  if (r.code == 0) return out;
+  return out + "It stopped at " + (r.record.empty() ? std::string("a record") : r.record) +
          ": the controller refused " + r.call + " - " + r.reason + ".\n";
 }
 

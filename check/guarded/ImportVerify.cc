@@ -40,6 +40,16 @@ std::string DifferenceText(const RecordChange& rc) {
   return out;
 }
 
+// A new record that the verification after a stop found missing: the import
+// never wrote it.
+bool NotInController(const GuardedRun& run, const Record& record) {
+  if (!run.importStopped) return false;
+  for (const RecordChange& rc : run.verification.differences.records) {
+    if (rc.kind == RecordChange::Kind::kNew && rc.record.Name() == record.Name()) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 Verification Verify(const std::vector<Record>& controller, const FileCheck& check) {
@@ -93,7 +103,9 @@ std::string GoBackText(const GuardedRun& run) {
                     "back the fields\nthe import overwrote.";
   std::vector<std::string> added;
   for (const RecordChange& rc : run.plan.records) {
-    if (rc.kind == RecordChange::Kind::kNew) added.push_back(rc.record.Name());
+    if (rc.kind == RecordChange::Kind::kNew && !NotInController(run, rc.record)) {
+      added.push_back(rc.record.Name());
+    }
   }
   if (!added.empty()) {
     out += " It cannot remove the records the import added (the library has no\ndelete call): " +

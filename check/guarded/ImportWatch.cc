@@ -41,9 +41,12 @@ std::string RecordOf(const char* call, const int64_t (&ids)[3]) {
     const char* prefix;
     Table table;
   };
-  static const Named kCalls[] = {{"SetPort", Table::kPort},           {"SetGrade", Table::kGrade},
-                                 {"SetTank", Table::kTank},           {"SetZigBee", Table::kZigBee},
-                                 {"SetPump", Table::kPump},           {"SetAttendant", Table::kAttendant},
+  static const Named kCalls[] = {{"SetPort", Table::kPort},
+                                 {"SetGrade", Table::kGrade},
+                                 {"SetTank", Table::kTank},
+                                 {"SetZigBee", Table::kZigBee},
+                                 {"SetPump", Table::kPump},
+                                 {"SetAttendant", Table::kAttendant},
                                  {"SetCardClient", Table::kCardClient}};
   const auto id = static_cast<int32_t>(ids[0]);
   if (Begins(call, "SetHose")) {

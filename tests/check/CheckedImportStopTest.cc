@@ -92,7 +92,7 @@ TEST(CheckedImportStop, RefusedCallNamedInTextAndJson) {
   const e2e::Run run = e2e::RunCheck({"IMPORT", path, emu.Server(), "/YES", "/JSON"});
   EXPECT_EQ(run.exitCode, 3) << run.err;
   const std::string reason = "Invalid value (injected fault in SetPumpPropertiesEx)";
-  EXPECT_TRUE(Has(run.err, "The import stopped at Pump05: the controller refused "
+  EXPECT_TRUE(Has(run.err, "It stopped at Pump05: the controller refused "
                            "SetPumpPropertiesEx - " + reason + ".\n"))
       << run.err;
   EXPECT_TRUE(Has(run.err, "\nTo go back: TarvoCheck IMPORT ")) << run.err;
