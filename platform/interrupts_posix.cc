@@ -8,7 +8,7 @@
 namespace platform {
 namespace {
 
-volatile sig_atomic_t g_interrupted = 0;
+volatile sig_atomic_t gInterrupted = 0;
 
 const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -16,7 +16,7 @@ const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 // action, so that a program that does not end soon enough can still be
 // ended by a person.
 void OnSignal(int signal) {
-  if (g_interrupted != 0) {
+  if (gInterrupted != 0) {
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = SIG_DFL;
@@ -25,7 +25,7 @@ void OnSignal(int signal) {
     raise(signal);
     return;
   }
-  g_interrupted = 1;
+  gInterrupted = 1;
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ void CatchInterrupts(bool interruptsReads) {
   for (int signal : kSignals) sigaction(signal, &action, nullptr);
 }
 
-bool Interrupted() { return g_interrupted != 0; }
+bool Interrupted() { return gInterrupted != 0; }
 
 std::string QuotedForConsole(const std::string& argument) {
   // Characters the shell never treats specially in a word.

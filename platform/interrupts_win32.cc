@@ -7,7 +7,7 @@
 namespace platform {
 namespace {
 
-volatile LONG g_interrupted = 0;
+volatile LONG gInterrupted = 0;
 
 // The exit code of a program ended by a second interrupt, as cmd shows one
 // ended by Ctrl-C.
@@ -21,7 +21,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
     return FALSE;
   }
-  if (InterlockedExchange(&g_interrupted, 1) != 0 && event != CTRL_CLOSE_EVENT) {
+  if (InterlockedExchange(&gInterrupted, 1) != 0 && event != CTRL_CLOSE_EVENT) {
     ExitProcess(kEndedAtOnce);
   }
   if (event == CTRL_CLOSE_EVENT) Sleep(4000);
@@ -37,7 +37,7 @@ void CatchInterrupts(bool interruptsReads) {
   if (!installed) installed = SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
 }
 
-bool Interrupted() { return InterlockedCompareExchange(&g_interrupted, 0, 0) != 0; }
+bool Interrupted() { return InterlockedCompareExchange(&gInterrupted, 0, 0) != 0; }
 
 std::string QuotedForConsole(const std::string& argument) {
   // cmd splits at blanks and acts on these; a file name cannot hold a '"'.
