@@ -20,6 +20,7 @@
 #include "client/LogOn.h"
 #include "import/ImportConfiguration.h"
 #include "platform/Guarded.h"
+#include "platform/Interrupts.h"
 #include "platform/Platform.h"
 #include "profile/Profile.h"
 #include "profile/ProfileLines.h"
@@ -115,16 +116,24 @@ int Show(GuardedRun& run, ReplayLibrary& library) {
   return kGoOn;
 }
 
-bool IsYes(std::string answer) {
-  while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r' ||
-                             answer.back() == ' ' || answer.back() == '\t')) {
-    answer.pop_back();
-  }
-  return profile_lines::EqualsIgnoringCase(answer, "y") ||
-         profile_lines::EqualsIgnoringCase(answer, "yes");
+// An interrupt before the import: nothing was written.
+int Interrupt(GuardedRun& run, const char* step) {
+  Say(run, "\nNot imported: interrupted. Nothing written.\n");
+  run.Step(step, "interrupted", "interrupted before the import");
+  return kImportRefused;
 }
 
-int Ask(GuardedRun& run) {
+// The logon was held while the question waited: one harmless read finds out
+// whether the controller still answers before anything is written.
+int StillAnswers(GuardedRun& run, ClientLibrary& library) {
+  int32_t count = 0;
+  if (library.GetPortsCount(&count) == 0) return kGoOn;
+  return Fail(run, "import",
+              "The controller closed the connection while the question waited: nothing "
+              "written; run again.");
+}
+
+int Ask(GuardedRun& run, ClientLibrary& library) {
   if (run.yes) {
     Say(run, "\n/YES given: importing without asking.\n");
     run.Step("ask", "skipped", "/YES");
@@ -138,28 +147,55 @@ int Ask(GuardedRun& run) {
     return kImportRefused;
   }
   Say(run, "\nImport these changes into " + run.server + "? [y/N] ");
-  char line[256];
-  const bool yes = std::fgets(line, sizeof line, stdin) != nullptr && IsYes(line);
+  platform::CatchInterrupts(true);
+  const bool yes = ReadsYes(stdin);
+  platform::CatchInterrupts(false);
+  if (platform::Interrupted()) return Interrupt(run, "ask");
   if (!yes) {
     Say(run, "Not imported: the answer was no. Nothing written.\n");
     run.Step("ask", "refused", "the answer was no");
     return kImportRefused;
   }
   run.Step("ask", "done", "yes");
-  return kGoOn;
+  return StillAnswers(run, library);
 }
 
-int Import(GuardedRun& run, ClientLibrary& library, CProfile& profile) {
+int VerifyTheImport(GuardedRun& run, ReplayLibrary& library);
+
+// The import through the watch; a refused call or an interrupt stops it.
+// After a refusal the controller is exported and verified again when it
+// still answers, so that what was written and what not is told.
+int Import(GuardedRun& run, ReplayLibrary& library, CProfile& profile) {
   Say(run, "\nIMPORT " + run.path + " into " + run.server + "\n");
-  if (RunImport(profile, library, run.out) != 0) {
-    run.importStopped = true;
-    const char* what = "the import stopped part-way: the controller is partly written";
-    run.Step("import", "failed", what);
-    Say(run, std::string("\nNot verified: ") + what + ".\n" + GoBackText(run));
-    return kImportStopped;
+  ImportWatch watch(library.Target());
+  int32_t result = -1;
+  try {
+    result = RunImport(profile, watch, run.out);
+  } catch (const ImportInterrupted&) {
+    run.interrupted = true;
   }
-  run.Step("import", "done");
-  return kGoOn;
+  if (result == 0) {
+    run.Step("import", "done");
+    return kGoOn;
+  }
+  run.importStopped = true;
+  run.refused = watch.LastRefused();
+  const char* what = run.interrupted
+                         ? "interrupted: the controller is partly written"
+                         : "the import stopped part-way: the controller is partly written";
+  run.Step("import", run.interrupted ? "interrupted" : "failed", what);
+  run.steps.back().stop = true;
+  run.steps.back().refused = run.refused;
+  Say(run, StopText(run));
+  int32_t count = 0;
+  if (!run.interrupted && library.Target().GetPortsCount(&count) == 0) {
+    VerifyTheImport(run, library);
+  } else {
+    Say(run,
+        std::string(run.interrupted ? "" : "\nNot verified: the controller no longer answers.\n") +
+            GoBackText(run));
+  }
+  return kImportStopped;
 }
 
 // EXPORT again, then the controller as that EXPORT read it against the
@@ -183,7 +219,8 @@ int VerifyTheImport(GuardedRun& run, ReplayLibrary& library) {
     Say(run, "After: " + run.afterPath + EncodingNote(file.mark) + "\n");
     run.verification = Verify(controller, run.check);
     run.Step("verify", run.verification.Clean() ? "done" : "differences");
-    Say(run, "\n" + VerificationText(run.verification));
+    Say(run, "\n" + (run.importStopped ? StoppedVerificationText(run.verification)
+                                       : VerificationText(run.verification)));
   }
   Say(run, GoBackText(run));
   return run.verification.Clean() ? 0 : 1;
@@ -204,9 +241,12 @@ int RunSteps(GuardedRun& run) {
   }
   ReplayLibrary library(linked);
   code = BackUp(run, library);
+  if (code == kGoOn && platform::Interrupted()) code = Interrupt(run, "backup");
   if (code == kGoOn) code = Show(run, library);
-  if (code == kGoOn) code = Ask(run);
-  if (code == kGoOn) code = Import(run, linked, profile);
+  if (code == kGoOn && platform::Interrupted()) code = Interrupt(run, "show");
+  if (code == kGoOn) code = Ask(run, library);
+  if (code == kGoOn && platform::Interrupted()) code = Interrupt(run, "ask");
+  if (code == kGoOn) code = Import(run, library, profile);
   if (code == kGoOn) code = VerifyTheImport(run, library);
   return code;
 }
@@ -214,7 +254,11 @@ int RunSteps(GuardedRun& run) {
 }  // namespace
 
 void GuardedRun::Step(const char* step, const char* outcome, const std::string& message) {
-  steps.push_back(StepOutcome{step, outcome, message});
+  StepOutcome s;
+  s.step = step;
+  s.outcome = outcome;
+  s.message = message;
+  steps.push_back(s);
 }
 
 int CheckedImport(const CheckSettings& settings) {
@@ -226,6 +270,9 @@ int CheckedImport(const CheckSettings& settings) {
   run.backupFolder = settings.backupFolder;
   run.json = settings.json;
   run.out = settings.json ? stderr : stdout;
+  // From here an interrupt is noted and acted on where the run can stop
+  // cleanly: nothing written before the import, the way back after it.
+  platform::CatchInterrupts(false);
   run.exitCode = RunSteps(run);
   if (run.json) {
     const std::string doc = ImportDocument(run);

@@ -18,6 +18,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "check/guarded/ImportWatch.h"
 #include "check/records/Compare.h"
 #include "check/rules/Check.h"
 #include "profile/FileEncoding.h"
@@ -28,11 +29,13 @@ constexpr int kImportRefused = 2;
 constexpr int kImportStopped = 3;
 
 // One step of the run and how it ended: "done", "failed", "refused",
-// "skipped" (not needed), "notReached".
+// "skipped" (not needed), "notReached", "interrupted".
 struct StepOutcome {
   std::string step;  // "check", "backup", "show", "ask", "import", "verify"
   std::string outcome;
   std::string message;  // what the step said of its end, for JSON
+  bool stop = false;    // the import's stop: `refused` says where and why
+  StopCall refused;     // the refused Set call (code 0 when none was)
 };
 
 // What the verification found: the records IMPORT wrote whose fields the
@@ -60,6 +63,8 @@ struct GuardedRun {
   std::string backupPath;  // empty until the backup file exists
   std::string afterPath;
   bool importStopped = false;
+  bool interrupted = false;  // the person at the console ended the import
+  StopCall refused;          // the Set call the import stopped at, if any
   Verification verification;
   std::vector<StepOutcome> steps;
   std::string error;  // why the run could not be made (-1)
@@ -107,6 +112,24 @@ Verification Verify(const std::vector<Record>& controller, const FileCheck& chec
 std::string VerificationText(const Verification& v);
 // How to go back with the before-file, and what it cannot restore.
 std::string GoBackText(const GuardedRun& run);
+
+// ImportStop.cc: the answer to the question, one line read whole: true for
+// "y" or "yes" (any case, blanks around it); false for anything else, a
+// line holding a NUL byte, or the end of input before the line ends.
+bool ReadsYes(std::FILE* in);
+// Where and why the import stopped, for people.
+std::string StopText(const GuardedRun& run);
+// The verification after a stop: what the controller holds otherwise than
+// the file says (not written), the rest written or held already.
+std::string StoppedVerificationText(const Verification& v);
+// What the way back can be foreseen to do at the record the import stopped
+// at; empty when nothing can be foreseen.
+std::string WayBackForesight(const GuardedRun& run);
+// The way back's command, quoted for the console it is typed into.
+std::string WayBackCommand(const GuardedRun& run);
+// The run's outcome at a stop, "stopped" or "interrupted"; null when the
+// import did not stop.
+const char* StopOutcome(const GuardedRun& run);
 
 // ImportJson.cc: the parts of the JSON document that are the checked
 // import's own: "steps", "backup", "after", "verification".

@@ -63,9 +63,17 @@ json VerificationJson(const Verification& v) {
 json ImportParts(const GuardedRun& run) {
   json steps = json::array();
   for (const StepOutcome& s : run.steps) {
-    steps.push_back({{"step", s.step},
-                     {"outcome", s.outcome},
-                     {"message", s.message.empty() ? json() : Str(s.message)}});
+    json step = {{"step", s.step},
+                 {"outcome", s.outcome},
+                 {"message", s.message.empty() ? json() : Str(s.message)}};
+    if (s.stop) {
+      // Where the import stopped and why: null when no call was refused.
+      const bool refused = s.refused.code != 0;
+      step["record"] = refused && !s.refused.record.empty() ? json(s.refused.record) : json();
+      step["call"] = refused ? json(s.refused.call) : json();
+      step["reason"] = refused ? Str(s.refused.reason) : json();
+    }
+    steps.push_back(step);
   }
   return {{"steps", steps},
           {"backup", FileOrNull(run.backupPath)},
@@ -85,5 +93,7 @@ std::string ImportDocument(const GuardedRun& run) {
   if (checked) doc["check"] = CheckResultJson(run.check);
   if (planned) doc["plan"] = PlanResultJson(run.plan, run.check);
   doc.update(ImportParts(run));
+  // StopOutcome(run) is the top-level outcome of a stop ("stopped",
+  // "interrupted") where the document tells one.
   return DumpJson(doc);
 }

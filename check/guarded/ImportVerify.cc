@@ -40,6 +40,16 @@ std::string DifferenceText(const RecordChange& rc) {
   return out;
 }
 
+// A new record that the verification after a stop found missing: the import
+// never wrote it.
+bool NotInController(const GuardedRun& run, const Record& record) {
+  if (!run.importStopped) return false;
+  for (const RecordChange& rc : run.verification.differences.records) {
+    if (rc.kind == RecordChange::Kind::kNew && rc.record.Name() == record.Name()) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 Verification Verify(const std::vector<Record>& controller, const FileCheck& check) {
@@ -88,12 +98,14 @@ std::string VerificationText(const Verification& v) {
 
 std::string GoBackText(const GuardedRun& run) {
   if (run.backupPath.empty()) return std::string();
-  std::string out = "\nTo go back: TarvoCheck IMPORT " + run.backupPath + " " + run.server +
+  std::string out = "\nTo go back: " + WayBackCommand(run) +
                     "\nThat file is a full EXPORT made before the import: importing it writes "
                     "back the fields\nthe import overwrote.";
   std::vector<std::string> added;
   for (const RecordChange& rc : run.plan.records) {
-    if (rc.kind == RecordChange::Kind::kNew) added.push_back(rc.record.Name());
+    if (rc.kind == RecordChange::Kind::kNew && !NotInController(run, rc.record)) {
+      added.push_back(rc.record.Name());
+    }
   }
   if (!added.empty()) {
     out += " It cannot remove the records the import added (the library has no\ndelete call): " +
@@ -111,5 +123,5 @@ std::string GoBackText(const GuardedRun& run) {
         "numbers,\nZigBee01 to ZigBee04, hoses above 8, identifiers of 0 or below): " +
         Names(unreached) + ".";
   }
-  return out + "\n";
+  return out + "\n" + WayBackForesight(run);
 }
