@@ -54,6 +54,7 @@ int CheckTheFile(GuardedRun& run, CProfile& profile) {
     Say(run, "\n" + ErrorsText(run.check, "IMPORT") +
                  "Nothing written: the file has errors (TarvoCheck CHECK tells them all).\n");
     run.Step("check", "refused", Counts(run.check));
+    run.ending = "refused";
     return kImportRefused;
   }
   run.Step("check", "done", Counts(run.check));
@@ -105,9 +106,10 @@ int Show(GuardedRun& run, ReplayLibrary& library) {
   FindNotRestored(controller, run.check, &run.plan);
   Say(run, "\n" + ShortPlan(run));
   if (!PlanHasWork(run.plan)) {
-    Say(run, "Nothing to change: the controller holds what the file says. Nothing written.\n");
-    run.Step("show", "done", "nothing to change");
-    return 0;
+    int code = 0;
+    Say(run, NothingToChange(run, &code));
+    run.Step("show", "done", code == 0 ? "nothing to change" : "nothing written");
+    return code;
   }
   run.Step("show", "done");
   return kGoOn;
@@ -133,6 +135,7 @@ int Ask(GuardedRun& run) {
     Say(run, std::string("\nNot imported: ") + why +
                  " (give /YES to import without asking). Nothing written.\n");
     run.Step("ask", "refused", why);
+    run.ending = "no-console";
     return kImportRefused;
   }
   Say(run, "\nImport these changes into " + run.server + "? [y/N] ");
@@ -141,6 +144,7 @@ int Ask(GuardedRun& run) {
   if (!yes) {
     Say(run, "Not imported: the answer was no. Nothing written.\n");
     run.Step("ask", "refused", "the answer was no");
+    run.ending = "answered-no";
     return kImportRefused;
   }
   run.Step("ask", "done", "yes");
@@ -153,6 +157,7 @@ int Import(GuardedRun& run, ClientLibrary& library, CProfile& profile) {
     run.importStopped = true;
     const char* what = "the import stopped part-way: the controller is partly written";
     run.Step("import", "failed", what);
+    run.ending = "stopped";
     Say(run, std::string("\nNot verified: ") + what + ".\n" + GoBackText(run));
     return kImportStopped;
   }
@@ -175,13 +180,14 @@ int VerifyTheImport(GuardedRun& run, ReplayLibrary& library) {
   if (!read) {
     run.verification.failure = error;
     run.Step("verify", "failed", error);
-    Say(run, "\nNot verified: the EXPORT after the import failed - " + error + "\n");
+    Say(run, "\nnot verified: the EXPORT after the import failed - " + error + "\n");
   } else {
     Say(run, "After: " + run.afterPath + "\n");
     run.verification = Verify(controller, run.check);
     run.Step("verify", run.verification.Clean() ? "done" : "differences");
-    Say(run, "\n" + VerificationText(run.verification));
+    Say(run, "\n" + VerdictText(run));
   }
+  run.ending = run.verification.Clean() ? "verified" : "differences";
   Say(run, GoBackText(run));
   return run.verification.Clean() ? 0 : 1;
 }

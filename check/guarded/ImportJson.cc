@@ -1,7 +1,7 @@
 // The checked import's JSON document, written with nlohmann-json: the
 // shared top level, the file's CHECK and the PLAN, and the import's own
-// parts (the steps with their outcome, the backup, the file after, the
-// verification).
+// parts (how the run ended, the steps with their outcome, the backup, the
+// file after, the verification).
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -67,7 +67,8 @@ json ImportParts(const GuardedRun& run) {
                      {"outcome", s.outcome},
                      {"message", s.message.empty() ? json() : Str(s.message)}});
   }
-  return {{"steps", steps},
+  return {{"outcome", run.ending.empty() ? json() : json(run.ending)},
+          {"steps", steps},
           {"backup", FileOrNull(run.backupPath)},
           {"after", FileOrNull(run.afterPath)},
           {"verification", VerificationJson(run.verification)}};

@@ -1,8 +1,10 @@
-// The checked import's PLAN, short: what changes per table, then only what
-// deserves a look before the import writes it.
+// The checked import's PLAN, short: what changes per table, what deserves a
+// look before the import writes it, then each changed field, new record and
+// record that stays in the controller, a screenful at most.
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "check/guarded/CheckedImport.h"
 #include "check/plan/PlanNotes.h"
@@ -51,19 +53,91 @@ std::string FlaggedChange(const RecordChange& rc, const Change& c) {
   return std::string();
 }
 
-// Changes whose old value the file cannot carry, and new tanks and hoses
-// whose measures IMPORT passes as 0.
+// At most this many lines of changes, flagged ones first; the rest counted.
+constexpr int kShortLines = 40;
+// Old values named in one line; the rest counted.
+constexpr size_t kOldValuesNamed = 4;
+
+// A hose move's note on its PumpId change: told with the move, not a value
+// the file cannot carry.
+bool IsMove(const RecordChange& rc, const Change& c) {
+  return rc.record.table == Table::kHose && std::string(c.field) == "PumpId" &&
+         c.note.rfind("id ", 0) == 0;
+}
+
+// Changes whose old value the file cannot carry (named, with why), and new
+// tanks and hoses whose measures IMPORT passes as 0.
 std::string CannotCarry(const Comparison& plan) {
-  int noted = 0, zeroed = 0;
+  std::vector<std::string> old, zeroed;
   for (const RecordChange& rc : plan.records) {
-    for (const Change& c : rc.changes) noted += c.note.empty() ? 0 : 1;
+    for (const Change& c : rc.changes) {
+      if (c.note.empty() || IsMove(rc, c)) continue;
+      old.push_back(rc.record.Name() + " " + c.field + " (" + c.note + ")");
+    }
     const bool measured = rc.record.table == Table::kTank || rc.record.table == Table::kHose;
-    if (rc.kind == RecordChange::Kind::kNew && measured) ++zeroed;
+    if (rc.kind == RecordChange::Kind::kNew && measured) zeroed.push_back(rc.record.Name());
   }
-  if (noted == 0 && zeroed == 0) return std::string();
-  return "Values the file cannot carry: " + Plural(noted, "old value", "old values") +
-         " IMPORT cannot write back, the measures of " +
-         Plural(zeroed, "new tank or hose", "new tanks and hoses") + " passed as 0 (/FULL)\n";
+  std::string out;
+  if (!old.empty()) {
+    out += Plural(static_cast<int>(old.size()), "old value", "old values") +
+           " IMPORT cannot write back, the file cannot carry " +
+           (old.size() == 1 ? "it: " : "them: ") + NamesList(old, kOldValuesNamed) + "\n";
+  }
+  if (!zeroed.empty()) {
+    out += "The measures of " +
+           Plural(static_cast<int>(zeroed.size()), "new tank or hose", "new tanks and hoses") +
+           " passed as 0 (the file carries none): " + NamesList(zeroed) + "\n";
+  }
+  return out;
+}
+
+std::string ValueLine(const RecordChange& rc, const Change& c) {
+  std::string out = rc.record.Name() + "  " + c.field + "  ";
+  if (c.secret) return out + "changes\n";
+  if (c.hasBefore) out += c.before.Show() + " -> ";
+  out += c.after.Show();
+  return out + (c.note.empty() ? std::string() : "  (" + c.note + ")") + "\n";
+}
+
+// One line per changed field that Flagged does not tell, new record and
+// record that stays in the controller, in the PLAN's order.
+std::vector<std::string> ValueLines(const Comparison& plan) {
+  std::vector<std::string> lines;
+  for (const RecordChange& rc : plan.records) {
+    if (rc.kind == RecordChange::Kind::kNew) {
+      lines.push_back(rc.record.Name() + "  new\n");
+    } else if (rc.kind == RecordChange::Kind::kOnlyBefore) {
+      if (rc.unwrittenBecause.empty()) {
+        lines.push_back(rc.record.Name() + "  stays in the controller: IMPORT deletes no record\n");
+      }
+    } else {
+      for (const Change& c : rc.changes) {
+        if (IsMove(rc, c) || !FlaggedChange(rc, c).empty()) continue;
+        lines.push_back(ValueLine(rc, c));
+      }
+    }
+  }
+  return lines;
+}
+
+// The value lines that fit beside `used` flagged lines, then how many more.
+std::string ValuesText(const Comparison& plan, int used) {
+  const std::vector<std::string> lines = ValueLines(plan);
+  if (lines.empty()) return std::string();
+  const size_t room = used >= kShortLines - 1 ? 1 : static_cast<size_t>(kShortLines - used);
+  std::string out = "\nChanges:\n\n";
+  for (size_t i = 0; i < lines.size() && i < room; ++i) out += lines[i];
+  if (lines.size() > room) {
+    out += "and " + Plural(static_cast<int>(lines.size() - room), "more line", "more lines") +
+           " (/FULL shows every field)\n";
+  }
+  return out;
+}
+
+int LinesIn(const std::string& text) {
+  int n = 0;
+  for (char c : text) n += c == '\n' ? 1 : 0;
+  return n;
 }
 
 std::string Flagged(const Comparison& plan) {
@@ -128,10 +202,13 @@ std::string ShortPlan(const GuardedRun& run) {
   out += "\n" + CountsPerTable(run.plan);
   const std::string flagged = Flagged(run.plan);
   if (!flagged.empty()) out += "\nLook at these before you answer:\n\n" + flagged;
+  out += ValuesText(run.plan, LinesIn(flagged));
+  const size_t only = ControllerOnly(run.plan).size();
   return out + "\n" + Plural(run.plan.changed, "record changes", "records change") + ", " +
          std::to_string(run.plan.added) + " new" +
          (run.plan.notRestored.empty()
               ? std::string()
               : ", " + std::to_string(run.plan.notRestored.size()) + " not restored") +
+         (only == 0 ? std::string() : ", " + std::to_string(only) + " only in the controller") +
          " (/FULL shows every field)\n";
 }

@@ -1,0 +1,104 @@
+// The checked import's verdict when PLAN finds nothing to change: exit 0
+// only when the file says what the controller holds, line for line as
+// IMPORT reads it, and the controller holds no record the file lacks.
+// Otherwise nothing is written either, but the run ends with 2, so that a
+// lost edit (a tab before a key, a price with a currency sign, an edited
+// second copy of a section) or a deleted record is never called done.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "check/guarded/CheckedImport.h"
+#include "check/report/ReportParts.h"
+
+namespace {
+
+// The codes of warnings on a line that IMPORT reads otherwise than it is
+// written. Not among them: records IMPORT never reaches or does not write
+// (their own verdict is "not restored" or the record stays as it is), empty
+// or missing values (written as 0, as the file says), notes.
+constexpr const char* kReadOtherwise[] = {
+    // A key not read as named.
+    "unknown-key", "prefix-key", "tab-before-key", "second-line",
+    // A value read otherwise.
+    "tab-before-equals", "decimal-comma", "not-an-amount", "not-a-number", "more-decimals",
+    "amount-capped", "wraps-16-bits", "wraps-32-bits", "spreadsheet-save",
+    // Lines or sections read otherwise.
+    "duplicate-section", "header-lookalike", "misnamed-section", "nul-bytes", "cr-line-ends",
+    "utf8-without-mark"};
+
+bool ReadOtherwise(const Finding& f) {
+  if (f.level != Finding::Level::kWarning || f.partOf != nullptr) return false;
+  for (const char* code : kReadOtherwise) {
+    if (std::strcmp(code, f.code) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string NamesList(const std::vector<std::string>& names, size_t shown) {
+  std::string out;
+  for (size_t i = 0; i < names.size() && i < shown; ++i) out += (i == 0 ? "" : ", ") + names[i];
+  if (names.size() > shown) out += " and " + std::to_string(names.size() - shown) + " more";
+  return out;
+}
+
+std::vector<Finding> LinesNotRead(const FileCheck& check) {
+  std::vector<Finding> lines;
+  for (const Finding& f : check.findings) {
+    if (ReadOtherwise(f)) lines.push_back(f);
+  }
+  return lines;
+}
+
+std::vector<std::string> ControllerOnly(const Comparison& plan) {
+  std::vector<std::string> names;
+  for (const RecordChange& rc : plan.records) {
+    if (rc.kind == RecordChange::Kind::kOnlyBefore && rc.unwrittenBecause.empty()) {
+      names.push_back(rc.record.Name());
+    }
+  }
+  return names;
+}
+
+std::string StayText(const std::vector<std::string>& names) {
+  if (names.empty()) return std::string();
+  return NamesList(names) + (names.size() == 1 ? " stays" : " stay") +
+         " in the controller: IMPORT deletes no record";
+}
+
+std::string NothingToChange(GuardedRun& run, int* exitCode) {
+  const std::vector<Finding> lines = LinesNotRead(run.check);
+  const std::vector<std::string> only = ControllerOnly(run.plan);
+  std::string out;
+  if (!lines.empty()) {
+    out = "Nothing written: the controller already holds what IMPORT reads from this file, but " +
+          Plural(static_cast<int>(lines.size()), "line is", "lines are") +
+          " not read as written:\n\n" +
+          FindingsText(lines, Finding::Level::kWarning, run.check.encoding) +
+          "Correct the file (TarvoCheck CHECK tells what IMPORT reads) and run again.\n";
+    run.ending = "lines-not-read";
+  } else if (!only.empty()) {
+    out =
+        "Nothing written: the controller holds what the file says, and records the file "
+        "lacks.\n";
+    run.ending = "controller-only";
+  } else {
+    out = "Nothing to change: the controller holds what the file says. Nothing written.\n";
+    run.ending = "nothing-to-change";
+  }
+  if (!only.empty()) out += StayText(only) + ".\n";
+  *exitCode = lines.empty() && only.empty() ? 0 : kImportRefused;
+  return out;
+}
+
+std::string VerdictText(const GuardedRun& run) {
+  const Verification& v = run.verification;
+  const std::vector<std::string> only = ControllerOnly(run.plan);
+  if (only.empty()) return VerificationText(v);
+  if (!v.Clean()) return VerificationText(v) + StayText(only) + ".\n";
+  const int n = static_cast<int>(only.size());
+  return "verified; " + Plural(n, "record stays", "records stay") +
+         " in the controller: IMPORT deletes no record (" + NamesList(only) + ")\n";
+}
