@@ -105,6 +105,9 @@ std::string StayText(const std::vector<std::string>& names);
 // What the run says when PLAN finds nothing to change: the verdict's lines,
 // and its exit code and outcome.
 std::string NothingToChange(GuardedRun& run, int* exitCode);
+// A record's name as the short view and the verdicts give it: a hose's with
+// its identifier ("Pump01 Hose1 (id 11)"), as two hoses may share a number.
+std::string RecordName(const Record& r);
 // At most this many names in one list; the rest counted.
 std::string NamesList(const std::vector<std::string>& names, size_t shown = 12);
 

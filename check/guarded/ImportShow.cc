@@ -75,13 +75,13 @@ std::string CannotCarry(const Comparison& plan) {
       old.push_back(rc.record.Name() + " " + c.field + " (" + c.note + ")");
     }
     const bool measured = rc.record.table == Table::kTank || rc.record.table == Table::kHose;
-    if (rc.kind == RecordChange::Kind::kNew && measured) zeroed.push_back(rc.record.Name());
+    if (rc.kind == RecordChange::Kind::kNew && measured) zeroed.push_back(RecordName(rc.record));
   }
   std::string out;
   if (!old.empty()) {
     out += Plural(static_cast<int>(old.size()), "old value", "old values") +
-           " IMPORT cannot write back, the file cannot carry " +
-           (old.size() == 1 ? "it: " : "them: ") + NamesList(old, kOldValuesNamed) + "\n";
+           " IMPORT cannot write back should you go back with the before-file: " +
+           NamesList(old, kOldValuesNamed) + "\n";
   }
   if (!zeroed.empty()) {
     out += "The measures of " +
@@ -105,10 +105,11 @@ std::vector<std::string> ValueLines(const Comparison& plan) {
   std::vector<std::string> lines;
   for (const RecordChange& rc : plan.records) {
     if (rc.kind == RecordChange::Kind::kNew) {
-      lines.push_back(rc.record.Name() + "  new\n");
+      lines.push_back(RecordName(rc.record) + "  new\n");
     } else if (rc.kind == RecordChange::Kind::kOnlyBefore) {
       if (rc.unwrittenBecause.empty()) {
-        lines.push_back(rc.record.Name() + "  stays in the controller: IMPORT deletes no record\n");
+        lines.push_back(RecordName(rc.record) +
+                        "  stays in the controller: IMPORT deletes no record\n");
       }
     } else {
       for (const Change& c : rc.changes) {

@@ -37,6 +37,11 @@ bool ReadOtherwise(const Finding& f) {
 
 }  // namespace
 
+std::string RecordName(const Record& r) {
+  if (r.table != Table::kHose) return r.Name();
+  return r.Name() + " (id " + std::to_string(r.id) + ")";
+}
+
 std::string NamesList(const std::vector<std::string>& names, size_t shown) {
   std::string out;
   for (size_t i = 0; i < names.size() && i < shown; ++i) out += (i == 0 ? "" : ", ") + names[i];
@@ -56,7 +61,7 @@ std::vector<std::string> ControllerOnly(const Comparison& plan) {
   std::vector<std::string> names;
   for (const RecordChange& rc : plan.records) {
     if (rc.kind == RecordChange::Kind::kOnlyBefore && rc.unwrittenBecause.empty()) {
-      names.push_back(rc.record.Name());
+      names.push_back(RecordName(rc.record));
     }
   }
   return names;
