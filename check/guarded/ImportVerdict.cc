@@ -81,8 +81,7 @@ std::string NothingToChange(GuardedRun& run, int* exitCode) {
     out = "Nothing written: the controller already holds what IMPORT reads from this file, but " +
           Plural(static_cast<int>(lines.size()), "line is", "lines are") +
           " not read as written:\n\n" +
-          FindingsText(lines, Finding::Level::kWarning, run.check.encoding) +
-          "Correct the file (TarvoCheck CHECK tells what IMPORT reads) and run again.\n";
+          FindingsText(lines, Finding::Level::kWarning, run.check.encoding);
     run.ending = "lines-not-read";
   } else if (!only.empty()) {
     out =
@@ -94,6 +93,12 @@ std::string NothingToChange(GuardedRun& run, int* exitCode) {
     run.ending = "nothing-to-change";
   }
   if (!only.empty()) out += StayText(only) + ".\n";
+  // Last, as the line a scheduled run reports: what to do.
+  if (!lines.empty()) {
+    out +=
+        "Correct those lines (TarvoCheck CHECK tells what IMPORT reads) and run again: "
+        "nothing was written.\n";
+  }
   *exitCode = lines.empty() && only.empty() ? 0 : kImportRefused;
   return out;
 }
