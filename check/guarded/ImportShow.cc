@@ -121,24 +121,26 @@ std::vector<std::string> ValueLines(const Comparison& plan) {
   return lines;
 }
 
-// The value lines that fit beside `used` flagged lines, then how many more.
-std::string ValuesText(const Comparison& plan, int used) {
+int LinesIn(const std::string& text) {
+  int n = 0;
+  for (char c : text) n += c == '\n' ? 1 : 0;
+  return n;
+}
+
+// The value lines that fit beside the flagged ones, then how many more.
+std::string ValuesText(const Comparison& plan, const std::string& flagged) {
   const std::vector<std::string> lines = ValueLines(plan);
   if (lines.empty()) return std::string();
+  const int used = LinesIn(flagged);
   const size_t room = used >= kShortLines - 1 ? 1 : static_cast<size_t>(kShortLines - used);
-  std::string out = "\nChanges:\n\n";
+  const bool blank = flagged.size() >= 2 && flagged.compare(flagged.size() - 2, 2, "\n\n") == 0;
+  std::string out = std::string(blank ? "" : "\n") + "In detail:\n\n";
   for (size_t i = 0; i < lines.size() && i < room; ++i) out += lines[i];
   if (lines.size() > room) {
     out += "and " + Plural(static_cast<int>(lines.size() - room), "more line", "more lines") +
            " (/FULL shows every field)\n";
   }
   return out;
-}
-
-int LinesIn(const std::string& text) {
-  int n = 0;
-  for (char c : text) n += c == '\n' ? 1 : 0;
-  return n;
 }
 
 std::string Flagged(const Comparison& plan) {
@@ -203,7 +205,7 @@ std::string ShortPlan(const GuardedRun& run) {
   out += "\n" + CountsPerTable(run.plan);
   const std::string flagged = Flagged(run.plan);
   if (!flagged.empty()) out += "\nLook at these before you answer:\n\n" + flagged;
-  out += ValuesText(run.plan, LinesIn(flagged));
+  out += ValuesText(run.plan, flagged);
   const size_t only = ControllerOnly(run.plan).size();
   return out + "\n" + Plural(run.plan.changed, "record changes", "records change") + ", " +
          std::to_string(run.plan.added) + " new" +
