@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/guarded/CheckedImport.h"
@@ -101,24 +102,45 @@ std::string ValueLine(const RecordChange& rc, const Change& c) {
 
 // One line per changed field that Flagged does not tell, new record and
 // record that stays in the controller, in the PLAN's order.
-std::vector<std::string> ValueLines(const Comparison& plan) {
-  std::vector<std::string> lines;
+// A line of the detail and what it tells of: a field (0), a new record (1),
+// a record only in the controller (2).
+using DetailLine = std::pair<int, std::string>;
+
+std::vector<DetailLine> ValueLines(const Comparison& plan) {
+  std::vector<DetailLine> lines;
   for (const RecordChange& rc : plan.records) {
     if (rc.kind == RecordChange::Kind::kNew) {
-      lines.push_back(RecordName(rc.record) + "  new\n");
+      lines.emplace_back(1, RecordName(rc.record) + "  new\n");
     } else if (rc.kind == RecordChange::Kind::kOnlyBefore) {
       if (rc.unwrittenBecause.empty()) {
-        lines.push_back(RecordName(rc.record) +
-                        "  stays in the controller: IMPORT deletes no record\n");
+        lines.emplace_back(
+            2, RecordName(rc.record) + "  stays in the controller: IMPORT deletes no record\n");
       }
     } else {
       for (const Change& c : rc.changes) {
         if (IsMove(rc, c) || !FlaggedChange(rc, c).empty()) continue;
-        lines.push_back(ValueLine(rc, c));
+        lines.emplace_back(0, ValueLine(rc, c));
       }
     }
   }
   return lines;
+}
+
+// "and 22 more: 20 fields, 2 new records (/FULL shows every field)".
+std::string Rest(const std::vector<DetailLine>& lines, size_t from) {
+  int count[3] = {};
+  for (size_t i = from; i < lines.size(); ++i) ++count[lines[i].first];
+  const char* const kinds[3][2] = {
+      {"field", "fields"},
+      {"new record", "new records"},
+      {"record only in the controller", "records only in the controller"}};
+  std::string out;
+  for (int k = 0; k < 3; ++k) {
+    if (count[k] == 0) continue;
+    out += (out.empty() ? "" : ", ") + Plural(count[k], kinds[k][0], kinds[k][1]);
+  }
+  return "and " + std::to_string(lines.size() - from) + " more: " + out +
+         " (/FULL shows every field)\n";
 }
 
 int LinesIn(const std::string& text) {
@@ -129,18 +151,14 @@ int LinesIn(const std::string& text) {
 
 // The value lines that fit beside the flagged ones, then how many more.
 std::string ValuesText(const Comparison& plan, const std::string& flagged) {
-  const std::vector<std::string> lines = ValueLines(plan);
+  const std::vector<DetailLine> lines = ValueLines(plan);
   if (lines.empty()) return std::string();
   const int used = LinesIn(flagged);
   const size_t room = used >= kShortLines - 1 ? 1 : static_cast<size_t>(kShortLines - used);
   const bool blank = flagged.size() >= 2 && flagged.compare(flagged.size() - 2, 2, "\n\n") == 0;
   std::string out = std::string(blank ? "" : "\n") + "In detail:\n\n";
-  for (size_t i = 0; i < lines.size() && i < room; ++i) out += lines[i];
-  if (lines.size() > room) {
-    out += "and " + Plural(static_cast<int>(lines.size() - room), "more line", "more lines") +
-           " (/FULL shows every field)\n";
-  }
-  return out;
+  for (size_t i = 0; i < lines.size() && i < room; ++i) out += lines[i].second;
+  return lines.size() > room ? out + Rest(lines, room) : out;
 }
 
 std::string Flagged(const Comparison& plan) {
