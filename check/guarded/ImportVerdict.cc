@@ -16,19 +16,34 @@ namespace {
 // The codes of warnings on a line that IMPORT reads otherwise than it is
 // written. Not among them: records IMPORT never reaches or does not write
 // (their own verdict is "not restored" or the record stays as it is), empty
-// or missing values (written as 0, as the file says), notes.
+// or missing values (written as 0, as the file says), notes, and UTF-8
+// lookalikes in a file without a mark: when the controller already holds
+// them byte for byte, the file most likely came from its own EXPORT.
 constexpr const char* kReadOtherwise[] = {
     // A key not read as named.
     "unknown-key", "prefix-key", "tab-before-key", "second-line",
-    // A value read otherwise.
+    // A value read otherwise (and "price-levels-end" at a price that is not
+    // plain digits, below).
     "tab-before-equals", "decimal-comma", "not-an-amount", "not-a-number", "more-decimals",
     "amount-capped", "wraps-16-bits", "wraps-32-bits", "spreadsheet-save",
     // Lines or sections read otherwise.
-    "duplicate-section", "header-lookalike", "misnamed-section", "nul-bytes", "cr-line-ends",
-    "utf8-without-mark"};
+    "duplicate-section", "header-lookalike", "misnamed-section", "nul-bytes", "cr-line-ends"};
+
+// Digits with at most one "." between them: a price that reads as it looks.
+bool PlainAmount(const std::string& v) {
+  const size_t dot = v.find('.');
+  bool plain = !v.empty() && dot != 0 && dot + 1 != v.size();
+  for (size_t k = 0; k < v.size(); ++k) plain = plain && (k == dot || (v[k] >= '0' && v[k] <= '9'));
+  return plain;
+}
 
 bool ReadOtherwise(const Finding& f) {
   if (f.level != Finding::Level::kWarning || f.partOf != nullptr) return false;
+  // Price levels end at an empty price or one of 0 as the file says, but at a
+  // price with a currency sign or a comma where it does not.
+  if (std::strcmp(f.code, "price-levels-end") == 0) {
+    return f.hasValue && !f.value.empty() && !PlainAmount(f.value);
+  }
   for (const char* code : kReadOtherwise) {
     if (std::strcmp(code, f.code) == 0) return true;
   }

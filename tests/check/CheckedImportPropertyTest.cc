@@ -86,11 +86,24 @@ const std::set<std::string> kReadOtherwise = {
     "tab-before-equals", "decimal-comma",     "not-an-amount",    "not-a-number",
     "more-decimals",     "amount-capped",     "wraps-16-bits",    "wraps-32-bits",
     "spreadsheet-save",  "duplicate-section", "header-lookalike", "misnamed-section",
-    "nul-bytes",         "cr-line-ends",      "utf8-without-mark"};
+    "nul-bytes",         "cr-line-ends",
+};
+
+// Price levels that end at a price that is not plain digits (a currency
+// sign, a comma) end where the file does not say so.
+bool PriceReadOtherwise(const json& f) {
+  if (f["code"] != "price-levels-end" || !f["value"].is_string()) return false;
+  const std::string v = f["value"].get<std::string>();
+  const size_t dot = v.find('.');
+  return !v.empty() && (dot == 0 || dot + 1 == v.size() ||
+                        v.find_first_not_of("0123456789.") != std::string::npos ||
+                        v.find('.', dot + 1) != std::string::npos);
+}
 
 bool LinesReadOtherwise(const json& check) {
   for (const json& f : check["findings"]) {
-    if (f["level"] == "warning" && kReadOtherwise.count(f["code"].get<std::string>()) != 0) {
+    if (f["level"] != "warning" || !f["partOf"].is_null()) continue;
+    if (kReadOtherwise.count(f["code"].get<std::string>()) != 0 || PriceReadOtherwise(f)) {
       return true;
     }
   }
