@@ -55,6 +55,7 @@ int CheckTheFile(GuardedRun& run, CProfile& profile) {
     Say(run, "\n" + ErrorsText(run.check, "IMPORT") +
                  "Nothing written: the file has errors (TarvoCheck CHECK tells them all).\n");
     run.Step("check", "refused", Counts(run.check));
+    run.ending = "refused";
     return kImportRefused;
   }
   // A file that writes nothing would pass for "nothing to change": an empty
@@ -62,6 +63,7 @@ int CheckTheFile(GuardedRun& run, CProfile& profile) {
   if (run.check.prediction.records.empty()) {
     Say(run, "\nNothing to import: the file holds no record. Nothing written.\n");
     run.Step("check", "refused", "nothing to import: the file holds no record");
+    run.ending = "refused";
     return kImportRefused;
   }
   run.Step("check", "done", Counts(run.check));
@@ -108,9 +110,10 @@ int Show(GuardedRun& run, ReplayLibrary& library) {
   FindNotRestored(controller, run.check, &run.plan);
   Say(run, "\n" + ShortPlan(run));
   if (!PlanHasWork(run.plan)) {
-    Say(run, "Nothing to change: the controller holds what the file says. Nothing written.\n");
-    run.Step("show", "done", "nothing to change");
-    return 0;
+    int code = 0;
+    Say(run, NothingToChange(run, &code));
+    run.Step("show", "done", code == 0 ? "nothing to change" : "nothing written");
+    return code;
   }
   run.Step("show", "done");
   return kGoOn;
@@ -120,6 +123,7 @@ int Show(GuardedRun& run, ReplayLibrary& library) {
 int Interrupt(GuardedRun& run, const char* step) {
   Say(run, "\nNot imported: interrupted. Nothing written.\n");
   run.Step(step, "interrupted", "interrupted before the import");
+  run.ending = "interrupted";
   return kImportRefused;
 }
 
@@ -144,6 +148,7 @@ int Ask(GuardedRun& run, ClientLibrary& library) {
     Say(run, std::string("\nNot imported: ") + why +
                  " (give /YES to import without asking). Nothing written.\n");
     run.Step("ask", "refused", why);
+    run.ending = "no-console";
     return kImportRefused;
   }
   Say(run, "\nImport these changes into " + run.server + "? [y/N] ");
@@ -154,6 +159,7 @@ int Ask(GuardedRun& run, ClientLibrary& library) {
   if (!yes) {
     Say(run, "Not imported: the answer was no. Nothing written.\n");
     run.Step("ask", "refused", "the answer was no");
+    run.ending = "answered-no";
     return kImportRefused;
   }
   run.Step("ask", "done", "yes");
@@ -179,6 +185,7 @@ int Import(GuardedRun& run, ReplayLibrary& library, CProfile& profile) {
     return kGoOn;
   }
   run.importStopped = true;
+  run.ending = run.interrupted ? "interrupted" : "stopped";
   run.refused = watch.LastRefused();
   const char* what = run.interrupted
                          ? "interrupted: the controller is partly written"
@@ -214,14 +221,15 @@ int VerifyTheImport(GuardedRun& run, ReplayLibrary& library) {
   if (!read) {
     run.verification.failure = error;
     run.Step("verify", "failed", error);
-    Say(run, "\nNot verified: the EXPORT after the import failed - " + error + "\n");
+    Say(run, "\nnot verified: the EXPORT after the import failed - " + error + "\n");
   } else {
     Say(run, "After: " + run.afterPath + EncodingNote(file.mark) + "\n");
     run.verification = Verify(controller, run.check);
     run.Step("verify", run.verification.Clean() ? "done" : "differences");
     Say(run, "\n" + (run.importStopped ? StoppedVerificationText(run.verification)
-                                       : VerificationText(run.verification)));
+                                       : VerdictText(run)));
   }
+  if (!run.importStopped) run.ending = run.verification.Clean() ? "verified" : "differences";
   Say(run, GoBackText(run));
   return run.verification.Clean() ? 0 : 1;
 }

@@ -4,12 +4,13 @@
 // imports with the import's own code, EXPORTs again and verifies the controller against the PLAN's
 // prediction, and says how to go back.
 //
-// Exit codes: 0 imported and verified, or nothing to do; 1 imported, but the
-// verification found differences or could not be made; 2 refused before any
-// write (CHECK errors, a file with no record, the answer no, no console and
-// no /YES); 3 the import
-// stopped part-way; -1 could not run, nothing written (usage, unreadable
-// file, logon, backup).
+// Exit codes: 0 imported and verified, or nothing to change; 1 imported, but
+// the verification found differences or could not be made; 2 the program ran
+// and wrote nothing, look (CHECK errors, a file with no record, the answer no, no console and no
+// /YES, or nothing to change while lines of the file are not read as written
+// or the controller holds records the file lacks); 3 the import stopped
+// part-way; -1 could not run, nothing written (usage, unreadable file, logon,
+// backup).
 #pragma once
 
 #include <cstdio>
@@ -68,6 +69,9 @@ struct GuardedRun {
   Verification verification;
   std::vector<StepOutcome> steps;
   std::string error;  // why the run could not be made (-1)
+  // How the run ended, for JSON's "outcome" ("verified", "lines-not-read",
+  // ...); empty when it could not run.
+  std::string ending;
   int exitCode = 0;
 
   void Step(const char* step, const char* outcome, const std::string& message = "");
@@ -106,10 +110,33 @@ std::string ShortPlan(const GuardedRun& run);
 // unrestored.
 bool PlanHasWork(const Comparison& plan);
 
+// ImportVerdict.cc: the warnings of CHECK that tell of a line IMPORT reads
+// otherwise than it is written (a key it does not read as named, a value read
+// otherwise, a second copy of a section, a header it does not read), each
+// once; folded findings stay under the one they are folded into.
+std::vector<Finding> LinesNotRead(const FileCheck& check);
+// The records the controller holds and the file has no section of (a record
+// the file holds where IMPORT never reaches it is not one of them).
+std::vector<std::string> ControllerOnly(const Comparison& plan);
+// "Client005 stays in the controller" or "Client005, Client006 stay in the
+// controller", with ": IMPORT deletes no record"; empty when there are none.
+std::string StayText(const std::vector<std::string>& names);
+// What the run says when PLAN finds nothing to change: the verdict's lines,
+// and its exit code and outcome.
+std::string NothingToChange(GuardedRun& run, int* exitCode);
+// A record's name as the short view and the verdicts give it: a hose's with
+// its identifier ("Pump01 Hose1 (id 11)"), as two hoses may share a number.
+std::string RecordName(const Record& r);
+// At most this many names in one list; the rest counted.
+std::string NamesList(const std::vector<std::string>& names, size_t shown = 12);
+
 // ImportVerify.cc: the controller's records after the import against the
 // prediction, and the file's records the controller does not hold.
 Verification Verify(const std::vector<Record>& controller, const FileCheck& check);
 std::string VerificationText(const Verification& v);
+// The verdict after the verification: VerificationText with the records
+// that stay in the controller ("verified; 2 records stay ..." when clean).
+std::string VerdictText(const GuardedRun& run);
 // How to go back with the before-file, and what it cannot restore.
 std::string GoBackText(const GuardedRun& run);
 
@@ -127,12 +154,9 @@ std::string StoppedVerificationText(const Verification& v);
 std::string WayBackForesight(const GuardedRun& run);
 // The way back's command, quoted for the console it is typed into.
 std::string WayBackCommand(const GuardedRun& run);
-// The run's outcome at a stop, "stopped" or "interrupted"; null when the
-// import did not stop.
-const char* StopOutcome(const GuardedRun& run);
 
 // ImportJson.cc: the parts of the JSON document that are the checked
-// import's own: "steps", "backup", "after", "verification".
+// import's own: "outcome", "steps", "backup", "after", "verification".
 nlohmann::ordered_json ImportParts(const GuardedRun& run);
 // The whole document: the shared top level (schema, program, command,
 // exitCode, error, files, server), the file's CHECK and the PLAN where the

@@ -1,7 +1,7 @@
 // The checked import's JSON document, written with nlohmann-json: the
 // shared top level, the file's CHECK and the PLAN, and the import's own
-// parts (the steps with their outcome, the backup, the file after, the
-// verification).
+// parts (how the run ended, the steps with their outcome, the backup, the
+// file after, the verification).
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -75,7 +75,8 @@ json ImportParts(const GuardedRun& run) {
     }
     steps.push_back(step);
   }
-  return {{"steps", steps},
+  return {{"outcome", run.ending.empty() ? json() : json(run.ending)},
+          {"steps", steps},
           {"backup", FileOrNull(run.backupPath)},
           {"after", FileOrNull(run.afterPath)},
           {"verification", VerificationJson(run.verification)}};
@@ -93,7 +94,5 @@ std::string ImportDocument(const GuardedRun& run) {
   if (checked) doc["check"] = CheckResultJson(run.check);
   if (planned) doc["plan"] = PlanResultJson(run.plan, run.check);
   doc.update(ImportParts(run));
-  // StopOutcome(run) is the top-level outcome of a stop ("stopped",
-  // "interrupted") where the document tells one.
   return DumpJson(doc);
 }

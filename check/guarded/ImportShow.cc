@@ -1,8 +1,11 @@
-// The checked import's PLAN, short: what changes per table, then only what
-// deserves a look before the import writes it.
+// The checked import's PLAN, short: what changes per table, what deserves a
+// look before the import writes it, then each changed field, new record and
+// record that stays in the controller, a screenful at most.
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "check/guarded/CheckedImport.h"
 #include "check/plan/PlanNotes.h"
@@ -51,19 +54,111 @@ std::string FlaggedChange(const RecordChange& rc, const Change& c) {
   return std::string();
 }
 
-// Changes whose old value the file cannot carry, and new tanks and hoses
-// whose measures IMPORT passes as 0.
+// At most this many lines of changes, flagged ones first; the rest counted.
+constexpr int kShortLines = 40;
+// Old values named in one line; the rest counted.
+constexpr size_t kOldValuesNamed = 4;
+
+// A hose move's note on its PumpId change: told with the move, not a value
+// the file cannot carry.
+bool IsMove(const RecordChange& rc, const Change& c) {
+  return rc.record.table == Table::kHose && std::string(c.field) == "PumpId" &&
+         c.note.rfind("id ", 0) == 0;
+}
+
+// Changes whose old value the file cannot carry (named, with why), and new
+// tanks and hoses whose measures IMPORT passes as 0.
 std::string CannotCarry(const Comparison& plan) {
-  int noted = 0, zeroed = 0;
+  std::vector<std::string> old, zeroed;
   for (const RecordChange& rc : plan.records) {
-    for (const Change& c : rc.changes) noted += c.note.empty() ? 0 : 1;
+    for (const Change& c : rc.changes) {
+      if (c.note.empty() || IsMove(rc, c)) continue;
+      old.push_back(rc.record.Name() + " " + c.field + " (" + c.note + ")");
+    }
     const bool measured = rc.record.table == Table::kTank || rc.record.table == Table::kHose;
-    if (rc.kind == RecordChange::Kind::kNew && measured) ++zeroed;
+    if (rc.kind == RecordChange::Kind::kNew && measured) zeroed.push_back(RecordName(rc.record));
   }
-  if (noted == 0 && zeroed == 0) return std::string();
-  return "Values the file cannot carry: " + Plural(noted, "old value", "old values") +
-         " IMPORT cannot write back, the measures of " +
-         Plural(zeroed, "new tank or hose", "new tanks and hoses") + " passed as 0 (/FULL)\n";
+  std::string out;
+  if (!old.empty()) {
+    out += Plural(static_cast<int>(old.size()), "old value", "old values") +
+           " IMPORT cannot write back should you go back with the before-file: " +
+           NamesList(old, kOldValuesNamed) + "\n";
+  }
+  if (!zeroed.empty()) {
+    out += "The measures of " +
+           Plural(static_cast<int>(zeroed.size()), "new tank or hose", "new tanks and hoses") +
+           " passed as 0 (the file carries none): " + NamesList(zeroed) + "\n";
+  }
+  return out;
+}
+
+std::string ValueLine(const RecordChange& rc, const Change& c) {
+  std::string out = rc.record.Name() + "  " + c.field + "  ";
+  if (c.secret) return out + "changes\n";
+  if (c.hasBefore) out += c.before.Show() + " -> ";
+  out += c.after.Show();
+  return out + (c.note.empty() ? std::string() : "  (" + c.note + ")") + "\n";
+}
+
+// One line per changed field that Flagged does not tell, new record and
+// record that stays in the controller, in the PLAN's order.
+// A line of the detail and what it tells of: a field (0), a new record (1),
+// a record only in the controller (2).
+using DetailLine = std::pair<int, std::string>;
+
+std::vector<DetailLine> ValueLines(const Comparison& plan) {
+  std::vector<DetailLine> lines;
+  for (const RecordChange& rc : plan.records) {
+    if (rc.kind == RecordChange::Kind::kNew) {
+      lines.emplace_back(1, RecordName(rc.record) + "  new\n");
+    } else if (rc.kind == RecordChange::Kind::kOnlyBefore) {
+      if (rc.unwrittenBecause.empty()) {
+        lines.emplace_back(
+            2, RecordName(rc.record) + "  stays in the controller: IMPORT deletes no record\n");
+      }
+    } else {
+      for (const Change& c : rc.changes) {
+        if (IsMove(rc, c) || !FlaggedChange(rc, c).empty()) continue;
+        lines.emplace_back(0, ValueLine(rc, c));
+      }
+    }
+  }
+  return lines;
+}
+
+// "and 22 more: 20 fields, 2 new records (/FULL shows every field)".
+std::string Rest(const std::vector<DetailLine>& lines, size_t from) {
+  int count[3] = {};
+  for (size_t i = from; i < lines.size(); ++i) ++count[lines[i].first];
+  const char* const kinds[3][2] = {
+      {"field", "fields"},
+      {"new record", "new records"},
+      {"record only in the controller", "records only in the controller"}};
+  std::string out;
+  for (int k = 0; k < 3; ++k) {
+    if (count[k] == 0) continue;
+    out += (out.empty() ? "" : ", ") + Plural(count[k], kinds[k][0], kinds[k][1]);
+  }
+  return "and " + std::to_string(lines.size() - from) + " more: " + out +
+         " (/FULL shows every field)\n";
+}
+
+int LinesIn(const std::string& text) {
+  int n = 0;
+  for (char c : text) n += c == '\n' ? 1 : 0;
+  return n;
+}
+
+// The value lines that fit beside the flagged ones, then how many more.
+std::string ValuesText(const Comparison& plan, const std::string& flagged) {
+  const std::vector<DetailLine> lines = ValueLines(plan);
+  if (lines.empty()) return std::string();
+  const int used = LinesIn(flagged);
+  const size_t room = used >= kShortLines - 1 ? 1 : static_cast<size_t>(kShortLines - used);
+  const bool blank = flagged.size() >= 2 && flagged.compare(flagged.size() - 2, 2, "\n\n") == 0;
+  std::string out = std::string(blank ? "" : "\n") + "In detail:\n\n";
+  for (size_t i = 0; i < lines.size() && i < room; ++i) out += lines[i].second;
+  return lines.size() > room ? out + Rest(lines, room) : out;
 }
 
 std::string Flagged(const Comparison& plan) {
@@ -128,10 +223,13 @@ std::string ShortPlan(const GuardedRun& run) {
   out += "\n" + CountsPerTable(run.plan);
   const std::string flagged = Flagged(run.plan);
   if (!flagged.empty()) out += "\nLook at these before you answer:\n\n" + flagged;
+  out += ValuesText(run.plan, flagged);
+  const size_t only = ControllerOnly(run.plan).size();
   return out + "\n" + Plural(run.plan.changed, "record changes", "records change") + ", " +
          std::to_string(run.plan.added) + " new" +
          (run.plan.notRestored.empty()
               ? std::string()
               : ", " + std::to_string(run.plan.notRestored.size()) + " not restored") +
+         (only == 0 ? std::string() : ", " + std::to_string(only) + " only in the controller") +
          " (/FULL shows every field)\n";
 }

@@ -131,7 +131,3 @@ std::string WayBackCommand(const GuardedRun& run) {
          platform::QuotedForConsole(run.server);
 }
 
-const char* StopOutcome(const GuardedRun& run) {
-  if (!run.importStopped) return nullptr;
-  return run.interrupted ? "interrupted" : "stopped";
-}

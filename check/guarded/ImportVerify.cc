@@ -9,20 +9,6 @@
 
 namespace {
 
-// At most this many names in one list of the way back; the rest counted.
-constexpr size_t kNamesShown = 12;
-
-std::string Names(const std::vector<std::string>& names) {
-  std::string out;
-  for (size_t i = 0; i < names.size() && i < kNamesShown; ++i) {
-    out += (i == 0 ? "" : ", ") + names[i];
-  }
-  if (names.size() > kNamesShown) {
-    out += " and " + std::to_string(names.size() - kNamesShown) + " more";
-  }
-  return out;
-}
-
 std::string DifferenceText(const RecordChange& rc) {
   if (rc.kind == RecordChange::Kind::kNew) {
     return rc.record.Name() + "  not in the controller (the import wrote it)\n";
@@ -74,16 +60,16 @@ Verification Verify(const std::vector<Record>& controller, const FileCheck& chec
 }
 
 std::string VerificationText(const Verification& v) {
-  if (!v.made) return "Not verified: " + v.failure + "\n";
+  if (!v.made) return "not verified: " + v.failure + "\n";
+  if (v.Clean()) return "verified: the controller holds what the import wrote\n";
   std::string out;
-  if (v.differences.records.empty()) {
-    out += "verified: the controller holds what the import wrote\n";
-  } else {
-    out += "The controller does not hold what the import wrote:\n\n";
+  if (!v.differences.records.empty()) {
+    out += "not verified: the controller does not hold what the import wrote:\n\n";
     for (const RecordChange& rc : v.differences.records) out += DifferenceText(rc);
   }
   if (!v.missing.empty()) {
-    out += "\nThe file's records that are not in the controller:\n\n";
+    out += v.differences.records.empty() ? "not verified: " : "\n";
+    out += "the file's records that are not in the controller:\n\n";
     for (const UnwrittenRecord& u : v.missing) {
       out += u.section + "  not in the controller (" + u.reason + ")\n";
     }
@@ -109,7 +95,7 @@ std::string GoBackText(const GuardedRun& run) {
   }
   if (!added.empty()) {
     out += " It cannot remove the records the import added (the library has no\ndelete call): " +
-           Names(added) + ".";
+           NamesList(added) + ".";
   }
   std::vector<UnwrittenRecord> unwritten;
   std::string error;
@@ -121,7 +107,7 @@ std::string GoBackText(const GuardedRun& run) {
     out +=
         "\nIt cannot restore its records that IMPORT never reaches (after a gap of seven "
         "numbers,\nZigBee01 to ZigBee04, hoses above 8, identifiers of 0 or below): " +
-        Names(unreached) + ".";
+        NamesList(unreached) + ".";
   }
   return out + "\n" + WayBackForesight(run);
 }

@@ -97,7 +97,7 @@ json JsonDocument(const char* command, const std::vector<std::string>& files,
   for (const std::string& f : files) names.push_back(Utf8Of(f, true));
   // Revisions only add keys, codes and enum values to schema 1.
   return json{{"schema", 1},
-              {"schemaRevision", 2},
+              {"schemaRevision", 3},
               {"program", "TarvoCheck"},
               {"version", kCheckVersion},
               {"command", command == nullptr ? json() : json(command)},

@@ -211,3 +211,78 @@ TEST(CheckedImport, RefusedBeforeTheLogonAndTheGapRestore) {
 }
 
 }  // namespace
+
+namespace {
+
+// The line of bytes on which `text` first begins, counted from 1.
+int LineOf(const std::string& bytes, const std::string& text) {
+  const size_t at = bytes.find(text);
+  int line = 1;
+  for (size_t i = 0; i < at && i < bytes.size(); ++i) line += bytes[i] == '\n' ? 1 : 0;
+  return line;
+}
+
+// bytes without the section that begins with header.
+std::string WithoutSection(std::string bytes, const std::string& header) {
+  const size_t at = bytes.find(header);
+  EXPECT_NE(at, std::string::npos) << header;
+  if (at == std::string::npos) return bytes;
+  const size_t end = bytes.find("\r\n[", at);
+  return bytes.erase(at, end == std::string::npos ? std::string::npos : end + 2 - at);
+}
+
+// Edits IMPORT would lose, each in a file that otherwise says what the
+// controller holds: nothing written, exit 2, the lines named; a deleted
+// client stays in the controller, before an import and after one.
+TEST(CheckedImport, NothingToChangeOnlyWhenTrue) {
+  e2e::Emulator emu(SampleStation());
+  const std::string path = e2e::TempDir() + "/site.ini";
+  const std::string sample = Sample();
+  const std::string second =
+      "\r\n[Grade01]\r\nNumber=1\r\nName=Gasolina 95\r\nShortName=G95\r\nCode=95\r\n"
+      "Price01=1.659\r\n";
+  struct Case {
+    std::string bytes, outcome, shown;
+  } cases[] = {
+      {Replaced(sample, "Price02=1.569\r\n", "Price02=1.569\r\n\tPrice01=1.659\r\n"),
+       "lines-not-read", "\tPrice01"},
+      {Replaced(sample, "Price02=1.569",
+                "Price02=\xE2\x82\xAC"
+                "1.579"),
+       "lines-not-read", "Price02=\xE2\x82\xAC"},
+      {sample + second, "lines-not-read", second.substr(2)},
+      {WithoutSection(sample, "[Client020]"), "controller-only", ""},
+  };
+  for (const Case& c : cases) {
+    e2e::WriteFile(path, c.bytes);
+    emu.ClearJournal();
+    e2e::Run run = e2e::RunCheck({"IMPORT", path, emu.Server(), "/YES", "/JSON"});
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    EXPECT_FALSE(Wrote(emu.Journal()));
+    const json doc = json::parse(run.out, nullptr, false);
+    ASSERT_TRUE(doc.is_object()) << run.out;
+    EXPECT_EQ(doc["outcome"], c.outcome) << run.err;
+    const size_t verdict = run.err.find("Nothing written: ");
+    ASSERT_NE(verdict, std::string::npos) << run.err;
+    if (c.outcome == "lines-not-read") {
+      const std::string line = "  line " + std::to_string(LineOf(c.bytes, c.shown)) + "  ";
+      EXPECT_NE(run.err.find(line, verdict), std::string::npos) << line << "\n" << run.err;
+    }
+  }
+  EXPECT_NE(e2e::RunCheck({"IMPORT", path, emu.Server(), "/YES"})
+                .out.find("\nClient020 stays in the controller: IMPORT deletes no record"),
+            std::string::npos);
+
+  // With an edit beside the deleted client: imported, verified, and said.
+  e2e::WriteFile(path,
+                 Replaced(WithoutSection(sample, "[Client020]"), "Price01=1.589", "Price01=1.659"));
+  e2e::Run run = e2e::RunCheck({"IMPORT", path, emu.Server(), "/YES"});
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(run.out.find("\nGrade01  Price1  1.589 -> 1.659\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\nverified; 1 record stays in the controller: IMPORT deletes no record "
+                         "(Client020)\n"),
+            std::string::npos)
+      << run.out;
+}
+
+}  // namespace

@@ -5,8 +5,12 @@ TarvoCheck's JSON (schema 1) and exit codes are read here and
 nowhere else in the role:
 
   exit codes  0 nothing to report, 1 something to report, 2 errors,
-              255 (-1) TarvoCheck could not run; the checked import adds
-              3 (stopped part-way)
+              255 (-1) TarvoCheck could not run; the checked import reads
+              them its own way: 0 imported and verified, or nothing to
+              change; 1 imported, not verified; 2 ran and wrote nothing
+              (refused, or nothing to change while lines of the file are
+              not read as written or the controller holds records the
+              file lacks: the last line says which); 3 stopped part-way
   DIFF        a difference: .diff.counts differ + onlyInA + onlyInB + fileDiffer
   PLAN        drift: .plan.counts changed + new + notRestored (CHECK's
               warnings alone are no drift)
@@ -235,7 +239,8 @@ def plan_diff(plan, server, source):
 
 _RESTORE = {0: ("restored", "imported, and the verification found the controller as the file"),
             1: ("unverified", "imported, but the verification found differences"),
-            2: ("refused", "refused before any write"),
+            2: ("refused", "wrote nothing (refused, lines not read as written, or records"
+                           " only in the controller)"),
             3: ("stopped", "stopped part-way: the controller holds part of the file")}
 
 
