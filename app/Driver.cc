@@ -4,6 +4,7 @@
 
 #include "client/CheckResult.h"
 #include "client/ClientBinding.h"
+#include "client/ConsoleLine.h"
 #include "client/LogOn.h"
 #include "export/ExportConfiguration.h"
 #include "import/ImportConfiguration.h"
@@ -51,12 +52,15 @@ int TarvoMain(int argc, char** argv) {
   // library that cannot be used is told on the line after the banner.
   const ClientBinding binding = BindClientLibrary();
   if (binding.library == nullptr) {
-    std::printf("%s\n", binding.problem.c_str());
+    PrintLine(stdout, ConsoleLine().Utf8(binding.problem).Utf8("\n"));
     return Finish(-1);
   }
   ClientLibrary& library = *binding.library;
-  std::printf("Connecting to %s for %s.\n", settings.server.Narrow().c_str(),
-              settings.importCommand ? "import" : "export");
+  // The server as given on the command line, whose arguments are UTF-8.
+  PrintLine(stdout, ConsoleLine()
+                        .Utf8("Connecting to ")
+                        .Utf8(settings.server.Narrow())
+                        .Utf8(settings.importCommand ? " for import.\n" : " for export.\n"));
   std::fflush(stdout);  // visible while the logon waits for the server
 
   if (!CheckResult(library, stdout, "Logon failed", LogOn(library, settings.server))) {

@@ -35,6 +35,7 @@ ClientBinding BindClientLibrary() {
     binding.path = file;
     binding.bits = ExecutableBits(platform::FileHead(file, kHeadBytes));
     binding.fileVersion = platform::FileVersion(file);
+    binding.fileDescription = platform::FileDescription(file);
   }
   const platform::DynamicLibrary library(file);
   if (!library.IsOpen()) {

@@ -20,6 +20,7 @@ struct ClientBinding {
   std::string problem;                     // then: the line that says why
   std::string path;                        // the library file's full path; empty if unknown
   std::string fileVersion;                 // from its version resource (Windows); empty if none
+  std::string fileDescription;             // the same resource's description; empty if none
   int bits = 0;                            // 32 or 64 when known
   // A library loaded from its own file (Windows): each function and the name
   // it was found under; empty for the program itself, whose names the system

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 
+#include "client/ConsoleLine.h"
 #include "client/LibString.h"
 #include "export/ExportContext.h"
 #include "export/ExportSteps.h"
@@ -13,8 +14,12 @@
 namespace {
 
 void ReportUnwritable(std::FILE* out, const char* path, const std::string& reason) {
-  std::fprintf(out, "Cannot write configuration file %s - %s.\n", path,
-               reason.empty() ? "unknown error" : reason.c_str());
+  PrintLine(out, ConsoleLine()
+                     .Utf8("Cannot write configuration file ")
+                     .Utf8(path)
+                     .Utf8(" - ")
+                     .Utf8(reason.empty() ? "unknown error" : reason)
+                     .Utf8(".\n"));
 }
 
 // The Application section: what the file is, which program wrote it and

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "client/ClientLibrary.h"
+#include "client/ConsoleLine.h"
 #include "console/Progress.h"
 #include "import/ImportRun.h"
 #include "import/ImportSteps.h"
@@ -25,6 +26,7 @@ int32_t SectionsPresent(CProfile& profile, const StepRule& rule) {
 
 // False when a refused record ends the import.
 bool RunStep(ImportRun& run, const StepRule& rule) {
+  ++run.stepNumber;
   Progress progress(rule.progressName);
   const int32_t present = progress.Enabled() ? SectionsPresent(run.profile, rule) : 0;
   int32_t seen = 0;
@@ -69,7 +71,12 @@ int32_t ImportConfiguration(const char* path, ClientLibrary& library) {
   CProfile profile(path, false);
   std::string error;
   if (!profile.Open(&error)) {
-    std::printf("Cannot read configuration file %s - %s.\n", path, error.c_str());
+    PrintLine(stdout, ConsoleLine()
+                          .Utf8("Cannot read configuration file ")
+                          .Utf8(path)
+                          .Utf8(" - ")
+                          .Utf8(error)
+                          .Utf8(".\n"));
     return -1;
   }
   return RunImport(profile, library, stdout);

@@ -64,9 +64,11 @@ void ReportMissingTank(ImportRun& run, int32_t n, int32_t h, int32_t tank) {
 constexpr int kHoseMeasures = 4;
 
 // The four further measures of hose id as the controller holds them, which
-// the file has no keys for. All 0 when the controller has no such hose (the
-// Get call fails, silently); a measure the controller leaves out is 0 too.
-void HeldHoseMeasures(ClientLibrary& library, int32_t id, double (&measures)[kHoseMeasures]) {
+// the file has no keys for; a measure the controller leaves out is 0. When
+// the Get call fails, the list of pump n's hoses tells an absent hose (all
+// 0, kImported) from one whose measures are unknown (UnreadMeasures).
+RecordOutcome HeldHoseMeasures(ImportRun& run, int32_t n, int32_t h, int32_t id,
+                               double (&measures)[kHoseMeasures]) {
   int32_t number = 0;
   int32_t pumpId = 0;
   int32_t tank = 0;
@@ -76,10 +78,15 @@ void HeldHoseMeasures(ClientLibrary& library, int32_t id, double (&measures)[kHo
   double price1 = 0.0;
   double price2 = 0.0;
   int16_t enabled = 0;
-  const int32_t result =
-      library.GetHosePropertiesEx2(id, &number, &pumpId, &tank, &physicalNumber, &held[0], &held[1],
-                                   &held[2], &held[3], &reader, &price1, &price2, &enabled);
+  const int32_t result = run.library.GetHosePropertiesEx2(
+      id, &number, &pumpId, &tank, &physicalNumber, &held[0], &held[1], &held[2], &held[3], &reader,
+      &price1, &price2, &enabled);
   for (int i = 0; i < kHoseMeasures; ++i) measures[i] = result == 0 ? held[i] : 0.0;
+  if (result == 0) return RecordOutcome::kImported;
+  const std::string record = NumberedName(kPumpSection, n) + " Hose" + std::to_string(h);
+  const RecordOutcome listed =
+      UnreadMeasures(run, Table::kHose, id, n, record, "GetHosePropertiesEx2", result);
+  return listed == RecordOutcome::kMissing ? RecordOutcome::kImported : listed;
 }
 
 // Hose h of pump n, whose section is current when this is called.
@@ -106,7 +113,8 @@ RecordOutcome ImportHose(ImportRun& run, int32_t n, int32_t h) {
   int16_t enabled = Low16(profile.ReadInt(NumberedName(file_key::kHoseEnabled, h).c_str()));
 
   double m[kHoseMeasures];
-  HeldHoseMeasures(run.library, hoseId, m);
+  const RecordOutcome held = HeldHoseMeasures(run, n, h, hoseId, m);
+  if (held != RecordOutcome::kImported) return held;
   int32_t result = run.library.SetHosePropertiesEx2(hoseId, h, n, tank, physicalNumber, m[0], m[1],
                                                     m[2], m[3], reader, price1, price2, enabled);
   if (!run.Check("SetHosePropertiesEx2 failed.", result)) return RecordOutcome::kFailed;

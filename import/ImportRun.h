@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "client/CheckResult.h"
 #include "client/ClientLibrary.h"
 #include "profile/Profile.h"
 #include "profile/RecordNames.h"
+#include "profile/RecordSchema.h"
 
 // Record identifiers written in this run, in the order written. Holds at most
 // kCapacity entries; an identifier added to a full list is not remembered, so
@@ -28,6 +30,16 @@ class RecordList {
   int32_t count_ = 0;
 };
 
+// The identifiers the controller lists for a table (for hoses, one pump's),
+// read when a record's measures cannot be read: at most once per step (and
+// pump).
+struct ListedIds {
+  int32_t step = -1;  // the step it was read in; -1 before the first read
+  int32_t pump = 0;   // the pump whose hoses it lists
+  bool read = false;  // false: the list could not be read
+  std::vector<int32_t> ids;
+};
+
 struct ImportRun {
   ImportRun(CProfile& file, ClientLibrary& lib, std::FILE* lines)
       : profile(file), library(lib), out(lines) {}
@@ -38,8 +50,11 @@ struct ImportRun {
   CProfile& profile;
   ClientLibrary& library;
   std::FILE* out;
-  RecordList grades;  // grades written completely, prices included
-  RecordList tanks;   // tanks written, each after its grade
+  RecordList grades;       // grades written completely, prices included
+  RecordList tanks;        // tanks written, each after its grade
+  int32_t stepNumber = 0;  // the step running, counted from 1
+  ListedIds listedTanks;
+  ListedIds listedHoses;
 };
 
 // Outcome of one section: written, absent (no section, or a Number below 1;
@@ -56,6 +71,16 @@ using CountCall = int32_t (ClientLibrary::*)(int32_t* count);
 // the record alone), kLost when it does not. Prints nothing: the refused
 // call's line is printed already, and the step prints the lost server's.
 RecordOutcome RefusedOrLost(ImportRun& run, CountCall countCall);
+
+// What a failed Get call of record id's further measures means, from the
+// controller's list of the table's identifiers (for a hose, those of pump's
+// hoses): a record it lists is not written, its measures unknown (kFailed,
+// with a line naming the record, the call and the library's reason, as a
+// refused write); one it does not list is absent and its measures are 0
+// (kMissing); a list that cannot be read either is a server that no longer
+// answers (kLost). `record` names the record in the line.
+RecordOutcome UnreadMeasures(ImportRun& run, Table table, int32_t id, int32_t pump,
+                             const std::string& record, const char* call, int32_t code);
 
 // The 16-bit arguments carry the low 16 bits of the integer read (70000
 // gives 4464, 65535 gives -1).

@@ -10,9 +10,10 @@ namespace {
 constexpr int kMeasures = 8;
 
 // The eight further measures of tank id as the controller holds them, which
-// the file has no keys for. All 0 when the controller has no such tank (the
-// Get call fails, silently); a measure the controller leaves out is 0 too.
-void HeldMeasures(ClientLibrary& library, int32_t id, double (&measures)[kMeasures]) {
+// the file has no keys for; a measure the controller leaves out is 0. When
+// the Get call fails, the controller's list of tanks tells an absent tank
+// (all 0, kImported) from one whose measures are unknown (UnreadMeasures).
+RecordOutcome HeldMeasures(ImportRun& run, int32_t id, double (&measures)[kMeasures]) {
   int32_t number = 0;
   LibString name;
   int32_t grade = 0;
@@ -22,10 +23,14 @@ void HeldMeasures(ClientLibrary& library, int32_t id, double (&measures)[kMeasur
   double held[kMeasures] = {};
   int32_t tankGauge = 0;
   int16_t probe = 0;
-  const int32_t result = library.GetTankProperties(
+  const int32_t result = run.library.GetTankProperties(
       id, &number, name.Out(), &grade, &type, &capacity, &diameter, &held[0], &held[1], &held[2],
       &held[3], &held[4], &held[5], &held[6], &held[7], &tankGauge, &probe);
   for (int i = 0; i < kMeasures; ++i) measures[i] = result == 0 ? held[i] : 0.0;
+  if (result == 0) return RecordOutcome::kImported;
+  const RecordOutcome listed = UnreadMeasures(
+      run, Table::kTank, id, 0, NumberedName(kTankSection, id), "GetTankProperties", result);
+  return listed == RecordOutcome::kMissing ? RecordOutcome::kImported : listed;
 }
 
 }  // namespace
@@ -53,7 +58,8 @@ RecordOutcome ImportTank(ImportRun& run, int32_t n) {
   if (gradeOutcome != RecordOutcome::kImported) return gradeOutcome;
 
   double m[kMeasures];
-  HeldMeasures(run.library, n, m);
+  const RecordOutcome held = HeldMeasures(run, n, m);
+  if (held != RecordOutcome::kImported) return held;
   LibStringArg nameArg(name);
   int32_t result =
       run.library.SetTankProperties(n, number, nameArg.Get(), grade, type, capacity, diameter, m[0],

@@ -60,4 +60,8 @@ std::string FileHead(const std::string& path, size_t size);
 // has none (files carry one on Windows only).
 std::string FileVersion(const std::string& path);
 
+// The FileDescription text of the file's version resource, in UTF-8, in its
+// first language; empty if it has none (files carry one on Windows only).
+std::string FileDescription(const std::string& path);
+
 }  // namespace platform

@@ -35,6 +35,10 @@ bool WriteText(std::FILE* stream, std::string_view utf8);
 
 constexpr size_t kTextPieceBytes = 8192;
 
+// Whether WriteText writes to stream as characters rather than bytes: a
+// Windows console. False for a file, a pipe, and on POSIX for anything.
+bool WritesCharacters(std::FILE* stream);
+
 // The end of the piece of utf8 that starts at begin: at most maxBytes long
 // and never inside a UTF-8 character, so that each piece converts on its
 // own as it would in the whole; past begin while bytes remain (a run of

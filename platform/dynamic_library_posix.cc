@@ -68,4 +68,6 @@ std::string FileHead(const std::string& path, size_t size) {
 
 std::string FileVersion(const std::string&) { return std::string(); }
 
+std::string FileDescription(const std::string&) { return std::string(); }
+
 }  // namespace platform

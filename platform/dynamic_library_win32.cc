@@ -87,4 +87,38 @@ std::string FileVersion(const std::string& path) {
          std::to_string(LOWORD(info->dwFileVersionLS));
 }
 
+std::string FileDescription(const std::string& path) {
+  const std::wstring wide = WidePath(path);
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(wide.c_str(), &ignored);
+  if (size == 0) return std::string();
+  std::string data(size, '\0');
+  if (!GetFileVersionInfoW(wide.c_str(), 0, size, &data[0])) return std::string();
+  // The first language and code page the resource lists names its strings.
+  struct Translation {
+    WORD language;
+    WORD codePage;
+  };
+  Translation* translations = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(&data[0], L"\\VarFileInfo\\Translation",
+                      reinterpret_cast<void**>(&translations), &length) ||
+      translations == nullptr || length < sizeof(Translation)) {
+    return std::string();
+  }
+  std::wstring key = L"\\StringFileInfo\\";
+  for (const WORD word : {translations->language, translations->codePage}) {
+    for (int shift = 12; shift >= 0; shift -= 4) key += L"0123456789abcdef"[(word >> shift) & 0xF];
+  }
+  key += L"\\FileDescription";
+  wchar_t* text = nullptr;
+  if (!VerQueryValueW(&data[0], key.c_str(), reinterpret_cast<void**>(&text), &length) ||
+      text == nullptr || length == 0) {
+    return std::string();
+  }
+  // length counts the characters, the terminating NUL included.
+  std::wstring description(text, length);
+  return Narrow(description.substr(0, description.find(L'\0')));
+}
+
 }  // namespace platform

@@ -35,6 +35,8 @@ bool WriteText(std::FILE* stream, std::string_view utf8) {
   return std::fflush(stream) == 0 && written;
 }
 
+bool WritesCharacters(std::FILE*) { return false; }
+
 bool StderrIsTerminal() { return isatty(2) == 1; }
 
 std::FILE* OpenNullOutput() { return std::fopen("/dev/null", "w"); }

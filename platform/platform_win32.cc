@@ -73,6 +73,8 @@ bool WriteText(std::FILE* stream, std::string_view utf8) {
   return true;
 }
 
+bool WritesCharacters(std::FILE* stream) { return ConsoleOf(stream) != nullptr; }
+
 std::string LocalTimeStamp() {
   SYSTEMTIME now;
   GetLocalTime(&now);

@@ -1,6 +1,7 @@
 #include "check/cli/LibraryReport.h"
 
 #include <cstdint>
+#include <string>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -30,6 +31,18 @@ struct Teller {
   void Fail(const std::string& line) {
     if (failure.empty()) failure = line;
   }
+  // What a text of the library says of it: the project's stand-in says so
+  // in its version resource's description (Windows) and in its DllVersion
+  // text (unless its emulator plays a maker's version). Told once, when
+  // first known; a text without the mark proves nothing, so standIn stays
+  // true or null.
+  void StandIn(const std::string& said) {
+    if (facts["standIn"] == true || said.find("stand-in") == std::string::npos) return;
+    facts["standIn"] = true;
+    Line("Stand-in",
+         "the project's stand-in, which talks to tarvo-emulator only; a station needs the "
+         "maker's library");
+  }
 };
 
 json TextOrNull(const std::string& s) { return s.empty() ? json() : json(Utf8Of(s, true)); }
@@ -39,6 +52,7 @@ json TextOrNull(const std::string& s) { return s.empty() ? json() : json(Utf8Of(
 void DescribeFile(const ClientBinding& binding, Teller* t) {
   t->Line("Client library", binding.path.empty() ? "(unknown)" : binding.path);
   if (!binding.fileVersion.empty()) t->Line("File version", binding.fileVersion);
+  if (!binding.fileDescription.empty()) t->Line("Description", binding.fileDescription);
   if (binding.bits != 0) t->Line("Bitness", std::to_string(binding.bits) + "-bit");
   json functions = json::array();
   for (const FoundFunction& function : binding.functions) {
@@ -46,11 +60,14 @@ void DescribeFile(const ClientBinding& binding, Teller* t) {
   }
   t->facts = {{"file", TextOrNull(binding.path)},
               {"fileVersion", TextOrNull(binding.fileVersion)},
+              {"fileDescription", TextOrNull(binding.fileDescription)},
+              {"standIn", nullptr},
               {"bits", binding.bits == 0 ? json() : json(binding.bits)},
               {"functions", functions},
               {"logon", nullptr},
               {"dllVersion", nullptr},
               {"serverVersion", nullptr}};
+  if (!binding.fileDescription.empty()) t->StandIn(binding.fileDescription);
   if (binding.functions.empty()) return;
   size_t found = 0;
   for (const FoundFunction& function : binding.functions) {
@@ -65,10 +82,10 @@ void DescribeFile(const ClientBinding& binding, Teller* t) {
   }
 }
 
-// One of the library's version calls: its text, or the failure and false
-// (a failure of the run when `needed`).
+// One of the library's version calls after the logon: its text, or the
+// failure (a failure of the run) and false.
 bool Version(ClientLibrary& library, const char* call, const char* key,
-             int32_t (ClientLibrary::*get)(BSTR*), bool needed, Teller* t) {
+             int32_t (ClientLibrary::*get)(BSTR*), Teller* t) {
   LibString version;
   const int32_t code = (library.*get)(version.Out());
   if (code != 0) {
@@ -76,11 +93,12 @@ bool Version(ClientLibrary& library, const char* call, const char* key,
     const std::string failed = "failed - " + why + ".";
     t->Line(call, failed);
     t->facts[key] = {{"version", nullptr}, {"error", Utf8Of(why, true)}};
-    if (needed) t->Fail(std::string(call) + " " + failed);
+    t->Fail(std::string(call) + " " + failed);
     return false;
   }
   t->Line(call, version.ToText().Narrow());
   t->facts[key] = {{"version", Utf8Of(version.ToText().Narrow(), true)}, {"error", nullptr}};
+  if (get == &ClientLibrary::DllVersion) t->StandIn(version.ToText().Narrow());
   return true;
 }
 
@@ -93,9 +111,8 @@ int Describe(const ClientBinding& binding, const std::string* server, Teller* t)
   }
   ClientLibrary& library = *binding.library;
   if (server == nullptr) {
-    // A library may give its version only once logged on: without a server
-    // its failure says nothing against the library.
-    Version(library, "DllVersion", "dllVersion", &ClientLibrary::DllVersion, false, t);
+    // The library's rules allow no call before the logon.
+    t->Line("DllVersion", "needs a server: TarvoCheck LIBRARY <server> logs on and asks it");
     return 0;
   }
   const int32_t logon = LogOn(library, Text(*server));
@@ -110,9 +127,9 @@ int Describe(const ClientBinding& binding, const std::string* server, Teller* t)
   t->Line("Logon", *server + " done");
   t->facts["logon"] = true;
   const bool dllVersion =
-      Version(library, "DllVersion", "dllVersion", &ClientLibrary::DllVersion, true, t);
+      Version(library, "DllVersion", "dllVersion", &ClientLibrary::DllVersion, t);
   const bool serverVersion =
-      Version(library, "ServerVersion", "serverVersion", &ClientLibrary::ServerVersion, true, t);
+      Version(library, "ServerVersion", "serverVersion", &ClientLibrary::ServerVersion, t);
   return dllVersion && serverVersion ? 0 : -1;
 }
 

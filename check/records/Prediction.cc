@@ -76,8 +76,21 @@ class RecordingLibrary : public ClientLibraryWrapper {
   int32_t GetGradesCount(int32_t* count) override {
     return refusing_ ? Answer(count) : ClientLibraryWrapper::GetGradesCount(count);
   }
+  // After a failed read of a tank's or hose's measures the import asks the
+  // controller's list of the tanks, or of the pump's hoses. Without a
+  // controller the lists are empty, as the reads fail as for records the
+  // controller lacks. A pump of the file the controller lacks has no hoses
+  // there yet (IMPORT asks after writing it), and a refusing controller
+  // still answers: a count the controller does not give is 0.
   int32_t GetTanksCount(int32_t* count) override {
-    return refusing_ ? Answer(count) : ClientLibraryWrapper::GetTanksCount(count);
+    if (!readsController_) return Answer(count);
+    const int32_t result = ClientLibraryWrapper::GetTanksCount(count);
+    return result == 0 || !refusing_ ? result : Answer(count);
+  }
+  int32_t GetPumpHosesCount(int32_t pumpId, int32_t* count) override {
+    if (!readsController_) return Answer(count);
+    const int32_t result = ClientLibraryWrapper::GetPumpHosesCount(pumpId, count);
+    return result == 0 ? 0 : Answer(count);
   }
 
   int32_t GetTankProperties(int32_t id, int32_t* number, BSTR* name, int32_t* grade, int16_t* type,

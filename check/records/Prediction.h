@@ -58,5 +58,9 @@ bool PredictRefusing(CProfile& profile, Table table, int32_t id, Prediction* pre
 // hoses it writes as controller holds them: the same Get calls, in the same
 // order, as PredictImport with that controller makes (one before each tank's
 // and hose's Set call), so that the prediction becomes the one PredictImport
-// makes with it. The import's other calls do not depend on these answers.
+// makes with it. The import's other calls do not depend on these answers
+// while every record the controller lists answers its Get call (as the
+// checked import's replay of its backup EXPORT does): a failed one then
+// means a record the controller lacks, which gets 0 either way, where
+// PredictImport would leave a listed record unwritten.
 void AnswerMeasures(Prediction* prediction, ClientLibrary& controller);

@@ -20,6 +20,9 @@ using tarvo_lib::Reply;
 
 namespace {
 
+// What the stand-in answers to DllVersion when the emulator gives no text.
+constexpr char kStandInVersion[] = "TarvoClient stand-in (tarvo-emulator)";
+
 json Str(BSTR s) {
   if (s == nullptr) return "";
   return tarvo_lib::Utf8FromUnits(reinterpret_cast<const uint16_t*>(s), SysStringLen(s));
@@ -113,9 +116,15 @@ TARVO_API int32_t TARVO_CALL ClientLogonEx(int32_t a1, int32_t a2, BSTR server, 
                           {a1, a2, text, callPort, eventsPort, timeoutMs, a7, a8, a9});
 }
 
+// The emulator's text when its fixture sets one (a test that plays a
+// maker's version); otherwise the stand-in names itself, as TarvoCheck
+// LIBRARY tells.
 TARVO_API int32_t TARVO_CALL DllVersion(BSTR* version) {
   Reply r = Call("DllVersion", json::array());
-  if (r.code == 0) Put(r.out, "version", version);
+  if (r.code != 0) return r.code;
+  const json* text = Find(r.out, "version");
+  Put(text != nullptr && text->is_string() ? r.out : json{{"version", kStandInVersion}},
+      "version", version);
   return r.code;
 }
 

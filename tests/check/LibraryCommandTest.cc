@@ -20,8 +20,8 @@ TEST(LibraryCommand, ShowsTheLibraryAndLogsOnWhenGivenAServer) {
   EXPECT_TRUE(file.find("TarvoClient.dll") == file.size() - 15 ||
               file.find("libTarvoClient.so") == file.size() - 17)
       << file;
-  // The stand-in gives its version only once logged on; that is no fault.
-  EXPECT_NE(run.out.find("\nDllVersion:     "), std::string::npos) << run.out;
+  // No library call before a logon: DllVersion waits for a server.
+  EXPECT_NE(run.out.find("\nDllVersion:     needs a server"), std::string::npos) << run.out;
   EXPECT_EQ(run.out.find("(missing)"), std::string::npos) << run.out;
 
   e2e::Emulator emu;
@@ -32,6 +32,10 @@ TEST(LibraryCommand, ShowsTheLibraryAndLogsOnWhenGivenAServer) {
       << run.out;
   EXPECT_NE(run.out.find("\nServerVersion:  "), std::string::npos) << run.out;
   EXPECT_EQ(run.out.find("failed"), std::string::npos) << run.out;
+  // The stand-in names itself once logged on (and by its version resource on
+  // Windows), when the emulator plays no maker's version.
+  EXPECT_NE(run.out.find("\nStand-in:       the project's stand-in"), std::string::npos)
+      << run.out;
   EXPECT_NE(run.out.find("\nLogon:          " + emu.Server() + " done\n"), std::string::npos)
       << run.out;
   // /JSON tells the same as one document of the common shape.
@@ -42,6 +46,7 @@ TEST(LibraryCommand, ShowsTheLibraryAndLogsOnWhenGivenAServer) {
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(doc["exitCode"], 0);
   EXPECT_EQ(doc["library"]["logon"], true) << run.out;
+  EXPECT_EQ(doc["library"]["standIn"], true) << run.out;
   EXPECT_TRUE(doc["library"]["serverVersion"]["version"].is_string()) << run.out;
 
   const std::string noServer = e2e::NoServer();

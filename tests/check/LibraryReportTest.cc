@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -17,26 +18,37 @@ namespace {
 
 LinkedClientLibrary gLinked;
 
-// Answers the three calls LIBRARY makes; the logon fails for "bad".
+// Answers the three calls LIBRARY makes, the versions only after a logon;
+// the logon fails for "bad". Counts the calls made before a logon.
 class Scripted : public ClientLibraryWrapper {
  public:
-  Scripted() : ClientLibraryWrapper(gLinked) {}
+  explicit Scripted(std::string dllVersion = "4.1.7")
+      : ClientLibraryWrapper(gLinked), dllVersion_(std::move(dllVersion)) {}
+  static int callsBeforeLogon;
   int32_t ClientLogonEx(int32_t, int32_t, BSTR server, int32_t, int32_t, int32_t, int32_t, int32_t,
                         int32_t) override {
-    return TextFromLibraryString(server).Narrow() == "bad" ? 5 : 0;
+    loggedOn_ = TextFromLibraryString(server).Narrow() != "bad";
+    return loggedOn_ ? 0 : 5;
   }
-  int32_t DllVersion(BSTR* version) override {
-    *version = ToLibraryString(Text("4.1.7"));
-    return 0;
-  }
-  int32_t ServerVersion(BSTR* version) override {
-    *version = ToLibraryString(Text("9.0"));
-    return 0;
-  }
+  int32_t DllVersion(BSTR* version) override { return Answer(dllVersion_, version); }
+  int32_t ServerVersion(BSTR* version) override { return Answer("9.0", version); }
   BSTR ResultString(int32_t code) override {
     return ToLibraryString(Text("code " + std::to_string(code)));
   }
+
+ private:
+  int32_t Answer(const std::string& text, BSTR* version) {
+    if (!loggedOn_) {
+      ++callsBeforeLogon;
+      return 9;
+    }
+    *version = ToLibraryString(Text(text));
+    return 0;
+  }
+  std::string dllVersion_;
+  bool loggedOn_ = false;
 };
+int Scripted::callsBeforeLogon = 0;
 
 ClientBinding Usable() {
   ClientBinding binding;
@@ -58,7 +70,7 @@ TEST(LibraryReport, ShowsTheFileTheFunctionsAndTheVersions) {
             "Functions:      2 of 2 found\n"
             "  ClientLogonEx             _ClientLogonEx@36\n"
             "  DllVersion                DllVersion\n"
-            "DllVersion:     4.1.7\n");
+            "DllVersion:     needs a server: TarvoCheck LIBRARY <server> logs on and asks it\n");
 
   const std::string server = "127.0.0.1:5123";
   text.clear();
@@ -70,6 +82,41 @@ TEST(LibraryReport, ShowsTheFileTheFunctionsAndTheVersions) {
                       "ServerVersion:  9.0\n"),
             std::string::npos)
       << text;
+  EXPECT_EQ(Scripted::callsBeforeLogon, 0);
+}
+
+// The project's stand-in says so by its version resource (Windows) or, after
+// a logon, by its DllVersion text; of a maker's library nothing is claimed.
+TEST(LibraryReport, TellsTheProjectsStandIn) {
+  const std::string line =
+      "Stand-in:       the project's stand-in, which talks to tarvo-emulator only; a station "
+      "needs the maker's library\n";
+  const std::string server = "127.0.0.1:5123";
+  ClientBinding described = Usable();
+  described.fileDescription = "TarvoClient stand-in library (talks to tarvo-emulator)";
+  ClientBinding answered = Usable();
+  answered.library = std::make_unique<Scripted>("TarvoClient stand-in (tarvo-emulator)");
+  struct Case {
+    const ClientBinding* binding;
+    const std::string* server;
+    bool standIn;
+  };
+  for (const Case& c : {Case{&described, nullptr, true}, Case{&answered, nullptr, false},
+                        Case{&answered, &server, true}}) {
+    std::string text;
+    nlohmann::ordered_json facts;
+    EXPECT_EQ(DescribeLibrary(*c.binding, c.server, &text, &facts), 0);
+    EXPECT_EQ(text.find(line) != std::string::npos, c.standIn) << text;
+    EXPECT_EQ(text.find(line), text.rfind(line)) << text;
+    EXPECT_EQ(facts["standIn"], c.standIn ? nlohmann::ordered_json(true)
+                                          : nlohmann::ordered_json(nullptr));
+  }
+  std::string text;
+  nlohmann::ordered_json facts;
+  EXPECT_EQ(DescribeLibrary(Usable(), &server, &text, &facts), 0);
+  EXPECT_TRUE(facts["standIn"].is_null());
+  EXPECT_EQ(text.find("Stand-in"), std::string::npos) << text;
+  EXPECT_EQ(Scripted::callsBeforeLogon, 0);
 }
 
 TEST(LibraryReport, AnUnusableLibraryOrAFailedLogonEndsWithMinusOne) {

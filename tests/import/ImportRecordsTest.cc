@@ -192,6 +192,29 @@ TEST(ImportPumps, RefusedPumpOrHoseEndsTheImport) {
   EXPECT_TRUE(emulator.State()["attendants"].empty());
 }
 
+// The read of a tank's measures fails: the tank the controller lists is not
+// written (its measures stay; in the pump step the import ends there), a new
+// one is written with 0.
+TEST(ImportTanks, AFailedMeasureReadOfAListedTankWritesNoZero) {
+  e2e::Emulator emulator(R"({"grades": [{"id": 1}],
+      "tanks": [{"id": 2, "number": 2, "grade": 1, "measures": [1, 2, 3, 4, 5, 6, 7, 8]}],
+      "faults": [{"call": "GetTankProperties", "code": 6}]})");
+  Imported r = Import(emulator, "[Grade01]\nNumber=1\n[Tank02]\nNumber=2\nGrade=1\n"
+                                "[Tank03]\nNumber=3\nGrade=1\n" +
+                                    Pump(1, Hose(1, 11, 2)) + "[Attendant01]\nNumber=1\n");
+  EXPECT_EQ(r.exitCode, 255);
+  EXPECT_EQ(Summary(r.sets), "Grade 1, Tank 3, Pump 1");
+  const std::string line =
+      "Tank02: GetTankProperties failed - Record not found (injected fault in "
+      "GetTankProperties); the controller holds it: not written.\n";
+  EXPECT_EQ(r.out, "  1 grades imported successfully.\n" + line +
+                       "  1 tanks imported successfully.\n" + line);
+  const json tanks = emulator.State()["tanks"];
+  ASSERT_EQ(tanks.size(), 2u);
+  EXPECT_EQ(tanks[0]["measures"], json::array({1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(tanks[1]["measures"], json::array({0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
 // Attendant100 and Attendant1000 carry three and four digits; the count line
 // widens to four.
 TEST(ImportAttendants, NumbersRunOnPastNinetyNine) {

@@ -37,9 +37,10 @@ LinkedClientLibrary& Unconnected() {
 
 // Logs every call the import makes as "Name id" (Set calls of tanks and
 // hoses with the measures passed). A Set call whose "Name id" is in refused
-// is refused with code 6; the count calls answer countAnswer. A Get call of
-// a tank or hose without measures here fails after writing 99 into the
-// measures, as a library may.
+// is refused with code 6; the count calls answer countAnswer, the tanks' and
+// a pump's hoses' with the identifiers listed here. A Get call of a tank or
+// hose without measures here fails after writing 99 into the measures, as a
+// library may.
 class ScriptedLibrary : public ClientLibraryWrapper {
  public:
   // What the import does not call goes to the linked library, never logged
@@ -50,6 +51,8 @@ class ScriptedLibrary : public ClientLibraryWrapper {
   std::map<int32_t, std::vector<double>> hoseMeasures;
   std::set<std::string> refused;
   int32_t countAnswer = 0;
+  std::vector<int32_t> listedTanks;
+  std::map<int32_t, std::vector<int32_t>> listedHoses;
 
   BSTR ResultString(int32_t) override {
     const OLECHAR text[] = {u'r', u'e', u'f', u'u', u's', u'e', u'd'};
@@ -57,7 +60,26 @@ class ScriptedLibrary : public ClientLibraryWrapper {
   }
   int32_t GetPortsCount(int32_t* count) override { return Count("GetPortsCount", count); }
   int32_t GetGradesCount(int32_t* count) override { return Count("GetGradesCount", count); }
-  int32_t GetTanksCount(int32_t* count) override { return Count("GetTanksCount", count); }
+  int32_t GetTanksCount(int32_t* count) override {
+    const int32_t answer = Count("GetTanksCount", count);
+    *count = static_cast<int32_t>(listedTanks.size());
+    return answer;
+  }
+  int32_t GetTankByOrdinal(int32_t ordinal, int32_t* id) override {
+    calls.push_back("GetTankByOrdinal " + std::to_string(ordinal));
+    *id = listedTanks.at(static_cast<size_t>(ordinal - 1));
+    return 0;
+  }
+  int32_t GetPumpHosesCount(int32_t pump, int32_t* count) override {
+    calls.push_back("GetPumpHosesCount " + std::to_string(pump));
+    *count = static_cast<int32_t>(listedHoses[pump].size());
+    return countAnswer;
+  }
+  int32_t GetPumpHoseByNumber(int32_t pump, int32_t number, int32_t* id) override {
+    calls.push_back("GetPumpHoseByNumber " + std::to_string(pump));
+    *id = listedHoses[pump].at(static_cast<size_t>(number - 1));
+    return 0;
+  }
 
   int32_t SetPortProperties(int32_t id, int32_t, BSTR, int32_t, int16_t, BSTR) override {
     return Set("SetPortProperties", id);
@@ -155,23 +177,73 @@ TEST(ImportSeam, MeasuresAsTheControllerHoldsThemOrZero) {
                     "[Tank02]\nNumber=2\nGrade=1\n"
                     "[Pump01]\nNumber=1\nHose1ID=11\nHose1Tank=1\nHose2ID=12\nHose2Tank=2\n");
   EXPECT_EQ(r.code, 0);
-  // Each Get right before its Set; the failed Gets of tank 2 and hose 12
-  // give 0, not what they left in the out-values, and print nothing.
+  // Each Get right before its Set; the failed Gets of tank 2 and hose 12,
+  // records the controller does not list, give 0, not what they left in the
+  // out-values, and print nothing.
   EXPECT_EQ(library.calls, (std::vector<std::string>{
                                "SetGradeProperties 1",
                                "GetTankProperties 1",
                                "SetTankProperties 1 1.5 2 3 4 5 6 7 8.25",
                                "GetTankProperties 2",
+                               "GetTanksCount",
                                "SetTankProperties 2 0 0 0 0 0 0 0 0",
                                "SetPumpPropertiesEx 1",
                                "GetHosePropertiesEx2 11",
                                "SetHosePropertiesEx2 11 0.5 1 2 3",
                                "GetHosePropertiesEx2 12",
+                               "GetPumpHosesCount 1",
                                "SetHosePropertiesEx2 12 0 0 0 0",
                            }));
   EXPECT_EQ(r.out,
             "  1 grades imported successfully.\n  2 tanks imported successfully.\n"
             "  1 pumps imported successfully.\n\nAll done.\n");
+}
+
+// The failed Get of a tank or hose the controller lists: not written, with a
+// line, as a refused write (a miss in the tank step, the end in the pump
+// step); the list is read once per step and pump; a list that cannot be read
+// is a lost server.
+TEST(ImportSeam, AFailedMeasureReadOfAListedRecordWritesNoZero) {
+  const std::string ini =
+      "[Grade01]\nNumber=1\n[Tank01]\nNumber=1\nGrade=1\n[Tank02]\nNumber=2\nGrade=1\n"
+      "[Tank03]\nNumber=3\nGrade=1\n[Pump01]\nNumber=1\nHose1ID=11\nHose1Tank=1\n"
+      "Hose2ID=12\nHose2Tank=3\nHose3ID=13\nHose3Tank=1\n[Attendant01]\nNumber=1\n";
+  const std::string tankLine =
+      "Tank02: GetTankProperties failed - refused; the controller holds it: not written.\n";
+  ScriptedLibrary tank;
+  tank.listedTanks = {1, 2};
+  tank.tankMeasures[1] = {1, 2, 3, 4, 5, 6, 7, 8};
+  Result r = Import(tank, ini);
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "  1 grades imported successfully.\n" + tankLine +
+                       "  2 tanks imported successfully.\n  1 pumps imported successfully.\n"
+                       "  1 attendants imported successfully.\n\nAll done.\n");
+  const std::vector<std::string> tankCalls(tank.calls.begin() + 3, tank.calls.begin() + 10);
+  EXPECT_EQ(tankCalls, (std::vector<std::string>{"GetTankProperties 2", "GetTanksCount",
+                                                 "GetTankByOrdinal 1", "GetTankByOrdinal 2",
+                                                 "GetTankProperties 3",
+                                                 "SetTankProperties 3 0 0 0 0 0 0 0 0",
+                                                 "SetPumpPropertiesEx 1"}));
+
+  ScriptedLibrary hose;
+  for (int32_t id : {1, 2, 3}) hose.tankMeasures[id] = {1, 2, 3, 4, 5, 6, 7, 8};
+  hose.listedHoses[1] = {11, 12};
+  r = Import(hose, ini);
+  EXPECT_EQ(r.code, -1);
+  EXPECT_EQ(r.out.substr(r.out.find("  3 tanks")),
+            "  3 tanks imported successfully.\n"
+            "Pump01 Hose1: GetHosePropertiesEx2 failed - refused; the controller holds it: "
+            "not written.\n");
+  EXPECT_EQ(hose.calls.back(), "GetPumpHoseByNumber 1");
+
+  for (ScriptedLibrary* lost : {&tank, &hose}) {
+    lost->calls.clear();
+    lost->countAnswer = 4;
+    r = Import(*lost, ini);
+    EXPECT_EQ(r.code, -1);
+    EXPECT_EQ(r.out.substr(r.out.size() - sizeof kStopLine + 1), kStopLine) << r.out;
+    EXPECT_EQ(lost->calls.back(), lost == &tank ? "GetTanksCount" : "GetPumpHosesCount 1");
+  }
 }
 
 // Every Set call that the port, grade and tank steps take as a miss, a grade
@@ -203,6 +275,9 @@ TEST(ImportSeam, RefusedRecordOrLostServer) {
       ScriptedLibrary library;
       library.refused = {c.refused};
       library.countAnswer = answer;
+      // The measures are read, so that only the refused call asks a count.
+      for (int32_t id : {1, 5, 30}) library.tankMeasures[id] = {1, 2, 3, 4, 5, 6, 7, 8};
+      library.hoseMeasures[11] = {1, 2, 3, 4};
       Result r = Import(library, ini);
       size_t at = 0;
       while (at < library.calls.size() && library.calls[at].rfind(c.refused, 0) != 0) ++at;

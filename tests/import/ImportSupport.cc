@@ -13,23 +13,31 @@ bool IsCall(const json& journal, size_t i, const char* call) {
 }
 
 // True for the reads the import makes, each checked in its place: the
-// measures of a tank or hose right before its Set call, and the count of a
-// port's, grade's or tank's table right after a refused Set call of it.
+// measures of a tank or hose right before its Set call, or, when that read
+// fails, before the controller's list of the tanks or of the pump's hoses;
+// that list's calls in a row; and the count of a port's, grade's or tank's
+// table right after a refused Set call of it.
 bool ReadByTheImport(const json& journal, size_t i) {
   const json& entry = journal[i];
   const std::string name = entry.at("call").get<std::string>();
-  const char* before = name == "GetTankProperties"      ? "SetTankProperties"
-                       : name == "GetHosePropertiesEx2" ? "SetHosePropertiesEx2"
-                                                        : nullptr;
-  if (before != nullptr) {
-    EXPECT_TRUE(IsCall(journal, i + 1, before) &&
-                journal[i + 1].at("args")[0] == entry.at("args")[0])
-        << name << " not followed by its " << before;
+  const char* const kBefore[][3] = {
+      {"GetTankProperties", "SetTankProperties", "GetTanksCount"},
+      {"GetHosePropertiesEx2", "SetHosePropertiesEx2", "GetPumpHosesCount"}};
+  for (const auto& before : kBefore) {
+    if (name != before[0]) continue;
+    EXPECT_TRUE((IsCall(journal, i + 1, before[1]) &&
+                 journal[i + 1].at("args")[0] == entry.at("args")[0]) ||
+                IsCall(journal, i + 1, before[2]))
+        << name << " not followed by its " << before[1] << " or " << before[2];
     return true;
   }
   const char* const kAfter[][3] = {{"GetPortsCount", "SetPortProperties", ""},
                                    {"GetGradesCount", "SetGradeProperties", "SetGradePrice"},
-                                   {"GetTanksCount", "SetTankProperties", ""}};
+                                   {"GetTanksCount", "SetTankProperties", "GetTankProperties"},
+                                   {"GetTankByOrdinal", "GetTanksCount", "GetTankByOrdinal"},
+                                   {"GetPumpHosesCount", "GetHosePropertiesEx2", ""},
+                                   {"GetPumpHoseByNumber", "GetPumpHosesCount",
+                                    "GetPumpHoseByNumber"}};
   for (const auto& after : kAfter) {
     if (name != after[0]) continue;
     EXPECT_TRUE(i > 0 && (IsCall(journal, i - 1, after[1]) || IsCall(journal, i - 1, after[2])))

@@ -155,10 +155,12 @@ TEST(ImportTanks, RefusedSetCallsAreMissesAndTheWalkGoesOn) {
                        Refused("SetTankProperties failed.") +
                        "  1 tanks imported successfully.\n\nAll done.\n");
   // Each refusal is followed by the count of its table, which the
-  // controller answers; each tank's measures are read before it is written.
+  // controller answers; each tank's measures are read before it is written,
+  // and the first read that fails asks the step's list of tanks (none).
   EXPECT_EQ(r.reads, json::array({Call("GetGradesCount", json::array()),
                                   Call("GetGradesCount", json::array()),
                                   Call("GetTankProperties", {2}),
+                                  Call("GetTanksCount", json::array()),
                                   Call("GetTanksCount", json::array()),
                                   Call("GetTankProperties", {3})}));
 }
