@@ -395,7 +395,8 @@ def restore(fleet, servers):
     line = re.search(r"^%s from .*$" % CHANGED, message, re.M)
     expect(line and re.search(r": restored, 1 difference remains: Client015 \(IMPORT never reaches it\); "
                               r"to go back, restore.yml --limit %s -e undo=%s imports restores/%s/%s/before.ini\.$"
-                              % (CHANGED, stamp, CHANGED, stamp), line.group(0)), "the line:\n" + message)
+                              % (CHANGED, re.escape(stamp), CHANGED, re.escape(stamp)), line.group(0)),
+           "the line:\n" + message)
     kept = os.path.join(fleet.history, "restores", CHANGED, stamp)
     with open(os.path.join(kept, "before.ini"), encoding="latin-1") as f:
         expect(re.search(r"(?m)^Price0?1=2\.345", f.read()), "the before-file holds the price it replaced")
