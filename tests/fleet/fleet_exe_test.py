@@ -5,7 +5,9 @@ run on this machine under wine, found by the runner's own default launcher
 and path translation. The history lies under a folder whose name has a
 space; the Linux programs' settings point nowhere, so every run of a program
 went through the Windows ones. Backups, a changed price kept, drift with one
-controller gone, and a path translation that fails every station.
+controller gone, a path translation that fails every station, and restores
+by TarvoCheck.exe: a clean one, one whose record the controller refuses and
+one whose controller hangs.
 
     fleet_exe_test.py SOURCE_DIR BIN_DIR EXE_FOLDER
 
@@ -13,6 +15,7 @@ BIN_DIR: the native build's programs (the emulator, and TarvoExtract for the
 change made at a station); EXE_FOLDER: the unpacked Windows release.
 """
 
+import json
 import os
 import re
 import shutil
@@ -27,6 +30,9 @@ from fleet_support import expect, fail, run  # noqa: E402
 SKIP = 77
 STATIONS = ["shop-%d" % i for i in range(1, 6)]
 CHANGED, STOPPED = "shop-3", "shop-4"
+# Restored with the changed station: a Set call refused, Set calls that
+# take 8 s each (longer than that station's tarvo_timeout in all).
+REFUSED, HANGS = "shop-1", "shop-5"
 
 
 class Fleet(fleet_support.Playbooks):
@@ -116,6 +122,47 @@ def test(fleet, bins, emulators):
     _, drift = one_report(os.path.join(fleet.history, "drift"))
     expect(r.returncode != 0 and re.search(r"^  %s: TarvoCheck PLAN: sh -c .* failed: no such drive$" % CHANGED,
                                            drift, re.M), "drift:\n" + drift)
+
+    restores(fleet, servers)
+
+
+def restores(fleet, servers):
+    """restore.yml through TarvoCheck.exe: the changed station restored and
+    verified; the refused one stopped at the record, its before-file kept
+    as the way back; the hanging one ended at its time limit; one commit
+    holding whole before-files only."""
+    def price(state):
+        state["grades"][1]["prices"]["1"] = 2.345
+    for station, faults in ((REFUSED, [{"call": "SetPumpPropertiesEx", "args": [2], "code": 7}]),
+                            (HANGS, [{"call": c, "delayMs": 8000}
+                                     for c in ("SetGradeProperties", "SetPumpPropertiesEx")])):
+        fleet_support.change_station(servers[station], lambda s: price(s) or s.update(faults=faults))
+    with open(fleet.inventory, encoding="utf-8") as f:
+        inventory = json.load(f)
+    for region in inventory["stations"]["children"].values():
+        if HANGS in region["hosts"]:
+            region["hosts"][HANGS]["tarvo_timeout"] = 40
+    with open(fleet.inventory, "w", encoding="utf-8") as f:
+        json.dump(inventory, f)
+    r = fleet.play("restore.yml", "--limit", ",".join((CHANGED, REFUSED, HANGS)))
+    recap = {m.group(1): int(m.group(2)) for m in
+             re.finditer(r"^(\S+)\s+: ok=\d+.*?failed=(\d+)", r.stdout, re.M)}
+    expect(recap == {CHANGED: 0, REFUSED: 1, HANGS: 1}, "the recap:\n" + r.stdout[-4000:])
+    message = fleet.git("log", "-1", "--format=%B")
+    paths = fleet.last_commit_files()
+    lines = {l.split(" ", 1)[0]: l for l in message.splitlines()[2:] if l.strip()}
+    for station, said in ((CHANGED, r": restored\b"),
+                          (REFUSED, r": stopped part-way at Pump02 \(SetPumpPropertiesEx call\): Invalid value"),
+                          (HANGS, r": TarvoCheck IMPORT stopped after 40 s \(tarvo_timeout\)")):
+        expect(re.search(said, lines.get(station, "")), "%s's line:\n%s" % (station, message))
+    for station in (CHANGED, REFUSED):
+        stamp = re.search(r"-e undo=(\S+) imports restores/%s/\1/before\.ini\.$" % station, lines[station])
+        expect(stamp and "restores/%s/%s/before.ini" % (station, stamp.group(1)) in paths,
+               "%s's way back kept where its line says:\n%s\n%s" % (station, message, paths))
+    expect(not [p for p in paths if "partial" in p or ".before-" in p], "whole files only: %s" % paths)
+    grade = [g for g in fleet_support.emulator_call(servers[CHANGED], "$state")["state"]["grades"]
+             if g["id"] == 2][0]
+    expect(grade["prices"]["1"] != 2.345, "the price restored: %s" % grade)
 
 
 def main():

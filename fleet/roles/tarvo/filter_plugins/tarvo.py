@@ -237,25 +237,6 @@ def plan_diff(plan, server, source):
             "changed": bool(doc) and plan_drift(doc) > 0}
 
 
-_RESTORE = {0: ("restored", "imported, and the verification found the controller as the file"),
-            1: ("unverified", "imported, but the verification found differences"),
-            2: ("refused", "wrote nothing (refused, lines not read as written, or records"
-                           " only in the controller)"),
-            3: ("stopped", "stopped part-way: the controller holds part of the file")}
-
-
-def restore_outcome(station, result, limit, source):
-    """status: restored (imported and verified), or unverified, refused,
-    stopped, failed; line: what TarvoCheck IMPORT said last; source: the
-    file restored."""
-    failure = program_failure(result, "TarvoCheck IMPORT", limit)
-    if failure:
-        return {"station": station, "status": "stopped", "line": failure, "source": source}
-    status, what = _RESTORE.get(_rc(result), ("failed", "TarvoCheck IMPORT could not run"))
-    return {"station": station, "status": status, "source": source,
-            "line": what if status == "restored" else "%s: %s" % (what, _last_line(result))}
-
-
 class FilterModule(object):
     def filters(self):
         return {
@@ -264,5 +245,4 @@ class FilterModule(object):
             "tarvo_backup_outcome": backup_outcome,
             "tarvo_drift_outcome": drift_outcome,
             "tarvo_plan_diff": plan_diff,
-            "tarvo_restore_outcome": restore_outcome,
         }
