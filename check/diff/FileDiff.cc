@@ -50,11 +50,14 @@ const Finding* FoundOn(const FileCheck& check, int line, bool wholeSection) {
   return nullptr;
 }
 
+// A finding past the ones a report lists keeps no message
+// (ListedTexts.h): its reason is told by its code alone.
 Reason FromFinding(const Finding& f) {
   const std::string code = f.code;
-  if (code == "duplicate-section") return Reason{f.message, why::kSecondCopy};
-  if (code == "second-line") return Reason{f.message, why::kSecondLine};
-  return Reason{f.message, CodeOf(f.message)};
+  const std::string text = f.message.empty() ? "IMPORT does not read it" : f.message;
+  if (code == "duplicate-section") return Reason{text, why::kSecondCopy};
+  if (code == "second-line") return Reason{text, why::kSecondLine};
+  return Reason{text, CodeOf(f.message)};
 }
 
 // One file's side of a comparison of first copies.
