@@ -132,22 +132,21 @@ struct Differ {
   const Comparison& records;
   std::vector<FileDifference>* out;
 
-  void Key(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb,
-           const std::string& key) const;
+  void Key(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb, const KeyMap& ma,
+           const KeyMap& mb, const std::string& key) const;
   void Keys(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb) const;
   void Copy(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb) const;
   void OnlyIn(const Side& side, const std::pair<std::string, SectionKeys>& s, bool inA) const;
 };
 
 void Differ::Key(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb,
-                 const std::string& key) const {
-  auto find = [&key](const SectionKeys* s) -> const KeyLines* {
-    if (s == nullptr) return nullptr;
-    auto it = s->keys.find(key);
-    return it == s->keys.end() ? nullptr : &it->second;
+                 const KeyMap& ma, const KeyMap& mb, const std::string& key) const {
+  auto find = [&key](const KeyMap& m) -> const KeyLines* {
+    auto it = m.find(key);
+    return it == m.end() ? nullptr : &it->second;
   };
-  const KeyLines* ka = find(sa);
-  const KeyLines* kb = find(sb);
+  const KeyLines* ka = find(ma);
+  const KeyLines* kb = find(mb);
   if (ka != nullptr && kb != nullptr && ka->values == kb->values) return;
   FileDifference d = KeyDifference((ka != nullptr ? sa : sb)->name, ka, kb);
   if (ka != nullptr && kb != nullptr && ka->values[0] == kb->values[0]) {
@@ -187,13 +186,14 @@ void Differ::Key(const std::string& lower, const SectionKeys* sa, const SectionK
 }
 
 void Differ::Keys(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb) const {
+  // Each section's keys are listed once here, for all of its keys.
+  const KeyMap ma = sa != nullptr ? KeysIn(a.keys, lower, *sa) : KeyMap();
+  const KeyMap mb = sb != nullptr ? KeysIn(b.keys, lower, *sb) : KeyMap();
   std::set<std::string> names;
-  for (const SectionKeys* s : {sa, sb}) {
-    for (const auto& k : s != nullptr ? s->keys : std::map<std::string, KeyLines>()) {
-      names.insert(k.first);
-    }
+  for (const KeyMap* m : {&ma, &mb}) {
+    for (const auto& k : *m) names.insert(k.first);
   }
-  for (const std::string& name : names) Key(lower, sa, sb, name);
+  for (const std::string& name : names) Key(lower, sa, sb, ma, mb, name);
 }
 
 // A later copy of a section against the same copy of the other file: IMPORT
@@ -205,8 +205,10 @@ void Differ::Copy(const std::string& lower, const SectionKeys* sa, const Section
       "a second section of this name: IMPORT reads only the first one, at line " +
       std::to_string(first != nullptr ? first->line : 0);
   const size_t begin = out->size();
+  const KeyMap ma = sa != nullptr ? KeysIn(a.keys, lower, *sa) : KeyMap();
+  const KeyMap mb = sb != nullptr ? KeysIn(b.keys, lower, *sb) : KeyMap();
   if (sa == nullptr || sb == nullptr) {
-    if (s.keys.empty()) return;
+    if ((sa != nullptr ? ma : mb).empty()) return;
     FileDifference d;
     d.section = s.name;
     d.hasA = sa != nullptr;
@@ -214,12 +216,12 @@ void Differ::Copy(const std::string& lower, const SectionKeys* sa, const Section
     out->push_back(std::move(d));
   } else {
     std::set<std::string> names;
-    for (const auto& k : sa->keys) names.insert(k.first);
-    for (const auto& k : sb->keys) names.insert(k.first);
+    for (const auto& k : ma) names.insert(k.first);
+    for (const auto& k : mb) names.insert(k.first);
     for (const std::string& name : names) {
-      auto ka = sa->keys.find(name), kb = sb->keys.find(name);
-      const KeyLines* la = ka == sa->keys.end() ? nullptr : &ka->second;
-      const KeyLines* lb = kb == sb->keys.end() ? nullptr : &kb->second;
+      auto ka = ma.find(name), kb = mb.find(name);
+      const KeyLines* la = ka == ma.end() ? nullptr : &ka->second;
+      const KeyLines* lb = kb == mb.end() ? nullptr : &kb->second;
       if (la != nullptr && lb != nullptr && la->values == lb->values) continue;
       out->push_back(KeyDifference(s.name, la, lb));
     }
@@ -243,7 +245,7 @@ void Differ::OnlyIn(const Side& side, const std::pair<std::string, SectionKeys>&
     Keys(lower, inA ? &s.second : nullptr, inA ? nullptr : &s.second);
     return;
   }
-  if (s.second.keys.empty()) return;
+  if (KeysIn(side.keys, lower, s.second).empty()) return;
   FileDifference d;
   d.section = s.second.name;
   d.hasA = inA;
