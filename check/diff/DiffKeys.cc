@@ -64,6 +64,16 @@ KeyMap KeysIn(const FileKeys& file, const std::string& lower, const SectionKeys&
   return keys;
 }
 
+bool SameLines(const FileKeys& fa, const SectionKeys& a, const FileKeys& fb,
+               const SectionKeys& b) {
+  auto body = [](const FileKeys& f, const SectionKeys& s) {
+    const FileScan::Section& section = f.scan->Sections()[s.index];
+    return std::string_view(f.scan->Bytes())
+        .substr(section.bodyBegin, section.bodyEnd - section.bodyBegin);
+  };
+  return body(fa, a) == body(fb, b);
+}
+
 std::string PlaceOfKey(const std::string& section, const std::string& lowerKey, bool pump) {
   const int h = pump ? HoseOfKey(lowerKey) : 0;
   return h == 0 ? section : section + " hose" + std::to_string(h);

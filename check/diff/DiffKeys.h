@@ -48,6 +48,9 @@ struct FileKeys {
 FileKeys KeysOf(const FileCheck& check);
 // The keys of section s (lower: its name in lower case) of the file.
 KeyMap KeysIn(const FileKeys& file, const std::string& lower, const SectionKeys& s);
+// True when sections a and b (of one name) hold the same bytes after their
+// headers: the same keys with the same values, so nothing to tell.
+bool SameLines(const FileKeys& fa, const SectionKeys& a, const FileKeys& fb, const SectionKeys& b);
 
 // A place of the file: a section (lower case), with " hose3" for a pump's
 // hose key.

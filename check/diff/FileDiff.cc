@@ -186,6 +186,7 @@ void Differ::Key(const std::string& lower, const SectionKeys* sa, const SectionK
 }
 
 void Differ::Keys(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb) const {
+  if (sa != nullptr && sb != nullptr && SameLines(a.keys, *sa, b.keys, *sb)) return;
   // Each section's keys are listed once here, for all of its keys.
   const KeyMap ma = sa != nullptr ? KeysIn(a.keys, lower, *sa) : KeyMap();
   const KeyMap mb = sb != nullptr ? KeysIn(b.keys, lower, *sb) : KeyMap();
@@ -204,6 +205,7 @@ void Differ::Copy(const std::string& lower, const SectionKeys* sa, const Section
   const std::string text =
       "a second section of this name: IMPORT reads only the first one, at line " +
       std::to_string(first != nullptr ? first->line : 0);
+  if (sa != nullptr && sb != nullptr && SameLines(a.keys, *sa, b.keys, *sb)) return;
   const size_t begin = out->size();
   const KeyMap ma = sa != nullptr ? KeysIn(a.keys, lower, *sa) : KeyMap();
   const KeyMap mb = sb != nullptr ? KeysIn(b.keys, lower, *sb) : KeyMap();
