@@ -163,7 +163,12 @@ std::vector<std::string_view> ProfileStore::Pieces() const {
 }
 
 std::string ProfileStore::Bytes() const {
+  // Sized once: the copy of a large file is held beside the file itself.
+  const std::vector<std::string_view> pieces = Pieces();
+  size_t size = 0;
+  for (std::string_view piece : pieces) size += piece.size();
   std::string all;
-  for (std::string_view piece : Pieces()) all.append(piece);
+  all.reserve(size);
+  for (std::string_view piece : pieces) all.append(piece);
   return all;
 }

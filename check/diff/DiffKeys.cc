@@ -37,25 +37,41 @@ const SectionKeys* FileKeys::Find(const std::string& lower, size_t copy) const {
 }
 
 FileKeys KeysOf(const FileCheck& check) {
-  const FileScan scan(check.content);
   FileKeys file;
-  for (const FileScan::Section& s : scan.Sections()) {
-    const std::string lower = pl::Lower(s.name);
+  file.scan = std::make_unique<FileScan>(&check.content);
+  const std::vector<FileScan::Section>& all = file.scan->Sections();
+  for (size_t i = 0; i < all.size(); ++i) {
+    const std::string lower = pl::Lower(all[i].name);
     std::vector<size_t>& copies = file.at[lower];
     copies.push_back(file.sections.size());
-    file.sections.push_back({lower, SectionKeys{s.name, s.line, copies.size() - 1, {}}});
-    SectionKeys& keys = file.sections.back().second;
-    for (const FileScan::KeyLine& k : scan.Keys(s)) {
-      const std::string key = pl::Lower(k.name);
-      if (Ignored(lower, key)) continue;
-      KeyLines& lines = keys.keys[key];
-      if (lines.values.empty()) lines.name = std::string(k.name);
-      lines.values.emplace_back(pl::Unquote(k.value));
-      lines.lines.push_back(k.line);
-      lines.headers.push_back(s.line);
-    }
+    file.sections.push_back({lower, SectionKeys{all[i].name, all[i].line, copies.size() - 1, i}});
   }
   return file;
+}
+
+KeyMap KeysIn(const FileKeys& file, const std::string& lower, const SectionKeys& s) {
+  KeyMap keys;
+  const FileScan::Section& section = file.scan->Sections()[s.index];
+  file.scan->ForEachKey(section, [&](const FileScan::KeyLine& k) {
+    const std::string key = pl::Lower(k.name);
+    if (Ignored(lower, key)) return;
+    KeyLines& lines = keys[key];
+    if (lines.values.empty()) lines.name = k.name;
+    lines.values.push_back(pl::Unquote(k.value));
+    lines.lines.push_back(k.line);
+    lines.headers.push_back(section.line);
+  });
+  return keys;
+}
+
+bool SameLines(const FileKeys& fa, const SectionKeys& a, const FileKeys& fb,
+               const SectionKeys& b) {
+  auto body = [](const FileKeys& f, const SectionKeys& s) {
+    const FileScan::Section& section = f.scan->Sections()[s.index];
+    return std::string_view(f.scan->Bytes())
+        .substr(section.bodyBegin, section.bodyEnd - section.bodyBegin);
+  };
+  return body(fa, a) == body(fb, b);
 }
 
 std::string PlaceOfKey(const std::string& section, const std::string& lowerKey, bool pump) {
@@ -71,10 +87,13 @@ std::map<std::string, const Record*> WrittenAt(const FileCheck& check) {
 
 bool Holds(const FileKeys& file, const std::string& place) {
   const size_t blank = place.find(' ');
-  const SectionKeys* s = file.Find(place.substr(0, blank), 0);
-  if (s == nullptr || blank == std::string::npos) return s != nullptr && !s->keys.empty();
-  for (const auto& k : s->keys) {
-    if (PlaceOfKey(place.substr(0, blank), k.first, true) == place) return true;
+  const std::string lower = place.substr(0, blank);
+  const SectionKeys* s = file.Find(lower, 0);
+  if (s == nullptr) return false;
+  const KeyMap keys = KeysIn(file, lower, *s);
+  if (blank == std::string::npos) return !keys.empty();
+  for (const auto& k : keys) {
+    if (PlaceOfKey(lower, k.first, true) == place) return true;
   }
   return false;
 }
@@ -131,9 +150,12 @@ Comparison CompareShown(const FileCheck& a, const FileCheck& b,
 
 namespace {
 
-std::string Joined(const std::vector<std::string>& values) {
+std::string Joined(const std::vector<std::string_view>& values) {
   std::string out;
-  for (const std::string& v : values) out += (out.empty() ? "" : "\n") + v;
+  for (std::string_view v : values) {
+    if (!out.empty()) out += "\n";
+    out += v;
+  }
   return out;
 }
 
@@ -142,7 +164,7 @@ std::string Joined(const std::vector<std::string>& values) {
 FileDifference KeyDifference(const std::string& section, const KeyLines* ka, const KeyLines* kb) {
   FileDifference d;
   d.section = section;
-  d.key = (ka != nullptr ? ka : kb)->name;
+  d.key = std::string((ka != nullptr ? ka : kb)->name);
   d.hasA = ka != nullptr;
   d.hasB = kb != nullptr;
   if (d.hasA) d.a = Joined(ka->values);

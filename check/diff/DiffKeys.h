@@ -5,37 +5,52 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "check/diff/FileDifference.h"
 #include "check/records/Compare.h"
 #include "check/rules/Check.h"
+#include "check/text/FileScan.h"
 
+// The lines of one key of a section, as views into the file's content.
 struct KeyLines {
-  std::string name;  // as first spelt
-  std::vector<std::string> values;
+  std::string_view name;  // as first spelt
+  std::vector<std::string_view> values;
   std::vector<int> lines;
   std::vector<int> headers;  // the header line of each value's section
 };
 
+// A section's keys by lower-case name, without comment lines and
+// DateGenerated of [Application].
+using KeyMap = std::map<std::string, KeyLines>;
+
 struct SectionKeys {
-  std::string name;                      // as this copy spells it
-  int line = 0;                          // of its header
-  size_t copy = 0;                       // 0 for the first section of its name, which IMPORT reads
-  std::map<std::string, KeyLines> keys;  // by lower-case name
+  std::string name;  // as this copy spells it
+  int line = 0;      // of its header
+  size_t copy = 0;   // 0 for the first section of its name, which IMPORT reads
+  size_t index = 0;  // in the scan's sections
 };
 
-// The sections of a file by lower-case name, in file order.
+// The sections of a file by lower-case name, in file order. Their keys are
+// listed only when asked for (KeysIn), one section at a time: a file of
+// millions of keys is never held as a list of them.
 struct FileKeys {
+  std::unique_ptr<FileScan> scan;  // over the check's content, which must outlive it
   std::vector<std::pair<std::string, SectionKeys>> sections;
   std::map<std::string, std::vector<size_t>> at;  // each name's copies in sections
   const SectionKeys* Find(const std::string& lower, size_t copy) const;
 };
 
-// Keys of a file, without comment lines and DateGenerated of [Application].
 FileKeys KeysOf(const FileCheck& check);
+// The keys of section s (lower: its name in lower case) of the file.
+KeyMap KeysIn(const FileKeys& file, const std::string& lower, const SectionKeys& s);
+// True when sections a and b (of one name) hold the same bytes after their
+// headers: the same keys with the same values, so nothing to tell.
+bool SameLines(const FileKeys& fa, const SectionKeys& a, const FileKeys& fb, const SectionKeys& b);
 
 // A place of the file: a section (lower case), with " hose3" for a pump's
 // hose key.

@@ -50,11 +50,14 @@ const Finding* FoundOn(const FileCheck& check, int line, bool wholeSection) {
   return nullptr;
 }
 
+// A finding past the ones a report lists keeps no message
+// (ListedTexts.h): its reason is told by its code alone.
 Reason FromFinding(const Finding& f) {
   const std::string code = f.code;
-  if (code == "duplicate-section") return Reason{f.message, why::kSecondCopy};
-  if (code == "second-line") return Reason{f.message, why::kSecondLine};
-  return Reason{f.message, CodeOf(f.message)};
+  const std::string text = f.message.empty() ? "IMPORT does not read it" : f.message;
+  if (code == "duplicate-section") return Reason{text, why::kSecondCopy};
+  if (code == "second-line") return Reason{text, why::kSecondLine};
+  return Reason{text, CodeOf(f.message)};
 }
 
 // One file's side of a comparison of first copies.
@@ -129,22 +132,21 @@ struct Differ {
   const Comparison& records;
   std::vector<FileDifference>* out;
 
-  void Key(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb,
-           const std::string& key) const;
+  void Key(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb, const KeyMap& ma,
+           const KeyMap& mb, const std::string& key) const;
   void Keys(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb) const;
   void Copy(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb) const;
   void OnlyIn(const Side& side, const std::pair<std::string, SectionKeys>& s, bool inA) const;
 };
 
 void Differ::Key(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb,
-                 const std::string& key) const {
-  auto find = [&key](const SectionKeys* s) -> const KeyLines* {
-    if (s == nullptr) return nullptr;
-    auto it = s->keys.find(key);
-    return it == s->keys.end() ? nullptr : &it->second;
+                 const KeyMap& ma, const KeyMap& mb, const std::string& key) const {
+  auto find = [&key](const KeyMap& m) -> const KeyLines* {
+    auto it = m.find(key);
+    return it == m.end() ? nullptr : &it->second;
   };
-  const KeyLines* ka = find(sa);
-  const KeyLines* kb = find(sb);
+  const KeyLines* ka = find(ma);
+  const KeyLines* kb = find(mb);
   if (ka != nullptr && kb != nullptr && ka->values == kb->values) return;
   FileDifference d = KeyDifference((ka != nullptr ? sa : sb)->name, ka, kb);
   if (ka != nullptr && kb != nullptr && ka->values[0] == kb->values[0]) {
@@ -184,13 +186,15 @@ void Differ::Key(const std::string& lower, const SectionKeys* sa, const SectionK
 }
 
 void Differ::Keys(const std::string& lower, const SectionKeys* sa, const SectionKeys* sb) const {
+  if (sa != nullptr && sb != nullptr && SameLines(a.keys, *sa, b.keys, *sb)) return;
+  // Each section's keys are listed once here, for all of its keys.
+  const KeyMap ma = sa != nullptr ? KeysIn(a.keys, lower, *sa) : KeyMap();
+  const KeyMap mb = sb != nullptr ? KeysIn(b.keys, lower, *sb) : KeyMap();
   std::set<std::string> names;
-  for (const SectionKeys* s : {sa, sb}) {
-    for (const auto& k : s != nullptr ? s->keys : std::map<std::string, KeyLines>()) {
-      names.insert(k.first);
-    }
+  for (const KeyMap* m : {&ma, &mb}) {
+    for (const auto& k : *m) names.insert(k.first);
   }
-  for (const std::string& name : names) Key(lower, sa, sb, name);
+  for (const std::string& name : names) Key(lower, sa, sb, ma, mb, name);
 }
 
 // A later copy of a section against the same copy of the other file: IMPORT
@@ -201,9 +205,12 @@ void Differ::Copy(const std::string& lower, const SectionKeys* sa, const Section
   const std::string text =
       "a second section of this name: IMPORT reads only the first one, at line " +
       std::to_string(first != nullptr ? first->line : 0);
+  if (sa != nullptr && sb != nullptr && SameLines(a.keys, *sa, b.keys, *sb)) return;
   const size_t begin = out->size();
+  const KeyMap ma = sa != nullptr ? KeysIn(a.keys, lower, *sa) : KeyMap();
+  const KeyMap mb = sb != nullptr ? KeysIn(b.keys, lower, *sb) : KeyMap();
   if (sa == nullptr || sb == nullptr) {
-    if (s.keys.empty()) return;
+    if ((sa != nullptr ? ma : mb).empty()) return;
     FileDifference d;
     d.section = s.name;
     d.hasA = sa != nullptr;
@@ -211,12 +218,12 @@ void Differ::Copy(const std::string& lower, const SectionKeys* sa, const Section
     out->push_back(std::move(d));
   } else {
     std::set<std::string> names;
-    for (const auto& k : sa->keys) names.insert(k.first);
-    for (const auto& k : sb->keys) names.insert(k.first);
+    for (const auto& k : ma) names.insert(k.first);
+    for (const auto& k : mb) names.insert(k.first);
     for (const std::string& name : names) {
-      auto ka = sa->keys.find(name), kb = sb->keys.find(name);
-      const KeyLines* la = ka == sa->keys.end() ? nullptr : &ka->second;
-      const KeyLines* lb = kb == sb->keys.end() ? nullptr : &kb->second;
+      auto ka = ma.find(name), kb = mb.find(name);
+      const KeyLines* la = ka == ma.end() ? nullptr : &ka->second;
+      const KeyLines* lb = kb == mb.end() ? nullptr : &kb->second;
       if (la != nullptr && lb != nullptr && la->values == lb->values) continue;
       out->push_back(KeyDifference(s.name, la, lb));
     }
@@ -240,7 +247,7 @@ void Differ::OnlyIn(const Side& side, const std::pair<std::string, SectionKeys>&
     Keys(lower, inA ? &s.second : nullptr, inA ? nullptr : &s.second);
     return;
   }
-  if (s.second.keys.empty()) return;
+  if (KeysIn(side.keys, lower, s.second).empty()) return;
   FileDifference d;
   d.section = s.second.name;
   d.hasA = inA;

@@ -48,7 +48,7 @@ std::vector<std::pair<Table, int>> Writes(const Prediction& p, int* prices) {
   return counts;
 }
 
-std::vector<const Finding*> Listed(const std::vector<Finding>& findings,
+std::vector<const Finding*> Listed(const Findings& findings,
                                    std::map<std::string, size_t>* omitted) {
   std::vector<const Finding*> listed;
   std::map<std::string, size_t> seen;
@@ -89,7 +89,7 @@ std::string FoldedText(const std::vector<const Finding*>& folded, const Finding&
 
 }  // namespace
 
-std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum,
+std::string FindingsText(const Findings& findings, Finding::Level minimum,
                          file_encoding::Mark encoding, bool withErrors) {
   // One block per section, in the order of their first finding; the file's
   // own findings first.

@@ -21,13 +21,9 @@ std::string Plural(int n, const char* one, const char* many);
 // grades' price levels written go to prices.
 std::vector<std::pair<Table, int>> Writes(const Prediction& p, int* prices);
 
-// At most this many findings of one code are listed, in text and in JSON,
-// so that a file of a million faults gives a report of bounded size; the
-// counts (errors, warnings, notes) still count every one.
-constexpr size_t kListedPerCode = 1000;
 // The findings listed, in their order: the first kListedPerCode of each
 // code. *omitted gets, per code, how many of the others were left out.
-std::vector<const Finding*> Listed(const std::vector<Finding>& findings,
+std::vector<const Finding*> Listed(const Findings& findings,
                                    std::map<std::string, size_t>* omitted);
 
 // The findings at minimum level or above (kError: errors only; withErrors
@@ -36,7 +32,7 @@ std::vector<const Finding*> Listed(const std::vector<Finding>& findings,
 // counted (and the first few shown) under that one; then a line per code of which some
 // were not listed. The file's names and values in them as a file read with
 // `encoding` holds them.
-std::string FindingsText(const std::vector<Finding>& findings, Finding::Level minimum,
+std::string FindingsText(const Findings& findings, Finding::Level minimum,
                          file_encoding::Mark encoding, bool withErrors = true);
 
 // One changed, new or before-only record for people; onlyBefore and newWord

@@ -4,6 +4,8 @@
 // reads differently from how they look, or cannot follow.
 #pragma once
 
+#include <cstddef>
+#include <deque>
 #include <map>
 #include <set>
 #include <string>
@@ -45,9 +47,19 @@ inline const char* LevelName(Finding::Level level) {
                                           : "warning";
 }
 
+// At most this many findings of one code are listed, in text and in JSON,
+// so that a file of a million faults gives a report of bounded size; the
+// counts (errors, warnings, notes) still count every one. The findings past
+// them keep no texts (ListedTexts.h).
+constexpr size_t kListedPerCode = 1000;
+
+// A deque: it grows without moving what it holds, so that a file of a
+// million findings never holds them twice while they are added.
+using Findings = std::deque<Finding>;
+
 struct FileCheck {
   Prediction prediction;
-  std::vector<Finding> findings;  // sorted by line, file-wide ones first
+  Findings findings;  // sorted by line, file-wide ones first
   // The record sections IMPORT does not write, in the file's order (CHECK
   // tells why in its findings).
   std::vector<UnwrittenRecord> unwritten;

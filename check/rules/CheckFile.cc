@@ -1,7 +1,9 @@
 // CHECK of a file read once: the import predicted over it, and the rules of
 // CheckRules.h over the same bytes.
 #include <algorithm>
+#include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "check/rules/CheckRules.h"
 #include "profile/Profile.h"
@@ -31,6 +33,7 @@ std::string Hidden(std::string_view bytes, bool quoted) {
 
 void CheckContext::Add(Finding::Level level, const char* code, int line, const std::string& section,
                        const std::string& key, std::string message) {
+  FileLast();
   Finding f;
   f.level = level;
   f.code = code;
@@ -49,7 +52,13 @@ void CheckContext::Add(Finding::Level level, const char* code, int line, const s
     f.hasValue = !key.empty() && file.ValueOnLine(line, &value);
     f.value = std::string(value);
   }
-  check->findings.push_back(std::move(f));
+  found_.push_back(std::move(f));
+  unfiled_ = true;
+}
+
+void CheckContext::FileLast() {
+  if (unfiled_) listed_.File(&found_, found_.size() - 1);
+  unfiled_ = false;
 }
 
 void CheckContext::Warn(const char* code, int line, const std::string& section,
@@ -63,7 +72,7 @@ void CheckContext::Note(const char* code, int line, const std::string& section,
 }
 
 void CheckContext::Reads(std::string text) {
-  Finding& f = check->findings.back();
+  Finding& f = found_.back();
   if (SecretPrefix(file.NameOnLine(f.line)) == 0) f.reads = std::move(text);
 }
 
@@ -102,12 +111,38 @@ const std::vector<std::pair<int32_t, int32_t>>& CheckContext::HoseWrites(int32_t
   return it == hoseWrites_.end() ? kNone : it->second;
 }
 
+void CheckContext::Finish() {
+  FileLast();
+  // Sorted stably by line through their positions and put in that order in
+  // place: the findings never stand twice in memory (sorting them would hold
+  // a second copy).
+  std::vector<uint32_t> order(found_.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(i);
+  std::stable_sort(order.begin(), order.end(),
+                   [this](uint32_t a, uint32_t b) { return found_[a].line < found_[b].line; });
+  // Place k takes the finding at order[k]: each cycle of the order is
+  // walked once, and a place done points at itself.
+  for (uint32_t k = 0; k < order.size(); ++k) {
+    if (order[k] == k) continue;
+    Finding first = std::move(found_[k]);
+    uint32_t j = k;
+    while (order[j] != k) {
+      const uint32_t from = order[j];
+      found_[j] = std::move(found_[from]);
+      order[j] = j;
+      j = from;
+    }
+    found_[j] = std::move(first);
+    order[j] = j;
+  }
+  std::vector<uint32_t>().swap(order);
+  check->findings.swap(found_);
+}
+
 namespace {
 
-// Findings in line order, file-wide ones first; then the counts.
-void SortAndCount(FileCheck* check) {
-  std::stable_sort(check->findings.begin(), check->findings.end(),
-                   [](const Finding& a, const Finding& b) { return a.line < b.line; });
+// The counts of the findings by level, and of those folded.
+void Count(FileCheck* check) {
   for (const Finding& f : check->findings) {
     if (f.partOf != nullptr) {
       ++check->folded;
@@ -140,7 +175,8 @@ void CheckContent(FileCheck* check) {
   CheckWholeFile(ctx);
   CheckSpreadsheetSave(ctx);
   CheckSections(ctx);
-  SortAndCount(check);
+  ctx.Finish();
+  Count(check);
 }
 
 }  // namespace

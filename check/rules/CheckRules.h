@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <set>
 #include <string>
 #include <string_view>
@@ -23,6 +24,7 @@
 
 #include "check/rules/Check.h"
 #include "check/rules/KeyNames.h"
+#include "check/rules/ListedTexts.h"
 #include "check/text/FileScan.h"
 #include "check/text/FindingText.h"
 #include "import/ImportSteps.h"
@@ -42,6 +44,14 @@ struct CheckContext {
             std::string message);
   // What IMPORT reads or writes of the finding added last, as text.
   void Reads(std::string text);
+  // Files the finding added last among those whose texts are kept; called
+  // once the rules are done.
+  void FileLast();
+  // The finding added last.
+  Finding& Last() { return found_.back(); }
+  // Puts the findings added into check->findings, in line order (file-wide
+  // ones first), and counts them.
+  void Finish();
   // Keeps section (record n of the table) among the records IMPORT does not
   // write, unless the prediction writes that record from another section.
   void Unwritten(const std::string& section, Table table, int32_t n, const char* reasonCode,
@@ -75,6 +85,12 @@ struct CheckContext {
   // prediction's calls instead of one per hose.
   std::unordered_map<int32_t, std::vector<std::pair<int32_t, int32_t>>> hoseWrites_;
   bool hoseWritesMade_ = false;
+  // The finding added last is filed when the next one comes (or by
+  // FileLast): until then a rule may still fold it or tell what it reads.
+  ListedTexts listed_;
+  bool unfiled_ = false;
+  // The findings as they are added, in the rules' order.
+  Findings found_;
 };
 
 // Warns of NUL bytes, lines ended by CR alone, UTF-8 in a file without a mark

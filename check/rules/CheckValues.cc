@@ -49,7 +49,7 @@ std::string_view WithoutSavedEnd(const CheckContext& ctx, std::string_view v) {
 
 // Folds the finding added last under the spreadsheet-save warning, which
 // explains it: without the save's separators the value reads as it looks.
-void FoldUnderSave(CheckContext& ctx) { ctx.check->findings.back().partOf = kSpreadsheetSave; }
+void FoldUnderSave(CheckContext& ctx) { ctx.Last().partOf = kSpreadsheetSave; }
 
 // Warns of an integer that IMPORT reads as another number.
 void CheckInteger(CheckContext& ctx, const FileScan::Section& s, const std::string& key, int line,

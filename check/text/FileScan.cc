@@ -38,6 +38,9 @@ void FileScan::Scan() {
     }
     pos += len;
   }
+  // Grown as the lines came: the slack goes before the rules add theirs.
+  lineStarts_.shrink_to_fit();
+  sections_.shrink_to_fit();
 }
 
 namespace {
