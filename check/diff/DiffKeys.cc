@@ -64,8 +64,7 @@ KeyMap KeysIn(const FileKeys& file, const std::string& lower, const SectionKeys&
   return keys;
 }
 
-bool SameLines(const FileKeys& fa, const SectionKeys& a, const FileKeys& fb,
-               const SectionKeys& b) {
+bool SameLines(const FileKeys& fa, const SectionKeys& a, const FileKeys& fb, const SectionKeys& b) {
   auto body = [](const FileKeys& f, const SectionKeys& s) {
     const FileScan::Section& section = f.scan->Sections()[s.index];
     return std::string_view(f.scan->Bytes())

@@ -226,8 +226,8 @@ int VerifyTheImport(GuardedRun& run, ReplayLibrary& library) {
     Say(run, "After: " + run.afterPath + EncodingNote(file.mark) + "\n");
     run.verification = Verify(controller, run.check);
     run.Step("verify", run.verification.Clean() ? "done" : "differences");
-    Say(run, "\n" + (run.importStopped ? StoppedVerificationText(run.verification)
-                                       : VerdictText(run)));
+    Say(run,
+        "\n" + (run.importStopped ? StoppedVerificationText(run.verification) : VerdictText(run)));
   }
   if (!run.importStopped) run.ending = run.verification.Clean() ? "verified" : "differences";
   Say(run, GoBackText(run));

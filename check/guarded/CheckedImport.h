@@ -114,7 +114,7 @@ bool PlanHasWork(const Comparison& plan);
 // otherwise than it is written (a key it does not read as named, a value read
 // otherwise, a second copy of a section, a header it does not read), each
 // once; folded findings stay under the one they are folded into.
-std::vector<Finding> LinesNotRead(const FileCheck& check);
+Findings LinesNotRead(const FileCheck& check);
 // The records the controller holds and the file has no section of (a record
 // the file holds where IMPORT never reaches it is not one of them).
 std::vector<std::string> ControllerOnly(const Comparison& plan);

@@ -130,4 +130,3 @@ std::string WayBackCommand(const GuardedRun& run) {
   return "TarvoCheck IMPORT " + platform::QuotedForConsole(run.backupPath) + " " +
          platform::QuotedForConsole(run.server);
 }
-

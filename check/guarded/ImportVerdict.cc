@@ -64,8 +64,8 @@ std::string NamesList(const std::vector<std::string>& names, size_t shown) {
   return out;
 }
 
-std::vector<Finding> LinesNotRead(const FileCheck& check) {
-  std::vector<Finding> lines;
+Findings LinesNotRead(const FileCheck& check) {
+  Findings lines;
   for (const Finding& f : check.findings) {
     if (ReadOtherwise(f)) lines.push_back(f);
   }
@@ -89,7 +89,7 @@ std::string StayText(const std::vector<std::string>& names) {
 }
 
 std::string NothingToChange(GuardedRun& run, int* exitCode) {
-  const std::vector<Finding> lines = LinesNotRead(run.check);
+  const Findings lines = LinesNotRead(run.check);
   const std::vector<std::string> only = ControllerOnly(run.plan);
   std::string out;
   if (!lines.empty()) {
