@@ -20,15 +20,32 @@ import re
 _RESERVED = re.compile(r"^(con|prn|aux|nul|com[0-9¹²³]|lpt[0-9¹²³]|conin\$|conout\$)(\.|$)",
                        re.IGNORECASE)
 _NAME = re.compile(r"[A-Za-z0-9][A-Za-z0-9._-]*")
+# A station's name names its files and is the subject of commit lines and
+# notices: longer ones are refused, not cut.
+NAME_LIMIT = 64
 
 
 def bad_station_names(names):
     """The names that cannot name a station's files: anything but letters,
     digits, '.', '_' and '-' (a trailing newline too), a leading '.', '_' or
-    '-', a trailing '.', and the names Windows reserves."""
+    '-', a trailing '.', more than NAME_LIMIT characters, and the names
+    Windows reserves."""
     return [n for n in names
             if not isinstance(n, str) or not _NAME.fullmatch(n) or n.endswith(".")
-            or _RESERVED.match(n)]
+            or len(n) > NAME_LIMIT or _RESERVED.match(n)]
+
+
+def shown_names(names):
+    """Refused names as the refusal's one line shows them: quoted, a long
+    one by its start and its length."""
+    shown = []
+    for n in names:
+        n = str(n)
+        if len(n) <= NAME_LIMIT:
+            shown.append(json.dumps(n, ensure_ascii=False))
+        else:
+            shown.append("%s... (%d characters)" % (json.dumps(n[:24], ensure_ascii=False), len(n)))
+    return ", ".join(shown)
 
 
 def run_name(_):
@@ -255,6 +272,7 @@ class FilterModule(object):
     def filters(self):
         return {
             "tarvo_bad_station_names": bad_station_names,
+            "tarvo_shown_names": shown_names,
             "tarvo_run_name": run_name,
             "tarvo_backup_outcome": backup_outcome,
             "tarvo_drift_outcome": drift_outcome,
