@@ -215,6 +215,23 @@ def drift_outcome(station, plan, limit):
     return out
 
 
+_PASSWORD = re.compile(r"^(\s*password\s*=).*$", re.IGNORECASE | re.MULTILINE)
+
+
+def file_shown(path):
+    """A station's file as --diff shows it: read as the programs write it
+    (UTF-8 after a byte-order mark, else one byte per character), every
+    password's value hidden. A file that cannot be read shows as empty."""
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except OSError:
+        return ""
+    text = data[3:].decode("utf-8", "replace") if data.startswith(b"\xef\xbb\xbf") \
+        else data.decode("latin-1")
+    return _PASSWORD.sub(r"\1(secret)", text.replace("\r\n", "\n"))
+
+
 def _ini_block(section, pairs):
     return "[%s]\n%s" % (section, "".join("%s=%s\n" % kv for kv in pairs))
 
@@ -277,5 +294,6 @@ class FilterModule(object):
             "tarvo_backup_outcome": backup_outcome,
             "tarvo_drift_outcome": drift_outcome,
             "tarvo_plan_diff": plan_diff,
+            "tarvo_file_shown": file_shown,
             "tarvo_restore_outcome": restore_outcome,
         }

@@ -29,6 +29,7 @@ options:
 
 import json
 import os
+import pwd
 import time
 
 from ansible.module_utils.basic import AnsibleModule
@@ -61,6 +62,13 @@ def playbook_process():
             found = (pid, stat[1])
         pid = stat[0]
     return found or (os.getppid(), (_stat(os.getppid()) or (0, "", ""))[1])
+
+
+def _user():
+    try:
+        return pwd.getpwuid(os.getuid()).pw_name
+    except KeyError:
+        return str(os.getuid())
 
 
 def alive(holder):
@@ -117,7 +125,7 @@ def main():
     path, wait = module.params["path"], max(0, module.params["wait"])
     pid, start = playbook_process()
     mine = {"pid": pid, "start": start, "play": module.params["play"],
-            "user": os.environ.get("USER") or str(os.getuid()),
+            "user": _user(),
             "time": time.strftime("%Y-%m-%d %H:%M:%S %z")}
     try:
         os.makedirs(os.path.dirname(path) or ".", mode=0o700, exist_ok=True)
