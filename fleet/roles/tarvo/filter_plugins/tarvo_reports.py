@@ -112,15 +112,17 @@ def _nights(n):
 def _one_line_per_outage(failed):
     """[(station, text)] with the stations that failed for one runner that
     could not be reached on one line: an outage is one event, not one per
-    station."""
+    station. The runner is named after "Runner unreachable: "; the reason
+    shown is the first station's (each attempt words it its own way)."""
     out, outages = [], {}
     for station, text in failed:
         reason = text.split(": ", 1)[-1]
-        if reason.startswith("Runner unreachable"):
-            if reason not in outages:
-                outages[reason] = []
-                out.append((outages[reason], reason))
-            outages[reason].append(station)
+        if reason.startswith("Runner unreachable: "):
+            runner = ": ".join(reason.split(": ", 2)[:2])
+            if runner not in outages:
+                outages[runner] = []
+                out.append((outages[runner], reason))
+            outages[runner].append(station)
         else:
             out.append((station, text))
     return [(", ".join(s) if isinstance(s, list) else s, t) for s, t in out]
