@@ -4,7 +4,9 @@ a changed price found, a failed station that keeps its backup, drift from
 the approved files, private files whatever the umask, no password shown;
 changes IMPORT does not read kept, drift clean after approval, status and
 reports, the recap, notices by command and mail, restore, an unreachable
-runner, the time limit and refused station names.
+runner, the time limit and refused station names; a second run refused by
+the lock while the first ends whole, check runs that change nothing, and
+the wrapper's exit codes 0, 3 and 4.
 
     fleet_test.py SOURCE_DIR BIN_DIR
 """
@@ -501,7 +503,7 @@ def refused_names(fleet):
     r = fleet.play("backup.yml", "-e", "tarvo_history=" + history, inventory=path,
                    wrapper="manual")
     said = " ".join(r.stdout.split())
-    expect(r.returncode == 4 and '"ok\\n", "con", "Com1.x", "%s..." (300 characters)' % ("b" * 24)
+    expect(r.returncode == 4 and '"ok\\n", "con", "Com1.x", "%s"... (300 characters)' % ("b" * 24)
            in said and '"good-1"' not in said and "a" * 64 not in said
            and not os.path.exists(history), "names refused:\n" + r.stdout[-2000:])
 
