@@ -207,15 +207,22 @@ class Playbooks:
         self.inventory = os.path.join(work, "inventory.yml")
         self.env = dict(ansible_env(self.fleet), **env)
 
-    def play(self, playbook, *args, inventory=None):
+    def play(self, playbook, *args, inventory=None, wrapper=None, background=False):
+        """ansible-playbook, or with wrapper ("manual" or "scheduled")
+        fleet/tarvo-fleet; background: the started process, not its end."""
         start = time.monotonic()
         umask = self.umask
         preexec = None if umask is None else (lambda: os.umask(umask))
-        r = run(["ansible-playbook", "-i", inventory or self.inventory, "-f", str(self.forks),
-                 playbook, *args], cwd=self.fleet, env=self.env, preexec_fn=preexec,
-                timeout=self.timeout)
-        print("--- %s %s: exit %d, %.1f s" % (playbook, " ".join(args), r.returncode,
-                                            time.monotonic() - start))
+        options = ["-i", inventory or self.inventory, "-f", str(self.forks), *args]
+        argv = ["ansible-playbook", *options, playbook] if wrapper is None else [
+            sys.executable, os.path.join(self.fleet, "tarvo-fleet"),
+            *(["--scheduled"] if wrapper == "scheduled" else []), playbook, *options]
+        if background:
+            return subprocess.Popen(argv, cwd=self.fleet, env=self.env, preexec_fn=preexec,
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        r = run(argv, cwd=self.fleet, env=self.env, preexec_fn=preexec, timeout=self.timeout)
+        print("--- %s %s %s: exit %d, %.1f s" % (wrapper or "", playbook, " ".join(args),
+                                               r.returncode, time.monotonic() - start))
         return r
 
     def git(self, *args):

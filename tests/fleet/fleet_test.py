@@ -4,7 +4,9 @@ a changed price found, a failed station that keeps its backup, drift from
 the approved files, private files whatever the umask, no password shown;
 changes IMPORT does not read kept, drift clean after approval, status and
 reports, the recap, notices by command and mail, restore, an unreachable
-runner, the time limit and refused station names.
+runner, the time limit and refused station names; a second run refused by
+the lock while the first ends whole, check runs that change nothing, and
+the wrapper's exit codes 0, 3 and 4.
 
     fleet_test.py SOURCE_DIR BIN_DIR
 """
@@ -218,8 +220,7 @@ def test(fleet, emulators):
     # alone in the commit and the report, the grade and level named, the
     # password's value nowhere.
     change_price_and_password(fleet, servers[CHANGED])
-    r = fleet.play("backup.yml")
-    expect(r.returncode == 0, "second backup failed:\n" + r.stdout[-3000:])
+    r = second_run_during_first(fleet, servers)
     message, paths = fleet.last_commit()
     expect({p for p in paths if p.startswith("backups/")} == {"backups/%s.ini" % CHANGED},
            "only %s committed: %s" % (CHANGED, paths))
@@ -256,8 +257,9 @@ def test(fleet, emulators):
     # play non-zero, the others done.
     before = fleet.backup(STOPPED)
     emulators.stop(STOPPED)
-    r = fleet.play("backup.yml")
-    expect(r.returncode != 0, "a failed station fails the play")
+    r = fleet.play("backup.yml", wrapper="scheduled")
+    expect(r.returncode == 3 and "exit 3, 1 of %d stations failed (report: " % N in r.stdout,
+           "a failed station, the others done: 3\n" + r.stdout[-3000:])
     expect(fleet.backup(STOPPED) == before, "the failed station's backup is untouched")
     expect(fleet.git("rev-list", "--count", "HEAD").strip() == "3", "a commit per run")
     message, paths = fleet.last_commit()
@@ -268,7 +270,7 @@ def test(fleet, emulators):
            "%d backed up, 1 failed:\n" % (N - 1) + report)
     expect(re.search(r"^  %s: Logon failed.*%s" % (STOPPED, re.escape(servers[STOPPED])),
                      report, re.M), "the failure line:\n" + report)
-    expect(not os.path.exists(os.path.join(fleet.history, ".incoming")), "no export left over")
+    expect(os.listdir(os.path.join(fleet.history, ".runs")) == [], "no export left over")
     failed = recap(r.stdout)
     expect(failed.get(STOPPED) == 1 and sum(failed.values()) == 1 and len(failed) == N,
            "the recap marks %s failed, and it alone: %s" % (STOPPED, failed))
@@ -279,6 +281,67 @@ def test(fleet, emulators):
     unreachable_runner(fleet)
     time_limit(fleet, servers)
     refused_names(fleet)
+
+
+def lock_holder(fleet):
+    try:
+        with open(fleet.history + ".lock", encoding="utf-8") as f:
+            return json.load(f)
+    except (OSError, ValueError):
+        return {}
+
+
+def second_run_during_first(fleet, servers):
+    """A backup started by hand while another runs is refused, through the
+    wrapper with 4, naming the running play; the first one, slowed down by a
+    station, ends with 0 and its results are whole (the caller checks them).
+    Returns the first run's result."""
+    def slow(state):
+        state["faults"] = [{"call": "GetGradeByOrdinal", "delayMs": 3000}]
+    fleet_support.change_station(servers[SLOW], slow)
+    before = lock_holder(fleet)
+    first = fleet.play("backup.yml", wrapper="manual", background=True)
+    deadline = time.monotonic() + 60
+    while lock_holder(fleet).get("pid") in (None, before.get("pid")):
+        expect(time.monotonic() < deadline and first.poll() is None,
+               "the first run took no lock: %s" % (first.poll(),))
+        time.sleep(0.2)
+    second = fleet.play("backup.yml", "-e", "tarvo_lock_wait=0", wrapper="manual")
+    out, err = first.communicate(timeout=fleet.timeout)
+    fleet_support.change_station(servers[SLOW], lambda state: state.update(faults=[]))
+    expect(first.returncode == 0 and "exit 0, every station done" in out,
+           "the first run, through the wrapper:\n" + out[-3000:] + err)
+    said = " ".join(second.stdout.split())
+    expect(second.returncode == 4 and re.search(
+        r"Another run holds the lock: Back up every station''?s configuration, started .* "
+        r"waited 0 s", said) and "exit 4, the run did not happen" in said,
+        "the second run refused:\n" + second.stdout[-3000:])
+    return subprocess.CompletedProcess(first.args, first.returncode, out, err)
+
+
+def check_runs_change_nothing(fleet):
+    """backup.yml --check --diff and drift.yml --check, on the changed
+    stations, the stopped one and one unchanged: the history's files as they
+    were; the backup shows what a run would keep, drift plans every station
+    that has an approved file."""
+    def files():
+        found = {}
+        for root, dirs, names in os.walk(fleet.history):
+            for name in names:
+                with open(os.path.join(root, name), "rb") as f:
+                    found[os.path.join(root, name)] = f.read()
+        return found
+    before = files()
+    limit = ",".join(sorted({FIRMWARE, CHANNELS, GAP_CLIENT, STOPPED, SLOW}))
+    r = fleet.play("backup.yml", "--check", "--diff", "--limit", limit)
+    expect(r.returncode == 2 and "Check mode: nothing kept" in r.stdout
+           and "3 changed, 0 new, 1 unchanged, 1 failed" in r.stdout
+           and re.search(r"^\+FirmwareVersion=PIF 3\.2\.0", r.stdout, re.M),
+           "backup --check --diff:\n" + r.stdout[-3000:])
+    r = fleet.play("drift.yml", "--check", "--limit", limit, wrapper="manual")
+    expect(r.returncode == 3 and re.search(r"\d drifted, \d as approved, 1 not checked", r.stdout)
+           and "no approved file" not in r.stdout, "drift --check:\n" + r.stdout[-3000:])
+    expect(files() == before, "the check runs changed the history's files")
 
 
 def keep_every_change(fleet, emulators, servers):
@@ -298,6 +361,7 @@ def keep_every_change(fleet, emulators, servers):
 
     for station, change in ((FIRMWARE, firmware), (CHANNELS, channels), (GAP_CLIENT, gap_client)):
         fleet_support.change_station(servers[station], change)
+    check_runs_change_nothing(fleet)
     sink = MailSink(fleet.work)
     notice = os.path.join(fleet.work, "notice.txt")
     hook = os.path.join(fleet.work, "notice.sh")
@@ -308,11 +372,11 @@ def keep_every_change(fleet, emulators, servers):
                                "mail_port": sink.port, "mail_secure": "never",
                                "command": [hook]}}
     try:
-        r = fleet.play("backup.yml", "-e", json.dumps(notify))
+        r = fleet.play("backup.yml", "-e", json.dumps(notify), wrapper="scheduled")
         mails = sink.messages()
     finally:
         sink.close()
-    expect(r.returncode == 2, "the stopped station fails the play:\n" + r.stdout[-3000:])
+    expect(r.returncode == 3, "the stopped station fails the night:\n" + r.stdout[-3000:])
     message, paths = fleet.last_commit()
     kept = {FIRMWARE, CHANNELS, GAP_CLIENT}
     expect({p for p in paths if p.startswith("backups/")} == {"backups/%s.ini" % s for s in kept},
@@ -428,8 +492,9 @@ def unreachable_runner(fleet):
     with open(path, "w", encoding="utf-8") as f:
         json.dump(inventory, f)
     commits = int(fleet.git("rev-list", "--count", "HEAD"))
-    r = fleet.play("backup.yml", "--limit", "station-1*", inventory=path)
-    expect(r.returncode == 2, "an unreachable runner fails the play:\n" + r.stdout[-3000:])
+    r = fleet.play("backup.yml", "--limit", "station-1*", inventory=path, wrapper="manual")
+    expect(r.returncode == 4 and "exit 4, every station failed" in r.stdout,
+           "an unreachable runner fails the play:\n" + r.stdout[-3000:])
     expect(int(fleet.git("rev-list", "--count", "HEAD")) == commits + 1, "a commit")
     message, paths = fleet.last_commit()
     report = fleet.report(paths)
@@ -438,6 +503,9 @@ def unreachable_runner(fleet):
            == len(RUNNER_STATIONS), "report:\n" + report)
     expect(recap(r.stdout) == {s: 1 for s in RUNNER_STATIONS},
            "the recap: %s" % recap(r.stdout))
+    summary = r.stdout[r.stdout.rindex("Summary of the run"):].split("TASK [", 1)[0]
+    expect(len(re.findall(r"Runner unreachable", summary)) == 1,
+           "one line for the runner's outage:\n" + summary)
 
 
 def time_limit(fleet, servers):
@@ -463,17 +531,19 @@ def _cmdline(pid):
 
 
 def refused_names(fleet):
-    """A name with a trailing newline and names Windows reserves are refused
-    before anything runs."""
+    """A name with a trailing newline, names Windows reserves and a name of
+    300 letters are refused before anything runs: the wrapper ends with 4."""
     path = os.path.join(fleet.work, "inventory-names.yml")
     with open(path, "w", encoding="utf-8") as f:
-        json.dump({"stations": {"hosts": {"ok\n": {}, "con": {}, "Com1.x": {}, "good-1": {}}}}, f)
+        json.dump({"stations": {"hosts": {"ok\n": {}, "con": {}, "Com1.x": {}, "good-1": {},
+                                          "a" * 64: {}, "b" * 300: {}}}}, f)
     history = os.path.join(fleet.work, "names-history")
-    r = fleet.play("backup.yml", "-e", "tarvo_history=" + history, inventory=path)
+    r = fleet.play("backup.yml", "-e", "tarvo_history=" + history, inventory=path,
+                   wrapper="manual")
     said = " ".join(r.stdout.split())
-    expect(r.returncode != 0 and '"ok\\n", "con", "Com1.x"' in said
-           and '"good-1"' not in said and not os.path.exists(history),
-           "names refused:\n" + r.stdout[-2000:])
+    expect(r.returncode == 4 and '"ok\\n", "con", "Com1.x", "%s"... (300 characters)' % ("b" * 24)
+           in said and '"good-1"' not in said and "a" * 64 not in said
+           and not os.path.exists(history), "names refused:\n" + r.stdout[-2000:])
 
 
 def check_syntax(source, fleet_dir, env):

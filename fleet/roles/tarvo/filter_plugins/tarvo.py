@@ -24,15 +24,32 @@ import re
 _RESERVED = re.compile(r"^(con|prn|aux|nul|com[0-9¹²³]|lpt[0-9¹²³]|conin\$|conout\$)(\.|$)",
                        re.IGNORECASE)
 _NAME = re.compile(r"[A-Za-z0-9][A-Za-z0-9._-]*")
+# A station's name names its files and is the subject of commit lines and
+# notices: longer ones are refused, not cut.
+NAME_LIMIT = 64
 
 
 def bad_station_names(names):
     """The names that cannot name a station's files: anything but letters,
     digits, '.', '_' and '-' (a trailing newline too), a leading '.', '_' or
-    '-', a trailing '.', and the names Windows reserves."""
+    '-', a trailing '.', more than NAME_LIMIT characters, and the names
+    Windows reserves."""
     return [n for n in names
             if not isinstance(n, str) or not _NAME.fullmatch(n) or n.endswith(".")
-            or _RESERVED.match(n)]
+            or len(n) > NAME_LIMIT or _RESERVED.match(n)]
+
+
+def shown_names(names):
+    """Refused names as the refusal's one line shows them: quoted, a long
+    one by its start and its length."""
+    shown = []
+    for n in names:
+        n = str(n)
+        if len(n) <= NAME_LIMIT:
+            shown.append(json.dumps(n, ensure_ascii=False))
+        else:
+            shown.append("%s... (%d characters)" % (json.dumps(n[:24], ensure_ascii=False), len(n)))
+    return ", ".join(shown)
 
 
 def run_name(_):
@@ -202,6 +219,23 @@ def drift_outcome(station, plan, limit):
     return out
 
 
+_PASSWORD = re.compile(r"^(\s*password\s*=).*$", re.IGNORECASE | re.MULTILINE)
+
+
+def file_shown(path):
+    """A station's file as --diff shows it: read as the programs write it
+    (UTF-8 after a byte-order mark, else one byte per character), every
+    password's value hidden. A file that cannot be read shows as empty."""
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except OSError:
+        return ""
+    text = data[3:].decode("utf-8", "replace") if data.startswith(b"\xef\xbb\xbf") \
+        else data.decode("latin-1")
+    return _PASSWORD.sub(r"\1(secret)", text.replace("\r\n", "\n"))
+
+
 def _ini_block(section, pairs):
     return "[%s]\n%s" % (section, "".join("%s=%s\n" % kv for kv in pairs))
 
@@ -241,8 +275,10 @@ class FilterModule(object):
     def filters(self):
         return {
             "tarvo_bad_station_names": bad_station_names,
+            "tarvo_shown_names": shown_names,
             "tarvo_run_name": run_name,
             "tarvo_backup_outcome": backup_outcome,
             "tarvo_drift_outcome": drift_outcome,
             "tarvo_plan_diff": plan_diff,
+            "tarvo_file_shown": file_shown,
         }

@@ -22,11 +22,12 @@ def _read_statuses(history):
     return statuses
 
 
-def next_statuses(outcomes, broken, history, run_stamp):
+def next_statuses(outcomes, broken, history, run_stamp, scheduled=True):
     """Every station's status after this run: the stations of the run
     updated from their outcomes, the others as they were. Returns {station:
     status}; a status holds lastRun, lastStatus, lastSuccess, lastChange,
-    failedNights (runs failed in a row) and lastFailure {stamp, line}."""
+    failedNights (scheduled runs failed in a row: a run by hand leaves the
+    count as it is) and lastFailure {stamp, line}."""
     statuses = _read_statuses(history)
     runs = list(outcomes) + [{"station": b, "status": "failed",
                               "line": "stopped by an error of the play (see its output)"}
@@ -36,11 +37,12 @@ def next_statuses(outcomes, broken, history, run_stamp):
                                                 "lastChange": None, "failedNights": 0,
                                                 "lastFailure": None})
         s["lastRun"], s["lastStatus"] = run_stamp, o["status"]
+        nights = int(s.get("failedNights") or 0)
         if o["status"] == "failed":
-            s["failedNights"] = int(s.get("failedNights") or 0) + 1
+            s["failedNights"] = nights + 1 if scheduled else nights
             s["lastFailure"] = {"stamp": run_stamp, "line": o.get("line") or ""}
         else:
-            s["failedNights"] = 0
+            s["failedNights"] = 0 if scheduled else nights
             s["lastSuccess"] = run_stamp
             if o["status"] in ("new", "changed"):
                 s["lastChange"] = run_stamp
@@ -104,7 +106,26 @@ def drift_report_json(outcomes, broken, run_stamp, run_time):
 
 
 def _nights(n):
-    return "failed %d night%s in a row" % (n, "" if n == 1 else "s")
+    return "failed %d night%s in a row" % (n, "" if n == 1 else "s") if n else "failed"
+
+
+def _one_line_per_outage(failed):
+    """[(station, text)] with the stations that failed for one runner that
+    could not be reached on one line: an outage is one event, not one per
+    station. The runner is named after "Runner unreachable: "; the reason
+    shown is the first station's (each attempt words it its own way)."""
+    out, outages = [], {}
+    for station, text in failed:
+        reason = text.split(": ", 1)[-1]
+        if reason.startswith("Runner unreachable: "):
+            runner = ": ".join(reason.split(": ", 2)[:2])
+            if runner not in outages:
+                outages[runner] = []
+                out.append((outages[runner], reason))
+            outages[runner].append(station)
+        else:
+            out.append((station, text))
+    return [(", ".join(s) if isinstance(s, list) else s, t) for s, t in out]
 
 
 def summary(counts_line, failed, listed, report):
@@ -122,14 +143,14 @@ def summary(counts_line, failed, listed, report):
 
 def backup_summary(outcomes, broken, statuses, report, run_stamp):
     counts = backup_counts(outcomes, broken)
-    failed = [(s, "%s: %s" % (_nights(int(statuses.get(s, {}).get("failedNights") or 1)),
+    failed = [(s, "%s: %s" % (_nights(int(statuses.get(s, {}).get("failedNights") or 0)),
                               (statuses.get(s, {}).get("lastFailure") or {}).get("line", "")))
               for s in sorted([o["station"] for o in outcomes if o["status"] == "failed"]
                               + list(broken))]
     listed = [(o["station"], o["status"]) for o in outcomes if o["status"] in ("changed", "new")]
     return summary("Backup %s of %d stations: %s" % (run_stamp, counts["stations"],
                                                      counts_text(counts)),
-                   failed, listed, report)
+                   _one_line_per_outage(failed), listed, report)
 
 
 def backup_counts(outcomes, broken):
@@ -159,6 +180,7 @@ def drift_summary(outcomes, broken, report, run_stamp):
     failed = [(o["station"], "not checked: " + o["line"]) for o in outcomes
               if o["status"] == "failed"]
     failed += [(b, "not checked: stopped by an error of the play") for b in broken]
+    failed = _one_line_per_outage(failed)
     listed = []
     for o in outcomes:
         if o["status"] == "drifted":
