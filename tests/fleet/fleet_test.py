@@ -412,7 +412,8 @@ def restore_check(fleet, servers):
     """restore.yml --check --diff: PLAN's changes in Ansible's diff, no Set
     call; without --limit it is refused."""
     r = fleet.play("restore.yml", "--check")
-    expect(r.returncode != 0 and "--limit" in r.stdout, "restore without --limit:\n" + r.stdout)
+    expect(r.returncode != 0 and "--limit" in r.stdout,
+           "restore without --limit:\n" + r.stdout + r.stderr)
     fleet_support.emulator_call(servers[CHANGED], "$clearJournal")
     r = fleet.play("restore.yml", "--check", "--diff", "--limit", CHANGED)
     expect(r.returncode == 0, "restore --check failed:\n" + r.stdout[-3000:])
