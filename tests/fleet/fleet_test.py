@@ -33,6 +33,10 @@ N = len(STATIONS)
 RUNNER_STATIONS = [s for s in STATIONS if s.startswith("station-1")]
 CHANGED, STOPPED = "station-07", "station-03"
 FIRMWARE, CHANNELS, GAP_CLIENT, SLOW = "station-01", "station-02", "station-05", "station-04"
+# An attendant added; an approved file that holds only part of the station;
+# a pump name beyond one byte per character.
+ADDED, PARTIAL, LODZ = "station-06", "station-08", "station-09"
+PUMP_NAME = "Bomba 2 \u0141\u00f3d\u017a"
 NEW_PASSWORD = "864213"
 STAMP = r"\d{8}T\d{6}[+-]\d{4}"
 
@@ -165,9 +169,11 @@ def change_price_and_password(fleet, server):
 
 def test(fleet, emulators):
     fixtures = {name: fleet_support.station_fixture(i + 1) for i, name in enumerate(STATIONS)}
+    fixtures[LODZ]["pumps"][1]["name"] = PUMP_NAME
     servers = emulators.start(fixtures)
+    fleet.approved = os.path.join(fleet.history, "approved")  # approve.yml's default
     fleet_support.write_inventory(fleet.inventory, servers, {
-        "tarvo_history": fleet.history, "tarvo_approved": fleet.approved,
+        "tarvo_history": fleet.history,
         "tarvo_extract": os.path.join(fleet.bins, "TarvoExtract"),
         "tarvo_check": fleet.check})
 
@@ -198,12 +204,13 @@ def test(fleet, emulators):
            == 0, "status: %s" % fleet.status(STATIONS[0]))
     expect("status.txt" in paths and "status/%s.json" % STATIONS[0] in paths,
            "the status in the commit: %s" % paths)
-    os.makedirs(fleet.approved, mode=0o700)
-    for s in STATIONS:
-        shutil.copy(os.path.join(fleet.history, "backups", s + ".ini"), fleet.approved)
+    expect(fleet.backup(LODZ).startswith(b"\xef\xbb\xbf")
+           and PUMP_NAME.encode() in fleet.backup(LODZ), "the pump's name whole in the backup")
+    approve(fleet)
 
     # 1b. Drift right after approval: clean, though every station has tank
-    # and hose measures and a client that IMPORT never reaches.
+    # and hose measures and a client that IMPORT never reaches, and one
+    # approved file lacks tables and keys the controller has.
     r = fleet.play("drift.yml")
     expect(r.returncode == 0, "drift after approval failed:\n" + r.stdout[-3000:])
     drift, drift_json = fleet.newest_drift()
@@ -273,6 +280,7 @@ def test(fleet, emulators):
     expect(fleet.status(STOPPED)["failedNights"] == 1, "status: %s" % fleet.status(STOPPED))
 
     keep_every_change(fleet, emulators, servers)
+    drift_kinds(fleet, servers)
     restore(fleet, servers)
     unreachable_runner(fleet)
     time_limit(fleet, servers)
@@ -340,6 +348,68 @@ def keep_every_change(fleet, emulators, servers):
            "the notice command's input:\n" + told)
     summary = r.stdout[r.stdout.rindex("Summary of the run"):]
     expect(all(s in summary for s in kept | {STOPPED}), "the summary:\n" + summary)
+
+
+def approve(fleet):
+    """approve.yml commits every station's latest backup as its approved
+    file, in the approver's name; then one file is cut down to a partial
+    one (no attendants, no clients, a grade without its short name)."""
+    r = fleet.play("approve.yml", "--limit", "stations", "-e", "approver=Ana Lima")
+    expect(r.returncode == 0, "approve.yml failed:\n" + r.stdout[-3000:])
+    message, paths = fleet.last_commit()
+    expect(paths == {"approved/%s.ini" % s for s in STATIONS} and message.startswith("Approve ")
+           and "Approved by Ana Lima" in message, "the approval's commit: %s\n%s"
+           % (paths, message))
+    expect(fleet.git("log", "-1", "--format=%an").strip() == "Ana Lima", "the approver as author")
+    path = os.path.join(fleet.approved, PARTIAL + ".ini")
+    with open(path, encoding="utf-8-sig", newline="") as f:
+        blocks = re.split(r"\r?\n(?=\[)", f.read())
+    blocks = [re.sub(r"(?m)^ShortName=.*\r?\n", "", b) if b.startswith("[Grade01]") else b
+              for b in blocks if not b.startswith(("[Attendant", "[Client"))]
+    with open(path, "w", encoding="utf-8-sig", newline="") as f:
+        f.write("\r\n".join(blocks))
+
+
+def drift_kinds(fleet, servers):
+    """One drift run shows each kind: a firmware change, a gateway's
+    channels and an after-gap client IMPORT cannot restore, an added
+    attendant only in the controller, a grade's name IMPORT restores; the
+    price left out by tarvo_drift_ignore (names of another letter case);
+    the partial approved file and the name beyond Latin-1 as approved."""
+    def attendant(state):
+        added = dict(state["attendants"][0], id=4, number=4, name="Attendant 4 new")
+        state["attendants"].append(added)
+
+    def grade_name(state):
+        state["grades"][0]["name"] = "Gasoleo Simples"
+
+    fleet_support.change_station(servers[ADDED], attendant)
+    fleet_support.change_station(servers[CHANGED], grade_name)
+    ignore = {"tarvo_drift_ignore": [{"section": "grade*", "key": "PRICE0*"}]}
+    r = fleet.play("drift.yml", "-e", json.dumps(ignore))
+    expect(r.returncode == 2, "the stopped station is not checked:\n" + r.stdout[-3000:])
+    drift, drift_json = fleet.newest_drift()
+    stations = {s["station"]: s for s in drift_json["stations"]}
+    expect(sorted(changed_blocks(drift)) == sorted([FIRMWARE, CHANNELS, GAP_CLIENT, ADDED,
+                                                    CHANGED]), "drifted:\n" + drift)
+
+    def kind(station, name):
+        return {(i["section"], i["key"]) for i in stations[station]["kinds"][name]}
+    for station, name, item in ((FIRMWARE, "cannotRestore", ("Port01", "FirmwareVersion")),
+                                (CHANNELS, "cannotRestore", ("Port01", "Channels")),
+                                (GAP_CLIENT, "cannotRestore", ("Client015", "Name")),
+                                (ADDED, "controllerOnly", ("Attendant04", None)),
+                                (CHANGED, "restores", ("Grade01", "Name")),
+                                (CHANGED, "leftOut", ("Grade02", "Price01"))):
+        expect(item in kind(station, name), "%s: %s in %s:\n%s" % (station, item, name, drift))
+    expect(not any(i["section"] == "Grade02" for i in stations[CHANGED]["kinds"]["restores"]),
+           "the price left out:\n" + drift)
+    block = drift.split("== " + CHANGED, 1)[1].split("\n== ", 1)[0]
+    expect("left out by your settings" in block and "Gasoleo Simples" in block
+           and "Name (Name)" not in block, "the name shown, the price left out:\n" + block)
+    expect("remove by hand" in drift.split("== " + ADDED, 1)[1], "the attendant:\n" + drift)
+    expect(stations[PARTIAL]["status"] == "same" and stations[LODZ]["status"] == "same",
+           "partial file and the pump's name as approved:\n" + drift)
 
 
 def restore_check(fleet, servers):
