@@ -279,7 +279,8 @@ def _export_failure(export, limit):
         return "TarvoExtract stopped after %s s (tarvo_timeout): it had not ended" % limit
     lines = [l for l in export.get("stdout_lines") or export.get("stderr_lines") or []
              if l.strip()]
-    return lines[-1].strip() if lines else str(export.get("msg") or "TarvoExtract EXPORT failed")
+    return "TarvoExtract EXPORT: " + (lines[-1].strip() if lines else
+                                      str(export.get("msg") or "it failed"))
 
 
 def drift_outcome(station, plan, limit, diff=None, approved=None, ignore=None, export=None):
