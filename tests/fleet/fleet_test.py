@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """The fleet playbooks against 12 emulated stations: backups with history,
-a changed price found, a failed station that keeps its backup, drift from
-the approved files, private files whatever the umask, no password shown;
-changes IMPORT does not read kept, drift clean after approval, status and
-reports, the recap, notices by command and mail, restore, an unreachable
-runner, the time limit and refused station names.
+a changed price found, a failed station that keeps its backup, approvals
+committed, drift from the approved files by kind (a partial file, keys left
+out by the settings, a name beyond Latin-1), private files whatever the
+umask, no password shown; changes IMPORT does not read kept, drift clean
+after approval, status and reports, the recap, notices by command and mail,
+restore, an unreachable runner, the time limit and refused station names.
 
     fleet_test.py SOURCE_DIR BIN_DIR
 """
@@ -264,7 +265,7 @@ def test(fleet, emulators):
     r = fleet.play("backup.yml")
     expect(r.returncode != 0, "a failed station fails the play")
     expect(fleet.backup(STOPPED) == before, "the failed station's backup is untouched")
-    expect(fleet.git("rev-list", "--count", "HEAD").strip() == "3", "a commit per run")
+    expect(fleet.git("rev-list", "--count", "HEAD").strip() == "4", "a commit per run and the approval's")
     message, paths = fleet.last_commit()
     expect(not any(p.startswith("backups/") for p in paths), "no backup changed: %s" % paths)
     expect("Failed: " + STOPPED in message, "commit message: " + message)
@@ -354,7 +355,7 @@ def approve(fleet):
     """approve.yml commits every station's latest backup as its approved
     file, in the approver's name; then one file is cut down to a partial
     one (no attendants, no clients, a grade without its short name)."""
-    r = fleet.play("approve.yml", "--limit", "stations", "-e", "approver=Ana Lima")
+    r = fleet.play("approve.yml", "--limit", "stations", "-e", json.dumps({"approver": "Ana Lima"}))
     expect(r.returncode == 0, "approve.yml failed:\n" + r.stdout[-3000:])
     message, paths = fleet.last_commit()
     expect(paths == {"approved/%s.ini" % s for s in STATIONS} and message.startswith("Approve ")
@@ -513,7 +514,7 @@ def check_syntax(source, fleet_dir, env):
     Windows host: ansible-playbook --syntax-check and ansible-lint."""
     windows = os.path.join(source, "tests", "fleet", "windows-syntax.yml")
     env = dict(env, ANSIBLE_ROLES_PATH=os.path.join(fleet_dir, "roles"))
-    for playbook in ("backup.yml", "drift.yml", "restore.yml", windows):
+    for playbook in ("backup.yml", "drift.yml", "restore.yml", "approve.yml", windows):
         r = run(["ansible-playbook", "--syntax-check", "-i", "localhost,", playbook],
                 cwd=fleet_dir, env=env)
         expect(r.returncode == 0, "syntax of %s:\n%s%s" % (playbook, r.stdout, r.stderr))
