@@ -165,7 +165,7 @@ def drift_kinds(diff, plan, approved_path, ignore=None):
     for kind, item in (_record_items(diff_doc, keys, pairs, new, unrestored)
                        + _file_items(diff_doc, keys)):
         if lost_characters(item["approved"], item["controller"]):
-            out["lostCharacters"].append(item)
+            out["lostCharacters"].append(dict(item, reason=""))
         elif _ignored(item, ignore):
             out["leftOut"].append(dict(item, kind=kind))
         else:
@@ -198,7 +198,7 @@ def plan_kinds(plan, ignore=None):
                                              r.get("reason"))))
     for kind, item in found:
         if lost_characters(item["approved"], item["controller"]):
-            out["lostCharacters"].append(item)
+            out["lostCharacters"].append(dict(item, reason=""))
         elif _ignored(item, ignore):
             out["leftOut"].append(dict(item, kind=kind))
         else:
