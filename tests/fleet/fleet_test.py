@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The fleet playbooks against 12 emulated stations: backups with history,
+"""The fleet playbooks against 11 emulated stations: backups with history,
 a changed price found, a failed station that keeps its backup, approvals
 committed, drift from the approved files by kind (a partial file, keys left
 out by the settings, a name beyond Latin-1), private files whatever the
@@ -30,7 +30,8 @@ import fleet_support  # noqa: E402
 from fleet_support import expect, run  # noqa: E402
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE
-STATIONS = ["station-%02d" % i for i in range(1, 13)]
+# Each station has a part of its own below; the last two share a runner.
+STATIONS = ["station-%02d" % i for i in range(1, 12)]
 N = len(STATIONS)
 # The stations an unreachable runner serves: --limit station-1*.
 RUNNER_STATIONS = [s for s in STATIONS if s.startswith("station-1")]
@@ -212,17 +213,6 @@ def test(fleet, emulators):
            and PUMP_NAME.encode() in fleet.backup(LODZ), "the pump's name whole in the backup")
     approve(fleet)
 
-    # 1b. Drift right after approval: clean, though every station has tank
-    # and hose measures and a client that IMPORT never reaches, and one
-    # approved file lacks tables and keys the controller has.
-    r = fleet.play("drift.yml")
-    expect(r.returncode == 0, "drift after approval failed:\n" + r.stdout[-3000:])
-    drift, drift_json = fleet.newest_drift()
-    expect(drift_json["counts"]["drifted"] == 0 and drift_json["counts"]["same"] == N,
-           "drift right after approval:\n" + drift)
-    expect(re.search(r"^\s+Drift %s of %d stations: 0 drifted, %d as approved, 0 not checked$" % (STAMP, N, N), r.stdout, re.M),
-           "the summary ends the play's output:\n" + r.stdout[-2000:])
-
     # 2. One price and one password changed at one station: that station
     # alone in the commit and the report, the grade and level named, the
     # password's value nowhere.
@@ -240,13 +230,21 @@ def test(fleet, emulators):
     expect("Password" in block and NEW_PASSWORD not in report and NEW_PASSWORD not in r.stdout,
            "password changed, its value not shown:\n" + report)
 
-    # 3. Drift from the approved files (the first backups): that station alone.
+    # 3. Drift from the approved files (the first backups): that station
+    # alone. The others are as approved, though every station has tank and
+    # hose measures and a client that IMPORT never reaches, and one approved
+    # file lacks tables and keys the controller has.
     r = fleet.play("drift.yml")
     expect(r.returncode == 0, "drift failed:\n" + r.stdout[-3000:])
     drift_dir = os.path.join(fleet.history, "drift")
     drifts = sorted(n for n in os.listdir(drift_dir) if n.endswith(".txt"))
-    expect(len(drifts) == 2, "one drift report per run: %s" % drifts)
+    expect(len(drifts) == 1, "one drift report per run: %s" % drifts)
     drift, drift_json = fleet.newest_drift()
+    expect(drift_json["counts"]["drifted"] == 1 and drift_json["counts"]["same"] == N - 1,
+           "drift after one station's change:\n" + drift)
+    expect(re.search(r"^\s+Drift %s of %d stations: 1 drifted, %d as approved, 0 not checked$"
+                     % (STAMP, N, N - 1), r.stdout, re.M),
+           "the summary ends the play's output:\n" + r.stdout[-2000:])
     expect(changed_blocks(drift) == [CHANGED], "drift report:\n" + drift)
     expect("Grade02" in drift and re.search(r"Price0?1\b", drift), "drift names the grade:\n" + drift)
     expect(NEW_PASSWORD not in drift and NEW_PASSWORD not in r.stdout,
@@ -491,7 +489,8 @@ def restore_check(fleet, servers):
     """restore.yml --check --diff: PLAN's changes in Ansible's diff, no Set
     call; without --limit it is refused."""
     r = fleet.play("restore.yml", "--check")
-    expect(r.returncode != 0 and "--limit" in r.stdout, "restore without --limit:\n" + r.stdout)
+    expect(r.returncode != 0 and "--limit" in r.stdout,
+           "restore without --limit:\n" + r.stdout + r.stderr)
     fleet_support.emulator_call(servers[CHANGED], "$clearJournal")
     r = fleet.play("restore.yml", "--check", "--diff", "--limit", CHANGED)
     expect(r.returncode == 0, "restore --check failed:\n" + r.stdout[-3000:])
@@ -668,6 +667,7 @@ def main():
         print("--- syntax and lint: %.1f s" % (time.monotonic() - start))
         with fleet_support.Emulators(os.path.join(bins, "tarvo-emulator"), work) as emulators:
             test(fleet, emulators)
+        print("--- total: %.1f s" % (time.monotonic() - start))
     finally:
         shutil.rmtree(work, ignore_errors=True)
     print("fleet playbooks: all checks passed")
