@@ -25,7 +25,7 @@ import tempfile
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import fleet_support  # noqa: E402
-from fleet_support import expect, fail, run  # noqa: E402
+from fleet_support import expect, run  # noqa: E402
 
 SKIP = 77
 STATIONS = ["shop-%d" % i for i in range(1, 6)]
@@ -102,7 +102,7 @@ def test(fleet, bins, emulators):
     expect("Grade02" in block and re.search(r"Price0?1\b.*2\.345", block) and "\r" not in report,
            "the grade and level named, lines without CR:\n" + repr(report))
 
-    # 3. Drift by TarvoCheck.exe PLAN on the approved files, in a folder
+    # 3. Drift by TarvoExtract.exe, DIFF and PLAN on the approved files, in a folder
     # whose name has a space, one controller gone: the changed station
     # differs, the stopped one is not checked, with the program's own line.
     emulators.stop(STOPPED)
@@ -112,7 +112,7 @@ def test(fleet, bins, emulators):
     expect(re.search(r"^1 drifted, 3 as approved, 1 not checked$", drift, re.M), "drift:\n" + drift)
     expect(re.findall(r"^== (\S+):", drift, re.M) == [CHANGED] and "Grade02" in drift,
            "drift names the station and the grade:\n" + drift)
-    expect(re.search(r"^  %s: TarvoCheck PLAN: Logon failed.*%s" % (STOPPED, re.escape(servers[STOPPED])), drift, re.M),
+    expect(re.search(r"^  %s: TarvoExtract EXPORT: Logon failed.*%s" % (STOPPED, re.escape(servers[STOPPED])), drift, re.M),
            "the failure line:\n" + drift)
 
     # 4. A path translation that fails: every station of the run not
@@ -120,7 +120,7 @@ def test(fleet, bins, emulators):
     r = fleet.play("drift.yml", "--limit", CHANGED, "-e",
                    '{"tarvo_exe_path_command": ["sh", "-c", "echo no such drive >&2; exit 3", "x"]}')
     _, drift = one_report(os.path.join(fleet.history, "drift"))
-    expect(r.returncode != 0 and re.search(r"^  %s: TarvoCheck PLAN: sh -c .* failed: no such drive$" % CHANGED,
+    expect(r.returncode != 0 and re.search(r"^  %s: TarvoExtract EXPORT: sh -c .* failed: no such drive$" % CHANGED,
                                            drift, re.M), "drift:\n" + drift)
 
     restores(fleet, servers)

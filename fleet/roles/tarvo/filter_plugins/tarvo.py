@@ -12,8 +12,8 @@ nowhere else in the role:
               not read as written or the controller holds records the
               file lacks: the last line says which); 3 stopped part-way
   DIFF        a difference: .diff.counts differ + onlyInA + onlyInB + fileDiffer
-  PLAN        drift: .plan.counts changed + new + notRestored (CHECK's
-              warnings alone are no drift)
+  PLAN        a change: .plan.counts changed + new + notRestored (CHECK's
+              warnings alone are none); drift is tarvo_drift.py's
 """
 
 import datetime
@@ -139,84 +139,9 @@ def backup_outcome(station, export, diff, limit):
     return out
 
 
-def _value(v):
-    if v is None:
-        return "(none)"
-    if isinstance(v, str):
-        return json.dumps(v, ensure_ascii=False)
-    return json.dumps(v)
-
-
 def _key(change):
     """The file key of a change, or the library's name where no key has it."""
     return change.get("key") or change.get("field")
-
-
-def _change_line(change):
-    if change.get("secret"):
-        return "    %s  changed" % _key(change)
-    return "    %s  %s -> %s" % (_key(change), _value(change.get("before")),
-                                  _value(change.get("after")))
-
-
-def _never_reached(doc):
-    """Sections of the approved file that IMPORT never reaches as a whole
-    (findings of a key name a section that it does reach), once each."""
-    sections = []
-    for f in ((doc.get("check") or {}).get("findings") or []):
-        if (f.get("code") == "unreachable" and not f.get("key") and f.get("section")
-                and f["section"] not in sections):
-            sections.append(f["section"])
-    return sections
-
-
-def plan_text(doc):
-    """What an import of the approved file would change, record by record:
-    changed and new records with their fields, records not restored, the
-    sections IMPORT never reaches (not compared), the count of records in
-    the controller only."""
-    plan = doc.get("plan") or {}
-    lines = []
-    for r in plan.get("records") or []:
-        if r.get("status") not in ("changed", "new"):
-            continue
-        lines.append("%s  %s" % (r.get("section"), "changes" if r["status"] == "changed" else "new"))
-        lines.extend(_change_line(c) for c in r.get("changes") or [])
-    for r in plan.get("notRestored") or []:
-        lines.append("%s  not restored (%s)" % (r.get("section"), r.get("reason")))
-    unreached = _never_reached(doc)
-    if unreached:
-        lines.append("Not compared, IMPORT never reaches them: " + ", ".join(unreached))
-    only = [r for r in plan.get("records") or []
-            if r.get("status") == "controllerOnly" and r.get("section") not in unreached]
-    if only:
-        lines.append("%d in the controller only (IMPORT leaves them): %s"
-                     % (len(only), ", ".join(str(r.get("section")) for r in only[:8])
-                        + (", ..." if len(only) > 8 else "")))
-    errors = int((doc.get("check") or {}).get("errors") or 0)
-    if errors:
-        lines.append("The approved file has %d CHECK error(s): TarvoCheck CHECK shows them" % errors)
-    return "\n".join(lines)
-
-
-def drift_outcome(station, plan, limit):
-    """status: same, drifted or failed; line: why it failed; text: what an
-    import of the approved file would change. plan: TarvoCheck PLAN /JSON's
-    result (skipped or missing: no approved file)."""
-    out = {"station": station, "status": "failed", "line": "", "drift": 0, "text": ""}
-    if not plan or plan.get("skipped"):
-        out["line"] = "no approved file"
-        return out
-    doc = _document(plan)
-    failure = _check_failure(plan, doc, "PLAN", limit)
-    if failure:
-        out["line"] = failure
-        return out
-    out["drift"] = plan_drift(doc)
-    out["status"] = "drifted" if out["drift"] else "same"
-    out["counts"] = (doc.get("plan") or {}).get("counts") or {}
-    out["text"] = plan_text(doc) if out["drift"] else ""
-    return out
 
 
 _PASSWORD = re.compile(r"^(\s*password\s*=).*$", re.IGNORECASE | re.MULTILINE)
@@ -278,7 +203,6 @@ class FilterModule(object):
             "tarvo_shown_names": shown_names,
             "tarvo_run_name": run_name,
             "tarvo_backup_outcome": backup_outcome,
-            "tarvo_drift_outcome": drift_outcome,
             "tarvo_plan_diff": plan_diff,
             "tarvo_file_shown": file_shown,
         }

@@ -94,11 +94,14 @@ def backup_report_json(outcomes, broken, statuses, run_stamp, run_time):
 
 
 def drift_report_json(outcomes, broken, run_stamp, run_time):
-    """drift/STAMP.json: the run's counts and each station's drift."""
+    """drift/STAMP.json: the run's counts and each station's drift, its
+    differences by kind (tarvo_drift.py)."""
     stations = [{"station": o["station"], "status": o["status"], "line": o.get("line") or None,
-                 "counts": o.get("counts")} for o in outcomes]
-    stations += [{"station": b, "status": "failed", "counts": None,
-                  "line": "stopped by an error of the play (see its output)"} for b in broken]
+                 "counts": o.get("counts"), "differences": int(o.get("drift") or 0),
+                 "kinds": o.get("kinds") or None} for o in outcomes]
+    stations += [{"station": b, "status": "failed", "counts": None, "differences": 0,
+                  "kinds": None, "line": "stopped by an error of the play (see its output)"}
+                 for b in broken]
     stations.sort(key=lambda x: x["station"])
     return json.dumps({"schema": 1, "run": "drift", "stamp": run_stamp, "time": run_time,
                        "counts": drift_counts(outcomes, broken), "stations": stations},
@@ -183,11 +186,14 @@ def drift_summary(outcomes, broken, report, run_stamp):
     failed = _one_line_per_outage(failed)
     listed = []
     for o in outcomes:
+        c = o.get("counts") or {}
         if o["status"] == "drifted":
-            c = o.get("counts") or {}
-            listed.append((o["station"], "drifted: %d changed, %d new, %d not restored" % (
-                int(c.get("changed") or 0), int(c.get("new") or 0),
-                int(c.get("notRestored") or 0))))
+            listed.append((o["station"], "drifted: %d IMPORT restores, %d in the controller only,"
+                           " %d IMPORT cannot restore" % (
+                               int(c.get("restores") or 0), int(c.get("controllerOnly") or 0),
+                               int(c.get("cannotRestore") or 0))))
+        if o["status"] != "failed" and c.get("lostCharacters"):
+            listed.append((o["station"], o.get("line") or ""))
     line = ("Drift %s of %d stations: %d drifted, %d as approved, %d not checked"
             % (run_stamp, counts["stations"], counts["drifted"], counts["same"],
                counts["failed"]))
