@@ -23,6 +23,17 @@ std::wstring ModulePath(HMODULE module) {
 
 std::string Narrow(const std::wstring& wide) { return Utf8(wide.data(), wide.size()); }
 
+// The file's version resource, or empty when it has none.
+std::string VersionInfo(const std::string& path) {
+  const std::wstring wide = WidePath(path);
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(wide.c_str(), &ignored);
+  if (size == 0) return std::string();
+  std::string data(size, '\0');
+  if (!GetFileVersionInfoW(wide.c_str(), 0, size, &data[0])) return std::string();
+  return data;
+}
+
 }  // namespace
 
 DynamicLibrary::DynamicLibrary(const std::string& path) : program_(path.empty()) {
@@ -69,12 +80,8 @@ std::string FileHead(const std::string& path, size_t size) {
 }
 
 std::string FileVersion(const std::string& path) {
-  const std::wstring wide = WidePath(path);
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(wide.c_str(), &ignored);
-  if (size == 0) return std::string();
-  std::string data(size, '\0');
-  if (!GetFileVersionInfoW(wide.c_str(), 0, size, &data[0])) return std::string();
+  std::string data = VersionInfo(path);
+  if (data.empty()) return std::string();
   VS_FIXEDFILEINFO* info = nullptr;
   UINT length = 0;
   if (!VerQueryValueW(&data[0], L"\\", reinterpret_cast<void**>(&info), &length) ||
@@ -88,12 +95,8 @@ std::string FileVersion(const std::string& path) {
 }
 
 std::string FileDescription(const std::string& path) {
-  const std::wstring wide = WidePath(path);
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(wide.c_str(), &ignored);
-  if (size == 0) return std::string();
-  std::string data(size, '\0');
-  if (!GetFileVersionInfoW(wide.c_str(), 0, size, &data[0])) return std::string();
+  std::string data = VersionInfo(path);
+  if (data.empty()) return std::string();
   // The first language and code page the resource lists names its strings.
   struct Translation {
     WORD language;

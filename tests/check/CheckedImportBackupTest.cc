@@ -34,22 +34,6 @@ json SampleStation() {
   return json::parse(e2e::ReadFile(TARVO_SOURCE_DIR "/examples/sample-station.json"));
 }
 
-std::vector<std::string> FilesBeginning(const std::string& dir, const std::string& prefix) {
-  std::vector<std::string> names;
-  DIR* d = opendir(dir.c_str());
-  if (d == nullptr) return names;
-  while (dirent* e = readdir(d)) {
-    if (std::string(e->d_name).rfind(prefix, 0) == 0) names.push_back(dir + "/" + e->d_name);
-  }
-  closedir(d);
-  return names;
-}
-
-std::string WithoutDate(const std::string& bytes) {
-  const size_t at = bytes.find("DateGenerated=");
-  return at == std::string::npos ? bytes : bytes.substr(0, at) + bytes.substr(bytes.find('\n', at));
-}
-
 bool Launched() { return std::getenv("TARVO_LAUNCHER") != nullptr; }
 
 // TarvoCheck started with the null device as its standard streams.
@@ -84,7 +68,7 @@ TEST(CheckedImportBackup, TheWayBackKeepsEveryCharacter) {
 
   e2e::Run run = e2e::RunCheck({"IMPORT", path, emu.Server(), "/YES"});
   EXPECT_EQ(run.exitCode, 0) << run.out;
-  const std::vector<std::string> before = FilesBeginning(dir, "site.before-");
+  const std::vector<std::string> before = e2e::FilesBeginning(dir, "site.before-");
   ASSERT_EQ(before.size(), 1u) << run.out;
   EXPECT_NE(run.out.find("Backup: " + before[0] + " (UTF-8 with a byte-order mark"),
             std::string::npos)
@@ -116,7 +100,7 @@ TEST(CheckedImportBackup, KillsNeverLeaveAnEmptyOrCutBeforeFile) {
   const std::string folder = dir + "/backups";
   e2e::WriteFile(path, Sample());
   ASSERT_EQ(e2e::RunTarvo({"EXPORT", dir + "/plain.ini", emu.Server()}).exitCode, 0);
-  const std::string whole = WithoutDate(e2e::ReadFile(dir + "/plain.ini"));
+  const std::string whole = e2e::WithoutDate(e2e::ReadFile(dir + "/plain.ini"));
   const std::vector<std::string> args{"IMPORT", path, emu.Server(), "/backup:" + folder};
 
   const auto begin = std::chrono::steady_clock::now();
@@ -141,14 +125,14 @@ TEST(CheckedImportBackup, KillsNeverLeaveAnEmptyOrCutBeforeFile) {
     kill(pid, signals[i % 3]);
     int status = 0;
     waitpid(pid, &status, 0);
-    for (const std::string& f : FilesBeginning(folder, "site.before-")) {
-      EXPECT_EQ(WithoutDate(e2e::ReadFile(f)), whole)
+    for (const std::string& f : e2e::FilesBeginning(folder, "site.before-")) {
+      EXPECT_EQ(e2e::WithoutDate(e2e::ReadFile(f)), whole)
           << f << ", signal " << signals[i % 3] << " after " << at << " us";
       std::remove(f.c_str());
     }
     // What a stopped run left under the name it fills (named by the next
     // run, never removed by it).
-    for (const std::string& f : FilesBeginning(folder, "site.before.")) std::remove(f.c_str());
+    for (const std::string& f : e2e::FilesBeginning(folder, "site.before.")) std::remove(f.c_str());
   }
 }
 

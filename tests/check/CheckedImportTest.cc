@@ -38,23 +38,6 @@ bool Wrote(const json& journal) {
   return false;
 }
 
-// The files of a folder whose names begin with prefix.
-std::vector<std::string> FilesBeginning(const std::string& dir, const std::string& prefix) {
-  std::vector<std::string> names;
-  DIR* d = opendir(dir.c_str());
-  if (d == nullptr) return names;
-  while (dirent* e = readdir(d)) {
-    if (std::string(e->d_name).rfind(prefix, 0) == 0) names.push_back(dir + "/" + e->d_name);
-  }
-  closedir(d);
-  return names;
-}
-
-std::string WithoutDate(const std::string& bytes) {
-  const size_t at = bytes.find("DateGenerated=");
-  return at == std::string::npos ? bytes : bytes.substr(0, at) + bytes.substr(bytes.find('\n', at));
-}
-
 // TarvoCheck with a terminal as standard input on which `answer` is typed;
 // standard output and standard error together. Only without a launcher: a Windows
 // program under wine is given /YES instead.
@@ -93,7 +76,7 @@ TEST(CheckedImport, AsksImportsVerifiesAndKeepsTheBackup) {
   // The backup equals a plain EXPORT made just before.
   const std::string plain = e2e::TempDir() + "/plain.ini";
   ASSERT_EQ(e2e::RunTarvo({"EXPORT", plain, emu.Server()}).exitCode, 0);
-  for (const std::string& f : FilesBeginning(dir, "site.before-")) std::remove(f.c_str());
+  for (const std::string& f : e2e::FilesBeginning(dir, "site.before-")) std::remove(f.c_str());
   emu.ClearJournal();
   run = Launched() ? e2e::RunCheck({"IMPORT", path, emu.Server(), "/YES"})
                    : RunOnTerminal({"IMPORT", path, emu.Server()}, "y");
@@ -101,10 +84,10 @@ TEST(CheckedImport, AsksImportsVerifiesAndKeepsTheBackup) {
   EXPECT_NE(run.out.find("\nverified: the controller holds what the import wrote\n"),
             std::string::npos)
       << run.out;
-  const std::vector<std::string> before = FilesBeginning(dir, "site.before-");
+  const std::vector<std::string> before = e2e::FilesBeginning(dir, "site.before-");
   ASSERT_EQ(before.size(), 1u) << run.out;
-  EXPECT_EQ(FilesBeginning(dir, "site.after-").size(), 1u);
-  EXPECT_EQ(WithoutDate(e2e::ReadFile(before[0])), WithoutDate(e2e::ReadFile(plain)));
+  EXPECT_EQ(e2e::FilesBeginning(dir, "site.after-").size(), 1u);
+  EXPECT_EQ(e2e::WithoutDate(e2e::ReadFile(before[0])), e2e::WithoutDate(e2e::ReadFile(plain)));
   EXPECT_NE(run.out.find("To go back: TarvoCheck IMPORT " + before[0] + " " + emu.Server()),
             std::string::npos)
       << run.out;
@@ -143,7 +126,7 @@ TEST(CheckedImport, RefusalsAndKeptValues) {
   e2e::Run run = e2e::RunCheck({"IMPORT", path, emu.Server(), "/YES"});
   EXPECT_EQ(run.exitCode, 3) << run.out;
   EXPECT_NE(run.out.find("the import stopped part-way"), std::string::npos) << run.out;
-  const std::vector<std::string> before = FilesBeginning(dir, "site.before-");
+  const std::vector<std::string> before = e2e::FilesBeginning(dir, "site.before-");
   ASSERT_EQ(before.size(), 1u);
   EXPECT_NE(e2e::ReadFile(before[0]).find("[Pump08]"), std::string::npos);
   EXPECT_NE(run.out.find("To go back: TarvoCheck IMPORT " + before[0]), std::string::npos);
@@ -188,7 +171,7 @@ TEST(CheckedImport, RefusedBeforeTheLogonAndTheGapRestore) {
   e2e::Run run = e2e::RunCheck({"IMPORT", path, emu.Server(), "/YES"});
   EXPECT_EQ(run.exitCode, 2) << run.out;
   EXPECT_EQ(emu.Journal(), json::array()) << "logged on";
-  EXPECT_TRUE(FilesBeginning(dir, "site.before-").empty());
+  EXPECT_TRUE(e2e::FilesBeginning(dir, "site.before-").empty());
 
   std::string gap;
   for (int n : {1, 2, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19}) {

@@ -12,49 +12,12 @@
 #include "check/guarded/ReplayLibrary.h"
 #include "client/ClientLibrary.h"
 #include "profile/FileEncoding.h"
+#include "tests/support/OneOfEachLibrary.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
 using file_encoding::Mark;
-
-// Every call succeeds: each count and identifier is 1 (a port and a ZigBee
-// device 5, where the walks begin), each amount 1.5 and each text `text`, so
-// that EXPORT writes one record of each table.
-class OneOfEach : public ClientLibrary {
- public:
-  explicit OneOfEach(std::u16string text) : text_(std::move(text)) {}
-#define TARVO_ANSWER(result, name, parameters, arguments) \
-  result name parameters override {                       \
-    call_ = #name;                                        \
-    return Answer<result> arguments;                      \
-  }
-  TARVO_CLIENT_FUNCTIONS(TARVO_ANSWER)
-#undef TARVO_ANSWER
-
- private:
-  template <typename Result, typename... Args>
-  Result Answer(Args... args) {
-    (Fill(args), ...);
-    return Result{};
-  }
-  template <typename T>
-  void Fill(T) {}
-  void Fill(int32_t* v) {
-    const bool five = std::strcmp(call_, "GetPortByOrdinal") == 0 ||
-                      std::strcmp(call_, "GetZigBeeByOrdinal") == 0;
-    *v = five ? 5 : 1;
-  }
-  void Fill(int16_t* v) { *v = 1; }
-  void Fill(double* v) { *v = 1.5; }
-  void Fill(BSTR* v) {
-    *v = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text_.data()),
-                           static_cast<uint32_t>(text_.size()));
-  }
-
-  std::u16string text_;
-  const char* call_ = "";
-};
 
 std::string Utf16Le(const std::u16string& units) {
   std::string bytes;
@@ -90,7 +53,7 @@ TEST(ImportBackup, TheFileCarriesEveryTextAndReplacesNone) {
   ASSERT_NE(run.out, nullptr);
   int n = 0;
   for (const auto& c : cases) {
-    OneOfEach controller(c.text);
+    OneOfEachLibrary controller(c.text);
     ReplayLibrary library(controller);
     run.stamp = "S" + std::to_string(n++);
     BackupFile file;
@@ -106,7 +69,7 @@ TEST(ImportBackup, TheFileCarriesEveryTextAndReplacesNone) {
 
   // A name taken is never replaced, and a file a stopped run left is kept.
   PutFile(folder.Path("site.before.partial"), "a user's file");
-  OneOfEach controller(u"Caf\u00e9");
+  OneOfEachLibrary controller(u"Caf\u00e9");
   ReplayLibrary library(controller);
   BackupFile file;
   std::string error;

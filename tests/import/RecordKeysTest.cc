@@ -18,43 +18,10 @@
 #include "profile/Profile.h"
 #include "profile/RecordNames.h"
 #include "profile/RecordSchema.h"
+#include "tests/support/OneOfEachLibrary.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
-
-// Answers every call with success, each count and number with 1 and each
-// amount with 1.5: one record of each table with identifier 1 (a port 5, which
-// has a tank gauge section, and a ZigBee device 5, where IMPORT's walk of them
-// begins), one hose, eight prices, so that EXPORT writes every key it has and
-// IMPORT finds every record.
-class EveryRecordOnce : public ClientLibrary {
- public:
-#define TARVO_ANSWER(result, name, parameters, arguments) \
-  result name parameters override {                       \
-    call_ = #name;                                        \
-    return Answer<result> arguments;                      \
-  }
-  TARVO_CLIENT_FUNCTIONS(TARVO_ANSWER)
-#undef TARVO_ANSWER
-
- private:
-  template <typename Result, typename... Args>
-  Result Answer(Args... args) {
-    (Fill(args), ...);
-    return Result{};
-  }
-  template <typename T>
-  void Fill(T) {}
-  void Fill(int32_t* v) {
-    const bool five = std::strcmp(call_, "GetPortByOrdinal") == 0 ||
-                      std::strcmp(call_, "GetZigBeeByOrdinal") == 0;
-    *v = five ? 5 : 1;
-  }
-  void Fill(int16_t* v) { *v = 1; }
-  void Fill(double* v) { *v = 1.5; }
-
-  const char* call_ = "";
-};
 
 // Whether a section name is of a pattern ("Pump%02d": "Pump01", "Pump120").
 bool Named(const std::string& section, const char* pattern) {
@@ -125,7 +92,7 @@ void ExpectSchemaKeys(const KeysBySection& found, unsigned flag, const char* wha
 TEST(RecordKeys, ExportWritesAndImportReadsTheSchemasKeys) {
   ScratchFolder folder;
   const std::string path = folder.Path("station.ini");
-  EveryRecordOnce library;
+  OneOfEachLibrary library;
   std::FILE* out = std::fopen(folder.Path("out.txt").c_str(), "wb");
   ASSERT_NE(out, nullptr);
   {

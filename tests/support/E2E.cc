@@ -1,6 +1,7 @@
 #include "tests/support/E2E.h"
 
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -133,6 +134,22 @@ std::string TempDir() {
   }
   Dirs().paths.push_back(buffer.data());
   return buffer.data();
+}
+
+std::vector<std::string> FilesBeginning(const std::string& dir, const std::string& prefix) {
+  std::vector<std::string> names;
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) return names;
+  while (dirent* e = readdir(d)) {
+    if (std::string(e->d_name).rfind(prefix, 0) == 0) names.push_back(dir + "/" + e->d_name);
+  }
+  closedir(d);
+  return names;
+}
+
+std::string WithoutDate(const std::string& bytes) {
+  const size_t at = bytes.find("DateGenerated=");
+  return at == std::string::npos ? bytes : bytes.substr(0, at) + bytes.substr(bytes.find('\n', at));
 }
 
 std::string ReadFile(const std::string& path) {

@@ -87,6 +87,10 @@ Run RunCommand(const std::vector<std::string>& argv, const std::string& cwd = ""
 
 std::string TempDir();  // a fresh folder per call, removed at exit
 std::string ReadFile(const std::string& path);
+// The files of a folder whose names begin with prefix, as dir + "/" + name.
+std::vector<std::string> FilesBeginning(const std::string& dir, const std::string& prefix);
+// An exported file's bytes without its DateGenerated line.
+std::string WithoutDate(const std::string& bytes);
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string NoServer();  // "127.0.0.1:PORT" of a port where nothing listens
 

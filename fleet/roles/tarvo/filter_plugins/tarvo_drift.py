@@ -157,13 +157,19 @@ def drift_kinds(diff, plan, approved_path, ignore=None):
     """The differences of a station from its approved file, by kind (see
     the module's text). diff, plan: the results of TarvoCheck DIFF /JSON
     (approved file, export) and PLAN /JSON (approved file, controller)."""
-    out = {k: [] for k in _KINDS + ("leftOut", "lostCharacters")}
     keys = approved_keys(approved_path) or {}
     diff_doc, plan_doc = _document(diff) or {}, _document(plan) or {}
     pairs, new = _restored_by_plan(plan_doc)
     unrestored = _not_restored(plan_doc)
-    for kind, item in (_record_items(diff_doc, keys, pairs, new, unrestored)
-                       + _file_items(diff_doc, keys)):
+    return _sorted_kinds(_record_items(diff_doc, keys, pairs, new, unrestored)
+                         + _file_items(diff_doc, keys), ignore)
+
+
+def _sorted_kinds(found, ignore):
+    """(kind, item) pairs sorted into the kinds: an approved value that lost
+    characters, one left out by the settings, else its own kind."""
+    out = {k: [] for k in _KINDS + ("leftOut", "lostCharacters")}
+    for kind, item in found:
         if lost_characters(item["approved"], item["controller"]):
             out["lostCharacters"].append(dict(item, reason=""))
         elif _ignored(item, ignore):
@@ -177,7 +183,6 @@ def plan_kinds(plan, ignore=None):
     """The kinds from PLAN alone (a restore's plan, no export to compare):
     what IMPORT changes or adds, records it leaves out, and the records
     only the controller holds."""
-    out = {k: [] for k in _KINDS + ("leftOut", "lostCharacters")}
     doc = _document(plan) or {}
     unreached = {s.lower() for s in _unreached(plan)}
     found = []
@@ -196,14 +201,7 @@ def plan_kinds(plan, ignore=None):
     for r in (doc.get("plan") or {}).get("notRestored") or []:
         found.append(("cannotRestore", _item(r.get("section"), None, None, None, None, False,
                                              r.get("reason"))))
-    for kind, item in found:
-        if lost_characters(item["approved"], item["controller"]):
-            out["lostCharacters"].append(dict(item, reason=""))
-        elif _ignored(item, ignore):
-            out["leftOut"].append(dict(item, kind=kind))
-        else:
-            out[kind].append(item)
-    return out
+    return _sorted_kinds(found, ignore)
 
 
 def _value(v):
